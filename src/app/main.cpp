@@ -1,0 +1,41 @@
+#include "apppaths.h"
+#include "filelog.h"
+#include "mainwindow.h"
+#include "qktypes.h"
+#include "qtsingleapplication.h"
+#include "startup.h"
+
+#include <QStringList>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    AppPaths::applyHomeArgument(arguments);
+    if (Startup::wantsFileLog(arguments))
+        FileLog::install();
+
+    QtSingleApplication app(QStringLiteral("Osprey"), argc, argv);
+    if (app.isRunning()) {
+        app.sendMessage(QStringLiteral("Osprey"), 5000);
+        return -1;
+    }
+
+    registerQkMetaTypes();
+    Startup::loadFonts(AppPaths::shippedPath(QStringLiteral("/Font")));
+    Startup::loadSysLanguage();
+    QCoreApplication::setApplicationName(QStringLiteral("QKDriver"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QKDRIVER_VERSION));
+
+    MainWindow window;
+    Startup::applyStyleSheet(&window);
+    window.show();
+
+    QObject::connect(&window, &MainWindow::QuitTheApplication, &app, &QCoreApplication::quit);
+    QObject::connect(&app, &QtSingleApplication::messageReceived, &window,
+                     &MainWindow::slotMessageReceived);
+    return app.exec();
+}

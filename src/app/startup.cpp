@@ -1,0 +1,73 @@
+#include "startup.h"
+
+#include "apppaths.h"
+#include "texttable.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QFontDatabase>
+#include <QLocale>
+#include <QMetaEnum>
+#include <QWidget>
+
+// The resource file is compiled into a static library, whose static registration the linker
+// may drop: register it explicitly (this must happen outside any namespace).
+static void initQkResources() { Q_INIT_RESOURCE(resources); }
+
+namespace Startup {
+
+int loadFonts(const QString &fontDir)
+{
+    int added = 0;
+    const QDir dir(fontDir);
+    const QFileInfoList files =
+        dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Unsorted);
+    for (const QFileInfo &fi : files) {
+        const QString path = fi.absoluteFilePath();
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id < 0) {
+            qDebug() << "error : addApplicationFont" << path;
+            continue;
+        }
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (families.isEmpty()) {
+            qDebug() << "error : QFontDatabase::applicationFontFamilies" << path;
+            continue;
+        }
+        QFont font(families.first());
+        font.setWeight(QFont::Normal);
+        qDebug() << "Add Font : " << font.toString();
+        ++added;
+    }
+    return added;
+}
+
+int loadSysLanguage()
+{
+    const QLocale::Language language = QLocale::system().language();
+    qDebug() << "loadSysLanguage" << QLocale::languageToString(language);
+    const int index = TextTable::languageIndex(language);
+    TextTable::set(TextTable::loadFile(AppPaths::shippedPath(QStringLiteral("/Language/translate.json")), index));
+    return index;
+}
+
+bool applyStyleSheet(QWidget *widget)
+{
+    initQkResources();
+    QFile qss(QStringLiteral(":/qss/qss/myStyle.qss"));
+    if (!qss.open(QIODevice::ReadOnly))
+        return false;
+    qDebug() << "open";
+    widget->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    qss.close();
+    return true;
+}
+
+bool wantsFileLog(const QStringList &arguments)
+{
+    return arguments.contains(QStringLiteral("-d"));
+}
+
+} // namespace Startup

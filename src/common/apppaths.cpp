@@ -1,0 +1,90 @@
+#include "apppaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutex>
+#include <QStandardPaths>
+#include <QStringList>
+
+namespace {
+QMutex g_mutex;
+QString g_override;
+
+bool isWritableDir(const QString &dir)
+{
+    QFileInfo fi(dir);
+    return fi.isDir() && fi.isWritable();
+}
+
+QString clean(const QString &dir)
+{
+    QString d = QDir::cleanPath(QDir(dir).absolutePath());
+    return d;
+}
+} // namespace
+
+namespace AppPaths {
+
+void setHomeOverride(const QString &dir)
+{
+    QMutexLocker lock(&g_mutex);
+    g_override = dir.isEmpty() ? QString() : clean(dir);
+}
+
+QString applyHomeArgument(const QStringList &arguments)
+{
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        QString dir;
+        if (a == QLatin1String("--home") && i + 1 < arguments.size())
+            dir = arguments.at(i + 1);
+        else if (a.startsWith(QLatin1String("--home=")))
+            dir = a.mid(7);
+        if (!dir.isEmpty()) {
+            setHomeOverride(dir);
+            return dir;
+        }
+    }
+    return QString();
+}
+
+QString installDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return clean(QStringLiteral("."));
+}
+
+QString applicationDir()
+{
+    {
+        QMutexLocker lock(&g_mutex);
+        if (!g_override.isEmpty())
+            return g_override;
+    }
+    const QString env = qEnvironmentVariable("QKDRIVER_HOME");
+    if (!env.isEmpty())
+        return clean(env);
+    const QString exe = installDir();
+    if (isWritableDir(exe))
+        return exe;
+    QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share/QKDriver");
+    QDir().mkpath(data);
+    return clean(data);
+}
+
+QString shippedPath(const QString &relative)
+{
+    const QString own = applicationDir() + relative;
+    if (QFileInfo::exists(own))
+        return own;
+    const QString shipped = installDir() + relative;
+    if (QFileInfo::exists(shipped))
+        return shipped;
+    return own;
+}
+
+} // namespace AppPaths
