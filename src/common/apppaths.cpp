@@ -56,24 +56,36 @@ QString installDir()
     return clean(QStringLiteral("."));
 }
 
+QString resolve(const QString &homeOverride, const QString &homeEnv, const QString &exeDir,
+                bool exeDirWritable, const QString &dataLocation)
+{
+    if (!homeOverride.isEmpty())
+        return clean(homeOverride);
+    if (!homeEnv.isEmpty())
+        return clean(homeEnv);
+    if (exeDirWritable)
+        return clean(exeDir);
+    return clean(dataLocation);
+}
+
 QString applicationDir()
 {
+    QString homeOverride;
     {
         QMutexLocker lock(&g_mutex);
-        if (!g_override.isEmpty())
-            return g_override;
+        homeOverride = g_override;
     }
     const QString env = qEnvironmentVariable("QKDRIVER_HOME");
-    if (!env.isEmpty())
-        return clean(env);
     const QString exe = installDir();
-    if (isWritableDir(exe))
-        return exe;
-    QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    if (data.isEmpty())
-        data = QDir::homePath() + QStringLiteral("/.local/share/QKDriver");
-    QDir().mkpath(data);
-    return clean(data);
+    const bool writable = homeOverride.isEmpty() && env.isEmpty() && isWritableDir(exe);
+    QString data;
+    if (homeOverride.isEmpty() && env.isEmpty() && !writable) {
+        data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+        if (data.isEmpty())
+            data = QDir::homePath() + QStringLiteral("/.local/share/QKDriver");
+        QDir().mkpath(data);
+    }
+    return resolve(homeOverride, env, exe, writable, data);
 }
 
 QString shippedPath(const QString &relative)

@@ -15,6 +15,10 @@
 namespace AppPaths {
 // Absolute path of the application folder, without a trailing slash. Never empty.
 QString applicationDir();
+// The decision behind applicationDir(), without touching the environment: the first non-empty
+// of homeOverride and homeEnv, else exeDir when it is writable, else dataLocation.
+QString resolve(const QString &homeOverride, const QString &homeEnv, const QString &exeDir,
+                bool exeDirWritable, const QString &dataLocation);
 // Sets (or, with an empty string, clears) the --home override. Takes effect at once.
 void setHomeOverride(const QString &dir);
 // Scans the arguments for "--home DIR" / "--home=DIR" and applies it; returns the directory
