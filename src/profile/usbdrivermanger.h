@@ -1,0 +1,149 @@
+#pragma once
+// The device manager: the one object through which the coordinator reads and changes what is
+// stored in the attached mouse. It speaks in user terms (button, change type, DPI list, colour
+// list, macro file path, profile number); a concrete manager turns them into its model's memory
+// layout, sends them through its command set, keeps a mirror of the mouse's profile and writes
+// that mirror to the current configuration's JSON file after every successful change.
+//
+// Every operation a manager does not override answers with the base result documented below
+// (mostly true), so pages behave as if a feature that a model lacks had succeeded.
+
+#include "qktypes.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class KelvoUSBDriver;
+
+// Change types of a button assignment request, shared by the button dialog, the coordinator and
+// every manager. 53 and 54 are not used.
+enum ButtonChangeType : int {
+    MouseButtonChangeToKey = 29,
+    MouseButtonChangeToCombinationKey = 30,
+    MouseButtonChangeToFunction = 31,      // reported value only
+    MouseButtonChangeToMacro = 32,
+    MouseButtonChangeToMacroReport = 33,   // reported value only
+    MouseButtonChangeToMultimedia = 34,
+    MouseButtonChangeToMute = 35,
+    MouseButtonChangeToPlayPause = 36,
+    MouseButtonChangeToVolumeUp = 37,
+    MouseButtonChangeToVolumeDown = 38,
+    MouseButtonChangeToMediaPlayer = 39,
+    MouseButtonChangeToMouseKey = 40,
+    MouseButtonChangeToForbidden = 41,
+    MouseButtonChangeToDpiFunction = 42,
+    MouseButtonChangeToExtendedFunction = 43,
+    MouseButtonChangeToFireKey = 44,
+    MouseButtonChangeToDpiUp = 45,
+    MouseButtonChangeToDpiDown = 46,
+    MouseButtonChangeToDpiInstant = 47,
+    MouseButtonChangeToLeftKey = 48,
+    MouseButtonChangeToRightKey = 49,
+    MouseButtonChangeToMiddleKey = 50,
+    MouseButtonChangeToForwardKey = 51,
+    MouseButtonChangeToBackKey = 52,
+    MouseButtonChangeToSwitchMacroKey = 55,
+    MouseButtonChangeToProfileLoop = 56,
+};
+
+// Consumer-control usage of the fixed multimedia change types 35..39; 0 for any other type.
+USHORT consumerUsageOfChangeType(int changeType);
+
+// The DPI stage list as the pages send it: values in stage order, 0 ends the list. Returns the
+// stages before the first 0 (at most maxStages).
+QList<DWORD> activeDpiStages(const QList<DWORD> &list, int maxStages = 8);
+
+class USBDriverManger : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kFirstButton = 4;
+    static constexpr int kLastButton = 14;
+    static constexpr int kOnlyLeftButtonWarning = 6;
+
+    explicit USBDriverManger(QObject *parent = nullptr);
+    ~USBDriverManger() override;
+
+    // Takes ownership of the command set; returns it cast to the manager's own command-set class,
+    // or nullptr when it is of another class (the manager then owns nothing).
+    virtual KelvoUSBDriver *SetDriver(KelvoUSBDriver *driver) = 0;
+    // Opens the device through the command set; its result (nonzero = open).
+    virtual int OpenDevice() = 0;
+    virtual void UnInitDevice();
+    // Adapts the button layout to the product id.
+    virtual void SetMousePid(USHORT pid) = 0;
+
+    virtual bool SelectProfile(int profile);                          // base true
+    virtual bool GetCurrentProfileIndex(int &index);                  // base true
+    // Rate index 0 = 125 Hz, 1 = 250 Hz, 2 = 500 Hz, 3 = 1000 Hz.
+    virtual bool GetUsbReportRate(int &rate, int profile);            // base true
+    virtual bool SetUsbReportRate(int rate, int profile);             // base true
+    virtual bool GetSilentHeight(int &value, int profile);            // base true
+    virtual bool SetSilentHeight(int value, int profile);             // base true
+    // Up to eight DPI values in stage order, 0 for unused stages (values is resized to 8).
+    virtual bool GetCPIStageMatrix(QVector<int> &values, int profile); // base true
+    // Sets or (value 0) removes the 1-based stage.
+    virtual bool SetDPIStageMatrix(DWORD value, int stage, int profile); // base true
+    virtual bool SetCPIListValue(const QList<DWORD> &list, int profile); // base true
+    virtual bool GetListMacroPosition(BYTE &position, int profile);   // base true
+    virtual bool SetListMacroPosition(BYTE position, int profile);    // base true
+    virtual bool SetLightParameter(int mode, int speed, int degree, const QList<COLORREF> &colors,
+                                   int profile);                      // base true
+    virtual bool GetLightParameter(LightColorParam &param, int profile); // base true
+    virtual bool SetMouseColor(bool isWheelLightChange, const QList<COLORREF> &colors, int profile);
+    virtual bool SetMouseLightMode(bool isWheelLightChange, int mode, int profile);
+    virtual bool SetMouseContinueLightDegree(bool isWheelLightChange, int degree, int profile);
+    virtual bool SetMouseBreathSpeed(bool isWheelLightChange, int speed, int profile);
+    // value: virtual-key code or usage; modifier: the dialog's modifier code (Ctrl 1, Shift 2,
+    // Alt 4, Win 8); changeType: ButtonChangeType. An unsupported change type fails.
+    virtual bool SetChangeButtonToKey(int button, int value, int modifier, int changeType, int profile);
+    virtual bool WriteSingleMacro(int button, const QString &macroFile);
+    virtual bool WriteListMacro(const QStringList &macroFiles);
+    virtual bool SetChangeButtonToMacro(int button, int macroSlot, int macroMode);
+    virtual bool writeImageToMouse(int modelCode, const QString &pictureFile, int pictureSlot, int profile);
+    virtual bool GetPictureFromMouse(int pictureSlot, QImage &image);
+    virtual bool SetPictureSettingByte(int value, int profile);
+    // Thirteen values (values is resized to 13).
+    virtual bool GetOLEDScreenParameter(QVector<int> &values, int profile);
+    // The product id of the mouse (through a receiver: of the paired mouse).
+    virtual bool GetMousePid(USHORT &pid);
+    virtual bool SetOLEDScreenParameter(int code);
+    virtual bool SetOLEDScreenLightIntensity(int intensity);
+    virtual void SetMouseName(const QString &modelFolder);           // base no-op
+    // Finds the stored configuration (1..5) equal to the mouse; false when none is.
+    virtual bool CompareMouseAndLocalFileData(int &configNumber);
+    virtual bool GetProfileData();
+    virtual bool SetProfileData();
+    virtual bool GetVersion(DWORD &version);
+    virtual bool SetCurrentConfigNumber(int configNumber);
+    virtual bool LoadConfigFileByNumber(int configNumber);
+    virtual bool LoadOnlyMouseConfigFileByNumber(int configNumber);  // base false
+    virtual void SaveConfigFileByConfigureNumber(int configNumber);  // base no-op
+    virtual bool WriteProfileIntoMouse();
+    // 0..100 percent, or 101, 102, 103 for the non-percentage states.
+    virtual bool GetBatteryPower(int &level);
+    virtual int GetCurrentPictureIndex();                            // base 0
+    virtual void TurnOldTxtFileToNewJsonFile();                      // base no-op
+    virtual void TurnNewFileToOldFile();                             // base no-op
+    virtual void removeOldTxtFile();                                 // base no-op
+    virtual int GetOLEDScreenLightIntensity();                       // base 1
+    // Consecutive failed profile reads; the coordinator offers a repair at 4 or more.
+    virtual int GetExtraSetting();                                   // base 1
+    virtual void checkAllMouseButtonIsOriginalMouseButton();         // base no-op
+
+    // The left-button guard: buttons lists every button (4..14) that holds plain left click
+    // now. Returns true when the request must be refused because it would take away the only
+    // left click. Assigning left click itself never takes it away.
+    static bool leftButtonGuardRefuses(const QList<int> &leftClickButtons, int button, int changeType);
+
+Q_SIGNALS:
+    void sig_CurrentButtonIsOriginalButton(bool state, int button);
+    void sig_WarningOnlyLeftButton(int warning);
+    void sig_KelvoMouseUpdateResult(bool result);
+    void sig_TrueMouseValue(int currentButton, int changeType, int trueValue, int modifyValue);
+    void sig_ShowUpdateWidget(bool isChangeable, bool isLocalUpdateState, int mouseType, bool isUpdateNow);
+};
