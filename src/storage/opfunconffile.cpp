@@ -34,7 +34,7 @@ QString OpFunConfFile::assignmentJson(const QString &stored)
     if (!integer.match(parts.at(1)).hasMatch())
         return QString();
     return QStringLiteral("{\"name\":\"%1\",\"index\":%2,\"tag\":\"%3\"}")
-        .arg(escaped(parts.at(0)), parts.at(1), escaped(parts.at(2)));
+        .arg(escaped(parts.at(0)), QString::number(parts.at(1).toInt()), escaped(parts.at(2)));
 }
 
 QString OpFunConfFile::get(const QString &key) const

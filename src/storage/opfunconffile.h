@@ -5,8 +5,8 @@
 //
 // A getter turns a stored "a-12-c" into the JSON text {"name":"a","index":12,"tag":"c"}. Any
 // other shape gives "": not exactly three parts, or an index that is not a decimal integer (it is
-// inserted without quotes and would make the text unparseable). Quotes and backslashes in name
-// and tag are escaped so the text always parses.
+// inserted without quotes and would make the text unparseable; leading zeros are dropped for the
+// same reason). Quotes and backslashes in name and tag are escaped so the text always parses.
 
 #include "operateini.h"
 
