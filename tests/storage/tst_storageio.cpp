@@ -1,0 +1,160 @@
+#include "storageio.h"
+#include "temphome.h"
+
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+} // namespace
+
+class TstStorageIo : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_home = std::make_unique<TempHome>(); }
+    void cleanup()
+    {
+        StorageIo::setCommitHookForTests({});
+        m_home.reset();
+    }
+    void writeCreatesFolderAndReplaces();
+    void failedRenameKeepsPreviousFile_data();
+    void failedRenameKeepsPreviousFile();
+    void readStatus_data();
+    void readStatus();
+    void oversizedFileIsNotRead();
+    void corruptCopyHoldsTheOriginalBytes();
+    void strictNumbers_data();
+    void strictNumbers();
+
+private:
+    std::unique_ptr<TempHome> m_home;
+};
+
+void TstStorageIo::writeCreatesFolderAndReplaces()
+{
+    const QString path = m_home->file("/a/b/c.json");
+    QVERIFY(StorageIo::writeFileAtomically(path, "first"));
+    QCOMPARE(m_home->read("/a/b/c.json"), QByteArray("first"));
+    QVERIFY(StorageIo::writeJsonObject(path, QJsonObject{{"b", 2}, {"a", "x"}}));
+    QCOMPARE(m_home->read("/a/b/c.json"), QByteArray(R"({"a":"x","b":2})"));
+    QCOMPARE(filesIn(m_home->file("/a/b")), QStringList{"c.json"});
+}
+
+void TstStorageIo::failedRenameKeepsPreviousFile_data()
+{
+    QTest::addColumn<bool>("hadFile");
+    QTest::newRow("previous file") << true;
+    QTest::newRow("no previous file") << false;
+}
+
+void TstStorageIo::failedRenameKeepsPreviousFile()
+{
+    QFETCH(bool, hadFile);
+    const QString path = m_home->file("/d/f.json");
+    if (hadFile)
+        QVERIFY(m_home->write("/d/f.json", "previous"));
+    else
+        QDir().mkpath(m_home->file("/d"));
+    QString seen;
+    StorageIo::setCommitHookForTests([&seen](const QString &p) {
+        seen = p;
+        return false;
+    });
+    QVERIFY(!StorageIo::writeFileAtomically(path, "replacement"));
+    QCOMPARE(seen, path);
+    QCOMPARE(QFile::exists(path), hadFile);
+    QCOMPARE(m_home->read("/d/f.json"), hadFile ? QByteArray("previous") : QByteArray());
+    QCOMPARE(filesIn(m_home->file("/d")), hadFile ? QStringList{"f.json"} : QStringList{});
+}
+
+void TstStorageIo::readStatus_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "<none>" for no file
+    QTest::addColumn<int>("jsonStatus");
+    QTest::addColumn<int>("objectStatus");
+    const int ok = int(StorageIo::ReadStatus::Ok);
+    const int missing = int(StorageIo::ReadStatus::Missing);
+    const int empty = int(StorageIo::ReadStatus::Empty);
+    const int bad = int(StorageIo::ReadStatus::Unreadable);
+    QTest::newRow("no file") << QByteArray("<none>") << missing << missing;
+    QTest::newRow("empty file") << QByteArray() << empty << empty;
+    QTest::newRow("object") << QByteArray(R"({"a":1})") << ok << ok;
+    QTest::newRow("array") << QByteArray("[1,2]") << ok << bad;
+    QTest::newRow("truncated") << QByteArray(R"({"a":)") << bad << bad;
+    QTest::newRow("garbage") << QByteArray("\xff\xfe not json") << bad << bad;
+    QTest::newRow("bare number") << QByteArray("42") << bad << bad;
+}
+
+void TstStorageIo::readStatus()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, jsonStatus);
+    QFETCH(int, objectStatus);
+    if (content != "<none>")
+        QVERIFY(m_home->write("/x.json", content));
+    const QString path = m_home->file("/x.json");
+    QCOMPARE(int(StorageIo::readJson(path).status), jsonStatus);
+    const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
+    QCOMPARE(int(read.status), objectStatus);
+    if (objectStatus != int(StorageIo::ReadStatus::Ok))
+        QVERIFY(read.object.isEmpty());
+}
+
+void TstStorageIo::oversizedFileIsNotRead()
+{
+    QFile f(m_home->file("/big.json"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QVERIFY(f.resize(StorageIo::kMaxJsonFileSize + 1)); // sparse: costs no disk
+    f.close();
+    QCOMPARE(int(StorageIo::readJson(f.fileName()).status), int(StorageIo::ReadStatus::Unreadable));
+}
+
+void TstStorageIo::corruptCopyHoldsTheOriginalBytes()
+{
+    QVERIFY(m_home->write("/c/Config3.json", "{broken"));
+    QVERIFY(m_home->write("/c/Config3.json.corrupt", "older copy"));
+    QVERIFY(StorageIo::keepCorruptCopy(m_home->file("/c/Config3.json")));
+    QCOMPARE(m_home->read("/c/Config3.json.corrupt"), QByteArray("{broken"));
+    QCOMPARE(m_home->read("/c/Config3.json"), QByteArray("{broken"));
+    QVERIFY(!StorageIo::keepCorruptCopy(m_home->file("/c/absent.json")));
+}
+
+void TstStorageIo::strictNumbers_data()
+{
+    QTest::addColumn<QByteArray>("json"); // one-element array
+    QTest::addColumn<int>("asByte");      // intInRange(0, 255), -1000 when refused
+    QTest::addColumn<int>("asInt");       // intOr(-7)
+    QTest::newRow("0") << QByteArray("[0]") << 0 << 0;
+    QTest::newRow("255") << QByteArray("[255]") << 255 << 255;
+    QTest::newRow("whole float") << QByteArray("[7.0]") << 7 << 7;
+    QTest::newRow("exponent") << QByteArray("[2e1]") << 20 << 20;
+    QTest::newRow("256") << QByteArray("[256]") << -1000 << 256;
+    QTest::newRow("negative") << QByteArray("[-1]") << -1000 << -1;
+    QTest::newRow("fraction") << QByteArray("[1.5]") << -1000 << -7;
+    QTest::newRow("string") << QByteArray(R"(["5"])") << -1000 << -7;
+    QTest::newRow("bool") << QByteArray("[true]") << -1000 << -7;
+    QTest::newRow("null") << QByteArray("[null]") << -1000 << -7;
+    QTest::newRow("object") << QByteArray(R"([{"v":1}])") << -1000 << -7;
+    QTest::newRow("array") << QByteArray("[[1]]") << -1000 << -7;
+    QTest::newRow("beyond int") << QByteArray("[3000000000]") << -1000 << -7;
+    QTest::newRow("huge") << QByteArray("[1e300]") << -1000 << -7;
+}
+
+void TstStorageIo::strictNumbers()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, asByte);
+    QFETCH(int, asInt);
+    const QJsonValue v = QJsonDocument::fromJson(json).array().at(0);
+    QCOMPARE(StorageIo::intInRange(v, 0, 255).value_or(-1000), asByte);
+    QCOMPARE(StorageIo::intOr(v, -7), asInt);
+}
+
+QTEST_GUILESS_MAIN(TstStorageIo)
+#include "tst_storageio.moc"
