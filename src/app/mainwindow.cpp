@@ -70,7 +70,11 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
 
 MainWindow::~MainWindow()
 {
-    // The watcher is deleted in its own thread when the loop ends (finished -> deleteLater).
+    // Stop the timer in the watcher's own thread (which also lets that thread take over the
+    // timer handed to it by moveToThread), then end the loop; the watcher is deleted there
+    // when the loop ends (finished -> deleteLater).
+    QMetaObject::invokeMethod(m_watcher, &CheckDevice::stopTheTimer,
+                              Qt::BlockingQueuedConnection);
     m_watcherThread->quit();
     m_watcherThread->wait();
 }

@@ -136,9 +136,12 @@ bool CheckDevice::tick()
             reorderCandidates(m_currentProductId);
     } else if (m_lastProductId != m_currentProductId) {
         // Another device took the place of the reported one: report the loss now and the new
-        // device as found on the next tick.
+        // device as found on the next tick. The loss is remembered as reported: should the new
+        // device be gone by the next tick as well, nothing is left to report, where keeping the
+        // old id would report the same loss again on every tick.
         m_lastFound = false;
         emit sigFound(false, uint(m_lastProductId), uint(m_vendorId));
+        m_lastProductId = m_currentProductId;
     }
     return true;
 }

@@ -70,6 +70,7 @@ private Q_SLOTS:
     void receiverThenCable();
     void unplugReportsOneLoss();
     void switchToAnotherMouse();
+    void replacementGoneBeforeItIsReported();
     void bootLoaderWins_data();
     void bootLoaderWins();
     void osprerLoaderByReleaseNumber();
@@ -165,6 +166,29 @@ void TstCheckDevice::switchToAnotherMouse()
     w.tick();
     QCOMPARE(events(found),
              (QStringList{"found 4122 f00d", "lost 4122 f00d", "found 4132 f00d"}));
+}
+
+void TstCheckDevice::replacementGoneBeforeItIsReported()
+{
+    // A second device shows up (the first is reported lost) and both are gone by the next
+    // tick: one loss in all, not one per tick.
+    VirtualHidBus bus;
+    CheckDevice w(nullptr, &bus);
+    w.stopTheTimer();
+    QSignalSpy found(&w, &CheckDevice::sigFound);
+    bus.plug(StubHidDevice::forProductId(0x1804));
+    w.tick();
+    bus.plug(StubHidDevice::forProductId(0x4130));
+    w.tick();
+    bus.unplugAll();
+    for (int i = 0; i < 4; ++i)
+        w.tick();
+    QCOMPARE(events(found), (QStringList{"found 1804 f00d", "lost 1804 f00d"}));
+    // Plugged again, it is found again.
+    bus.plug(StubHidDevice::forProductId(0x4130));
+    w.tick();
+    QCOMPARE(events(found).value(2), QStringLiteral("found 4130 f00d"));
+    QCOMPARE(found.count(), 3);
 }
 
 void TstCheckDevice::bootLoaderWins_data()
