@@ -3,9 +3,11 @@
 #include "mainwindow.h"
 #include "qktypes.h"
 #include "qtsingleapplication.h"
+#include "simulation.h"
 #include "startup.h"
 
 #include <QStringList>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -17,6 +19,14 @@ int main(int argc, char *argv[])
     AppPaths::applyHomeArgument(arguments);
     if (Startup::wantsFileLog(arguments))
         FileLog::install();
+    // --simulate MODEL[,MODEL] / QKDRIVER_SIMULATE: emulated devices instead of the system's.
+    if (const auto simulated = Simulation::requestedDevices(arguments)) {
+        QString error;
+        if (!Simulation::install(*simulated, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+    }
 
     QtSingleApplication app(QStringLiteral("Osprey"), argc, argv);
     if (app.isRunning()) {

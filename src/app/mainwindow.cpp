@@ -1,5 +1,8 @@
 #include "mainwindow.h"
 
+#include "checkdevice.h"
+#include "mousetype.h"
+#include "producttable.h"
 #include "texttable.h"
 
 #include <QCoreApplication>
@@ -9,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
@@ -42,10 +46,72 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setText(tr("Connect a supported mouse or its receiver."));
 
+    m_history = new QLabel(this);
+    m_history->setObjectName(QStringLiteral("DeviceHistoryLabel"));
+    m_history->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(titleBar);
     layout->addWidget(m_status, 1);
+    layout->addWidget(m_history, 1);
+
+    // The presence watcher on a thread of its own; its reports arrive here queued.
+    m_watcherThread = std::make_unique<QThread>();
+    m_watcherThread->setObjectName(QStringLiteral("CheckDevice"));
+    m_watcher = new CheckDevice;
+    m_watcher->moveToThread(m_watcherThread.get());
+    connect(m_watcherThread.get(), &QThread::finished, m_watcher, &QObject::deleteLater);
+    connect(m_watcher, &CheckDevice::sigFound, this, &MainWindow::slot_WarningDeviceNotInsert);
+    connect(m_watcher, &CheckDevice::sigBlootDescriptor, this,
+            &MainWindow::slot_SetKelvoMouseBooltDescriptor);
+    m_watcherThread->start(QThread::InheritPriority);
+}
+
+MainWindow::~MainWindow()
+{
+    // Stop the timer in the watcher's own thread (which also lets that thread take over the
+    // timer handed to it by moveToThread), then end the loop; the watcher is deleted there
+    // when the loop ends (finished -> deleteLater).
+    QMetaObject::invokeMethod(m_watcher, &CheckDevice::stopTheTimer,
+                              Qt::BlockingQueuedConnection);
+    m_watcherThread->quit();
+    m_watcherThread->wait();
+}
+
+void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
+{
+    qDebug() << "slot_WarningDeviceNotInsert";
+    qDebug().noquote() << QString::asprintf("vid %x, pid %x ", Vid, Pid);
+    qDebug() << "=======================";
+    const QString id = QStringLiteral("0x%1").arg(Pid, 4, 16, QLatin1Char('0'));
+    QString model;
+    if (Pid == ProductTable::kFalconBootProductId || Pid == ProductTable::kLoaderProductId)
+        model = tr("%1 boot loader").arg(MouseType::modelName(m_bootType));
+    else
+        model = MouseType::modelName(ProductTable::mouseTypeOf(int(Pid)));
+    if (ProductTable::isReceiverId(int(Pid)))
+        model += tr(" receiver");
+    if (isfind) {
+        m_status->setText(tr("Found %1 (product id %2)").arg(model, id));
+        addDeviceEvent(tr("found %1 %2").arg(id, model));
+    } else {
+        m_status->setText(tr("Connect a supported mouse or its receiver."));
+        addDeviceEvent(tr("lost %1 %2").arg(id, model));
+    }
+}
+
+void MainWindow::slot_SetKelvoMouseBooltDescriptor(int type)
+{
+    m_bootType = type;
+}
+
+void MainWindow::addDeviceEvent(const QString &line)
+{
+    m_events.append(line);
+    while (m_events.size() > 8)
+        m_events.removeFirst();
+    m_history->setText(m_events.join(QLatin1Char('\n')));
 }
 
 void MainWindow::bringToFront()

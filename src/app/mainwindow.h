@@ -1,16 +1,24 @@
 #pragma once
 // The main window: a fixed 960 x 640 frameless window. For now it shows the product name and
-// what it is told; the pages, the coordinator and the watcher join it as they are built.
+// what the presence watcher reports; the pages and the coordinator join it as they are built.
 
+#include <QStringList>
 #include <QWidget>
+#include <memory>
 
+class CheckDevice;
 class QLabel;
+class QThread;
 
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override; // stops the watcher's thread
+
+    // The last lines the device status shows (newest last).
+    QStringList deviceEvents() const { return m_events; }
 
     // Brings the window to the front (stay-on-top, show, clear the flag, show normal).
     void bringToFront();
@@ -19,6 +27,10 @@ public Q_SLOTS:
     // A second start handed us its message: log it, come to the front and, unless the message is
     // our own executable path, tell the user the program is already running.
     void slotMessageReceived(const QString &message);
+    // The watcher's report: a device found or lost (pid, vid).
+    void slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid);
+    // The model of a device waiting in its boot loader.
+    void slot_SetKelvoMouseBooltDescriptor(int type);
 
 Q_SIGNALS:
     void QuitTheApplication();
@@ -28,7 +40,14 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    void addDeviceEvent(const QString &line);
+
     QLabel *m_status = nullptr;
+    QLabel *m_history = nullptr;
+    QStringList m_events;
+    int m_bootType = 0;
+    std::unique_ptr<QThread> m_watcherThread;
+    CheckDevice *m_watcher = nullptr; // lives in m_watcherThread, deleted when it finishes
     QPoint m_dragOffset;
     bool m_dragging = false;
 };

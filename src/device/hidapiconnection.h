@@ -1,0 +1,30 @@
+#pragma once
+// One interface opened through hidapi.
+
+#include "hidconnection.h"
+
+struct hid_device_;
+
+class HidapiConnection final : public HidConnection
+{
+public:
+    HidapiConnection(hid_device_ *device, const QString &path);
+    ~HidapiConnection() override;
+    HidapiConnection(const HidapiConnection &) = delete;
+    HidapiConnection &operator=(const HidapiConnection &) = delete;
+
+    int writeOutputReport(const QByteArray &report) override;
+    int readInputReport(QByteArray *report, int maxLength, int timeoutMs) override;
+    int getInputReport(BYTE reportId, int length, QByteArray *report) override;
+    int setFeatureReport(const QByteArray &report) override;
+    int getFeatureReport(BYTE reportId, int length, QByteArray *report) override;
+    QString path() const override { return m_path; }
+    QString lastError() const override { return m_lastError; }
+
+private:
+    int finish(int result);
+
+    hid_device_ *m_device;
+    QString m_path;
+    QString m_lastError;
+};

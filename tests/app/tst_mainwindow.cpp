@@ -1,0 +1,57 @@
+#include "mainwindow.h"
+#include "simulation.h"
+#include "temphome.h"
+
+#include <QtTest>
+
+class TstMainWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup() { Simulation::uninstall(); }
+    void showsWhatTheWatcherReports();
+    void reportSlotTexts_data();
+    void reportSlotTexts();
+};
+
+void TstMainWindow::showsWhatTheWatcherReports()
+{
+    TempHome home;
+    QVERIFY(Simulation::install({QStringLiteral("kite-receiver")}));
+    MainWindow w;
+    // The watcher ticks once a second on its own thread.
+    QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(), QStringList{"found 0x4133 kite receiver"}, 10000);
+    Simulation::bus()->unplugAll();
+    QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(),
+                              (QStringList{"found 0x4133 kite receiver", "lost 0x4133 kite receiver"}),
+                              10000);
+}
+
+void TstMainWindow::reportSlotTexts_data()
+{
+    QTest::addColumn<int>("bootType");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<uint>("pid");
+    QTest::addColumn<QString>("event");
+    QTest::newRow("cable") << 0 << true << 0x4138u << "found 0x4138 falconq";
+    QTest::newRow("receiver lost") << 0 << false << 0x180Au << "lost 0x180a falconc receiver";
+    QTest::newRow("boot loader") << 14 << true << 0x3000u << "found 0x3000 falconeu boot loader";
+    QTest::newRow("osprey loader") << 13 << true << 0x1022u << "found 0x1022 heron boot loader";
+}
+
+void TstMainWindow::reportSlotTexts()
+{
+    QFETCH(int, bootType);
+    QFETCH(bool, found);
+    QFETCH(uint, pid);
+    QFETCH(QString, event);
+    TempHome home;
+    QVERIFY(Simulation::install({}));
+    MainWindow w;
+    w.slot_SetKelvoMouseBooltDescriptor(bootType);
+    w.slot_WarningDeviceNotInsert(found, pid, 0xF00D);
+    QCOMPARE(w.deviceEvents(), QStringList{event});
+}
+
+QTEST_MAIN(TstMainWindow)
+#include "tst_mainwindow.moc"
