@@ -2,6 +2,9 @@
 
 #include "mousetype.h"
 #include "producttable.h"
+#include "falconmousedevice.h"
+#include "falconreceiverdevice.h"
+#include "ospreymousedevice.h"
 #include "stubhiddevice.h"
 
 #include <QDebug>
@@ -60,12 +63,17 @@ std::shared_ptr<VirtualHidDevice> createDevice(const QString &name)
     for (const ProductTable::Product &p : ProductTable::products()) {
         const QString model = MouseType::modelName(p.mouseType);
         const bool receiver = p.link == ProductTable::Link::Receiver;
-        if (name == (receiver ? model + QStringLiteral("-receiver") : model))
-            return StubHidDevice::forProductId(p.productId);
+        const bool falcon = p.driver == ProductTable::Driver::Falcon;
+        if (receiver && name == model + QStringLiteral("-receiver"))
+            return FalconReceiverDevice::withPartnerMouse(p.productId);
+        if (!receiver && name == model) {
+            if (falcon)
+                return std::make_shared<FalconMouseDevice>(p.productId);
+            return std::make_shared<OspreyMouseDevice>(p.productId);
+        }
         if (!receiver && name == model + QStringLiteral("-boot")) {
-            if (p.driver == ProductTable::Driver::Falcon)
-                return StubHidDevice::falconBootLoader(
-                    StubHidDevice::displayName(p.mouseType) + QStringLiteral(" Boot"));
+            if (falcon)
+                return std::make_shared<FalconMouseDevice>(p.productId, FalconMouseDevice::Mode::BootLoader);
             return StubHidDevice::loader(p.productId);
         }
     }
