@@ -1,0 +1,734 @@
+#include "dcdatahandle.h"
+
+#include "gearhandle.h"
+#include "jsonhandle.h"
+#include "mousetype.h"
+#include "pacer.h"
+#include "producttable.h"
+#include "storagepaths.h"
+#include "usbdriverfalcon.h"
+#include "usbdrivermanger.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTime>
+#include <QTimer>
+#include <QVector>
+
+namespace {
+const QString kCategory = QStringLiteral("操作事件");
+
+// Runs one manager request inside the loading indication. Returns the manager's verdict.
+template <typename Op>
+bool loading(DCDataHandle *self, Op op)
+{
+    Q_EMIT self->sig_ShowLoadingDialog();
+    const bool ok = op();
+    Q_EMIT self->sig_EndLoadingDialog();
+    return ok;
+}
+} // namespace
+
+DCDataHandle::DCDataHandle(QObject *parent)
+    : QObject(parent), m_timer(new QTimer(this)), m_gear(std::make_unique<GearHandle>()),
+      m_json(std::make_unique<JsonHandle>())
+{
+    connect(m_timer, &QTimer::timeout, this, &DCDataHandle::slot_codetimerout);
+    connect(this, &DCDataHandle::sig_startTimer, m_timer, QOverload<int>::of(&QTimer::start));
+    connect(this, &DCDataHandle::sig_stopTimer, m_timer, &QTimer::stop);
+}
+
+DCDataHandle::~DCDataHandle()
+{
+    releaseObject();
+}
+
+std::optional<DCDataHandle::ManagerChoice> DCDataHandle::chooseManager(USHORT productId)
+{
+    const auto row = ProductTable::find(productId);
+    if (!row)
+        return std::nullopt;
+    ManagerChoice c;
+    c.mouseType = row->mouseType;
+    switch (row->driver) {
+    case ProductTable::Driver::Falcon:
+        c.family = ManagerChoice::Family::Falcon;
+        c.wireless = row->link == ProductTable::Link::Receiver;
+        c.wiredSelector = ProductTable::wiredSelector(productId);
+        c.wirelessSelector = ProductTable::wirelessSelector(productId);
+        break;
+    case ProductTable::Driver::Osprey:
+        c.family = ManagerChoice::Family::Osprey;
+        break;
+    case ProductTable::Driver::Heron:
+        c.family = ManagerChoice::Family::Heron;
+        break;
+    }
+    return c;
+}
+
+int DCDataHandle::defaultFirmwareVersion(int mouseType)
+{
+    switch (mouseType) {
+    case 2: return 8;
+    case 3: return 10;
+    case 4: case 6: case 18: return 4;
+    case 5: return 3;
+    case 7: case 8: case 9: case 10: return 5;
+    case 11: return 32;
+    case 12: return 13;
+    case 13: return 2;
+    default: return 1;
+    }
+}
+
+QString DCDataHandle::modelFolder() const
+{
+    return MouseType::modelName(m_mouseType);
+}
+
+void DCDataHandle::sendEvent(const QString &action, const QString &second)
+{
+    const QString label = second.isEmpty() ? action : action + QLatin1Char('_') + second;
+    Q_EMIT sig_SendOperationEventMessageToGA(kCategory, action, label, QString());
+}
+
+// ---- open and close ------------------------------------------------------------------------
+
+void DCDataHandle::slot_OpenDevice(uint Pid, uint Vid)
+{
+    Q_UNUSED(Vid)
+    if (Pid == ProductTable::kFalconBootProductId)
+        return;
+    m_wireless = false;
+    m_mouseType = 0;
+    releaseObject();
+    ++m_openCount;
+    qDebug() << QStringLiteral("openDevice Pid 0x%1").arg(Pid, 0, 16);
+    qDebug() << "openDevice Count" << m_openCount;
+
+    const auto choice = chooseManager(USHORT(Pid));
+    if (!choice || !m_managerFactory) {
+        Q_EMIT sig_OpenDeviceResult(false, m_mouseType, m_wireless);
+        return;
+    }
+    USBDriverFalcon *receiverDriver = nullptr;
+    m_manager = m_managerFactory(*choice, &receiverDriver);
+    if (!m_manager) {
+        Q_EMIT sig_OpenDeviceResult(false, m_mouseType, m_wireless);
+        return;
+    }
+    m_wireless = choice->wireless;
+    m_receiverDriver = choice->wireless ? receiverDriver : nullptr;
+    m_mouseType = choice->mouseType;
+    MouseType::setCurrent(m_mouseType);
+
+    m_manager->SetMouseName(modelFolder());
+    m_manager->SetMousePid(USHORT(Pid));
+    qDebug() << "openDevice" << modelFolder();
+
+    const QString link = m_wireless ? QStringLiteral("Wireless") : QStringLiteral("Wired");
+    if (!m_manager->OpenDevice()) {
+        sendEvent(QStringLiteral("OpenDeviceFailed"), link + QLatin1Char('_') + modelFolder());
+        Q_EMIT sig_OpenDeviceResult(false, m_mouseType, m_wireless);
+        releaseObject(); // nothing stays half open
+        m_wireless = false;
+        return;
+    }
+    m_manager->SelectProfile(kProfileIndex);
+    if (m_wireless && !receiverPairingCheck(USHORT(Pid))) {
+        releaseObject();
+        m_wireless = false;
+        return;
+    }
+    connectSignal();
+    m_productId = USHORT(Pid);
+    Q_EMIT sig_OpenDeviceResult(true, m_mouseType, m_wireless);
+    sendEvent(QStringLiteral("OpenDevice"), link + QLatin1Char('_') + modelFolder());
+    GetProfileFromMouse();
+}
+
+void DCDataHandle::slot_OpenDeviceAgain()
+{
+    slot_OpenDevice(m_productId, ProductTable::vendorId());
+}
+
+void DCDataHandle::createAKelvoInitObject(KelvoUSBDriver *pdriver, int mosueType,
+                                          const QString &wireless, const QString &wired,
+                                          bool isWireless)
+{
+    // The Falcon family's own manager is built by the manager factory; this keeps the receiver
+    // bookkeeping of a driver that was built elsewhere.
+    auto *falcon = qobject_cast<USBDriverFalcon *>(pdriver);
+    if (falcon) {
+        falcon->SetWiredWirelessString(wired, wireless);
+        falcon->setLinkMode(isWireless ? 1 : 0);
+    }
+    m_receiverDriver = isWireless ? falcon : nullptr;
+    m_wireless = isWireless;
+    m_mouseType = mosueType;
+    MouseType::setCurrent(mosueType);
+}
+
+bool DCDataHandle::receiverPairingCheck(USHORT receiverId)
+{
+    const int expected = ProductTable::wiredPartner(receiverId);
+    USHORT paired = 0;
+    m_manager->GetMousePid(paired);
+    if (paired == expected || paired == 0)
+        return true;
+    // Paired with a mouse of another model: reset the receiver's pairing and tell the user.
+    if (m_receiverDriver) {
+        const BYTE enter[2] = {0xA0, 0x81};
+        if (m_receiverDriver->SendCommandDONGLE(enter, 2))
+            qDebug() << "1——++";
+        const BYTE reset[2] = {0xA1, 0x81};
+        if (m_receiverDriver->SendCommandDONGLE(reset, 2))
+            qDebug() << "2-++";
+    }
+    Q_EMIT sig_ShowWarningDialog(44);
+    sendEvent(QStringLiteral("接收器与鼠标不匹配"), modelFolder());
+    return false;
+}
+
+void DCDataHandle::connectSignal()
+{
+    if (!m_manager || !m_managerConnections.isEmpty())
+        return;
+    USBDriverManger *m = m_manager.get();
+    m_managerConnections << connect(m, &USBDriverManger::sig_CurrentButtonIsOriginalButton, this,
+                                    &DCDataHandle::sig_CurrentButtonIsOriginalButton);
+    m_managerConnections << connect(m, &USBDriverManger::sig_WarningOnlyLeftButton, this,
+                                    &DCDataHandle::sig_ShowWarningDialog);
+    m_managerConnections << connect(m, &USBDriverManger::sig_TrueMouseValue, this,
+                                    &DCDataHandle::sig_TrueMouseValue);
+    m_managerConnections << connect(m, &USBDriverManger::sig_KelvoMouseUpdateResult, this,
+                                    &DCDataHandle::slot_FirmwareUpdateResult);
+}
+
+void DCDataHandle::destroyUselessThings()
+{
+    Q_EMIT sig_RemoveReloadWidget();
+    qDebug() << "DCDataHandle::destroyUselessThings()";
+    if (m_updateRunning)
+        return; // the mouse is only restarting into its boot loader
+    releaseObject();
+    m_productId = 0;
+    qDebug() << "DCDataHandle::destroyUselessThings() End";
+}
+
+void DCDataHandle::releaseObject()
+{
+    for (const QMetaObject::Connection &c : qAsConst(m_managerConnections))
+        disconnect(c);
+    m_managerConnections.clear();
+    if (m_manager)
+        m_manager->UnInitDevice();
+    m_receiverDriver = nullptr;
+    m_manager.reset();
+}
+
+// ---- reading the profile and filling the pages ------------------------------------------------
+
+void DCDataHandle::setCPIValueOnPage()
+{
+    if (!m_manager)
+        return;
+    QVector<int> values;
+    if (!m_manager->GetCPIStageMatrix(values, kProfileIndex)) {
+        qDebug() << "DCDataHandle setDPIValueOnPage false";
+        warningReadOrWriteError();
+        return;
+    }
+    QList<DWORD> list;
+    for (int i = 0; i < 7; ++i)
+        list << DWORD(qMax(0, values.value(i)));
+    qDebug() << "DCDataHandle setDPIValueOnPage";
+    Q_EMIT sig_SetCurrentCpiListValueOnPage(list);
+}
+
+void DCDataHandle::setUsbReportRateOnPage()
+{
+    if (!m_manager)
+        return;
+    int rate = 0;
+    if (!m_manager->GetUsbReportRate(rate, kProfileIndex)) {
+        warningReadOrWriteError();
+        return;
+    }
+    Q_EMIT sig_SetCurrentReportRate(rate);
+}
+
+void DCDataHandle::setLightParameterOnPage()
+{
+    if (!m_manager)
+        return;
+    LightColorParam param;
+    bool ok = loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); });
+    if (ok)
+        Q_EMIT sig_SetLightParameterOnPage(param);
+    else
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::setMouseButtonOnPage()
+{
+    if (!m_manager)
+        return;
+    loading(this, [&] {
+        m_manager->checkAllMouseButtonIsOriginalMouseButton();
+        return true;
+    });
+}
+
+void DCDataHandle::SetSilentHeightOnPage()
+{
+    if (!m_manager)
+        return;
+    int value = 0;
+    if (!m_manager->GetSilentHeight(value, kProfileIndex))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slotSetMouseSilentHeigh(int value)
+{
+    if (!m_manager)
+        return;
+    if (!loading(this, [&] { return m_manager->SetSilentHeight(value, kProfileIndex); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::refreshPages()
+{
+    setCPIValueOnPage();
+    setUsbReportRateOnPage();
+    setLightParameterOnPage();
+    setMouseButtonOnPage();
+}
+
+void DCDataHandle::loadGearForConfig(int configNumber, bool found)
+{
+    m_gearObject = found ? m_gear->loadGearObject(m_mouseType, configNumber)
+                         : m_gear->createDefaultGearObject(m_mouseType);
+}
+
+void DCDataHandle::slot_GetProfileFromMouse()
+{
+    GetProfileFromMouse();
+}
+
+void DCDataHandle::GetProfileFromMouse()
+{
+    if (!m_manager)
+        return;
+    Q_EMIT sig_ShowLoadingDialog();
+    qDebug() << "GetProfileFromMouse";
+    if (m_manager->GetProfileData()) {
+        DWORD version = 0;
+        m_manager->GetVersion(version);
+        m_firmwareVersion = version;
+        Q_EMIT sig_VersionNumber(int(version));
+        qDebug() << "GetProfileFromMouse GetFwVersion" << version;
+        m_manager->TurnOldTxtFileToNewJsonFile();
+        int number = 0;
+        if (m_manager->CompareMouseAndLocalFileData(number) && number >= 1 && number <= 5) {
+            // The stored configuration the mouse equals becomes the current one, so that later
+            // changes land in its files.
+            m_configNumber = number;
+            Q_EMIT sig_SetCurrentConfigure(number);
+            loadGearForConfig(number, true);
+            refreshPages();
+        } else {
+            loadGearForConfig(m_configNumber, false);
+            Q_EMIT sig_ShowWarningDialog(38);
+        }
+    } else {
+        warningReadOrWriteError();
+        m_firmwareVersion = DWORD(defaultFirmwareVersion(m_mouseType));
+        Q_EMIT sig_VersionNumber(int(m_firmwareVersion));
+        qDebug() << "slot_GetProfileFromMouse failed";
+    }
+    m_battery.reset();
+    sendEvent(QStringLiteral("ReadProfile"), modelFolder());
+    Q_EMIT sig_EndLoadingDialog();
+}
+
+// ---- requests ------------------------------------------------------------------------------------
+
+void DCDataHandle::slot_setCPIListValueOnMouse(QList<DWORD> dwordList)
+{
+    if (!m_manager)
+        return;
+    const bool ok = loading(this, [&] {
+        if (!m_manager->SetCPIListValue(dwordList, kProfileIndex))
+            return false;
+        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject, dwordList);
+        return true;
+    });
+    qDebug() << (ok ? "slot_setDPIValueOnMouse is True" : "slot_setDPIValueOnMouse is False");
+    sendEvent(QStringLiteral("SetDPI"), modelFolder());
+    if (!ok)
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_ChangeUsbReportRate(int value)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetReportRate"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetUsbReportRate(value, kProfileIndex); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_SetMouseColor(bool isWheelLightChange, QList<COLORREF> colorList)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetLightColor"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetMouseColor(isWheelLightChange, colorList, kProfileIndex); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_setMouseLightMode(bool isWheelLightChange, int mode)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetLightMode"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetMouseLightMode(isWheelLightChange, mode, kProfileIndex); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_MouseContinueLightDegree(bool isWheelLightChange, int degree)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetLightBrightness"), modelFolder());
+    if (!loading(this, [&] {
+            return m_manager->SetMouseContinueLightDegree(isWheelLightChange, degree, kProfileIndex);
+        }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_MouseBreathSpeed(bool isWheelLightChange, int speed)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetLightSpeed"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetMouseBreathSpeed(isWheelLightChange, speed, kProfileIndex); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_ChangeButtonToKey(int button, uint vkCode, int modifyKey, int changeType)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetButton"), modelFolder());
+    if (!loading(this, [&] {
+            return m_manager->SetChangeButtonToKey(button, int(vkCode), modifyKey, changeType, kProfileIndex);
+        })) {
+        qDebug() << "slot_ChangeButtonToKey failed";
+        warningReadOrWriteError();
+    }
+}
+
+void DCDataHandle::slot_ChangeButtonToMacro(int macroType, int button, uint address)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetButtonMacro"), modelFolder());
+    loading(this, [&] { return m_manager->SetChangeButtonToMacro(button, int(address), macroType); });
+}
+
+void DCDataHandle::slot_WriteSingleMacro(int button, QString path)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("WriteMacro"), modelFolder());
+    const bool ok = loading(this, [&] { return m_manager->WriteSingleMacro(button, path); });
+    qDebug() << (ok ? "slot_WriteSingleMacro True" : "slot_WriteSingleMacro False");
+    if (!ok)
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_WriteListMacro(QStringList macroList)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("WriteListMacro"), modelFolder());
+    if (loading(this, [&] { return m_manager->WriteListMacro(macroList); }))
+        Q_EMIT sig_ShowWarningDialog(37);
+}
+
+void DCDataHandle::loadProfile(int number, bool onlyMouse)
+{
+    m_configNumber = number;
+    qDebug() << "slot_LoadLocalConfigFileAndWriteIntoMouse m_configNumber" << number;
+    loadGearForConfig(number, true);
+    const bool ok = loading(this, [&] {
+        m_manager->SetCurrentConfigNumber(number);
+        return onlyMouse ? m_manager->LoadOnlyMouseConfigFileByNumber(number)
+                         : m_manager->LoadConfigFileByNumber(number);
+    });
+    sendEvent(QStringLiteral("LoadConfig"), modelFolder());
+    if (!ok) {
+        warningReadOrWriteError();
+        return;
+    }
+    refreshPages();
+    // The models with a screen show the configuration's own picture when the mouse asks for it.
+    if ((m_mouseType == MouseType::FalconQ || m_mouseType == MouseType::Falcon)
+        && m_manager->GetCurrentPictureIndex() == 8) {
+        loading(this, [&] {
+            return m_manager->writeImageToMouse(m_mouseType, QString::number(number), 0, kProfileIndex);
+        });
+    }
+}
+
+void DCDataHandle::slot_LoadLocalConfigFileAndWriteIntoMouse(int number)
+{
+    if (m_manager)
+        loadProfile(number, false);
+}
+
+void DCDataHandle::slot_LoadOnlyLocalMouseConfigFileAndWriteIntoMouse(int number)
+{
+    if (m_manager)
+        loadProfile(number, true);
+}
+
+void DCDataHandle::slot_SaveProfileToConfig1()
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SaveConfig"), modelFolder());
+    loading(this, [&] {
+        m_manager->SaveConfigFileByConfigureNumber(1);
+        return m_manager->WriteProfileIntoMouse();
+    });
+    refreshPages();
+}
+
+void DCDataHandle::slot_ResetConfigToOriginal()
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("FactoryReset"), modelFolder());
+    Q_EMIT sig_ShowLoadingDialog();
+    if (!m_manager->LoadConfigFileByNumber(0)) {
+        warningReadOrWriteError();
+        Q_EMIT sig_EndLoadingDialog();
+        return;
+    }
+    for (int i = 1; i <= 5; ++i) {
+        m_manager->SaveConfigFileByConfigureNumber(i);
+        m_gearObject = m_gear->createDefaultGearObject(m_mouseType);
+        const QString path = StoragePaths::configJsonPath(m_mouseType, i);
+        qDebug() << "slot_ResetConfigToOriginal" << path;
+        QFile::remove(path);
+    }
+    if (m_mouseType == MouseType::Osprey) {
+        loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, QStringLiteral("0"), 0, kProfileIndex); });
+    }
+    refreshPages();
+    Q_EMIT sig_EndLoadingDialog();
+}
+
+void DCDataHandle::slot_WriteImageToMouse(QString configNumber)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("WritePicture"), modelFolder());
+    loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, configNumber, 0, kProfileIndex); });
+}
+
+void DCDataHandle::slot_OLEDScreenpParameter(int behaviour)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetScreenMode"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetOLEDScreenParameter(behaviour); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_SetOLEDScreenLightIntensity(int intensity)
+{
+    if (!m_manager)
+        return;
+    sendEvent(QStringLiteral("SetScreenBrightness"), modelFolder());
+    if (!loading(this, [&] { return m_manager->SetOLEDScreenLightIntensity(intensity); }))
+        warningReadOrWriteError();
+}
+
+void DCDataHandle::slot_TurnNewFileToOldFile()
+{
+    qDebug() << "slot_TurnNewFileToOldFile Start";
+    if (m_manager)
+        m_manager->TurnNewFileToOldFile();
+    Q_EMIT sig_StartToUploadFile();
+    qDebug() << "slot_TurnNewFileToOldFile End";
+}
+
+void DCDataHandle::slot_removeOldTxtFile()
+{
+    if (m_manager)
+        m_manager->removeOldTxtFile();
+}
+
+void DCDataHandle::warningReadOrWriteError()
+{
+    m_battery.reset();
+    Q_EMIT sig_ShowWarningDialog(32);
+    if (m_manager && m_manager->GetExtraSetting() >= 4)
+        Q_EMIT sig_ShowUpdateWidget(true, true, m_mouseType, false);
+    sendEvent(QStringLiteral("ReadWriteError"), modelFolder());
+}
+
+// ---- battery -----------------------------------------------------------------------------------
+
+void DCDataHandle::slot_GetBatteryPower()
+{
+    if (!m_manager || !m_wireless)
+        return;
+    int level = 0;
+    if (!m_manager->GetBatteryPower(level)) {
+        Q_EMIT sig_BatteryPower(DWORD(BatteryFilter::kNoReading));
+        m_battery.reset();
+        return;
+    }
+    // These models report a level that is already steady.
+    const bool raw = m_mouseType == MouseType::FalconQ || m_mouseType == MouseType::FalconEU
+        || (m_mouseType == MouseType::Falcon && m_firmwareVersion >= 30);
+    if (raw) {
+        Q_EMIT sig_BatteryPower(DWORD(level));
+        return;
+    }
+    if (const auto v = m_battery.feed(level))
+        Q_EMIT sig_BatteryPower(DWORD(*v));
+}
+
+// ---- wireless pairing ----------------------------------------------------------------------------
+
+void DCDataHandle::slot_startCode()
+{
+    m_ticks = 0;
+    if (!m_receiverDriver) {
+        Q_EMIT sig_startCode(false);
+        return;
+    }
+    const BYTE enter[2] = {0xA0, 0x81};
+    if (!m_receiverDriver->SendCommandDONGLE(enter, 2)) {
+        Q_EMIT sig_startCode(false);
+        return;
+    }
+    qDebug() << "进入对码模式";
+    QRandomGenerator rng(quint32(QTime(0, 0).secsTo(QTime::currentTime())));
+    const quint32 address = rng.bounded(32768u);
+    qDebug() << "addr:" << QString::number(address, 16);
+    const BYTE setAddress[6] = {0xA1, 0x8F, BYTE(address & 0xFF), BYTE((address >> 8) & 0xFF),
+                                BYTE((address >> 16) & 0xFF), BYTE((address >> 24) & 0xFF)};
+    if (!m_receiverDriver->SendCommandDONGLE(setAddress, 6)) {
+        Q_EMIT sig_startCode(false);
+        return;
+    }
+    qDebug() << "写RF成功";
+    m_pairing = true;
+    Q_EMIT sig_startTimer(100);
+    Q_EMIT sig_startCode(true);
+}
+
+void DCDataHandle::slot_stopCode()
+{
+    m_pairing = false;
+    Q_EMIT sig_stopTimer();
+    qDebug() << "停止对码";
+}
+
+void DCDataHandle::slot_codetimerout()
+{
+    if (!m_pairing)
+        return; // a tick that was already queued when pairing ended
+    ++m_ticks;
+    auto fail = [this] {
+        m_pairing = false;
+        Q_EMIT sig_stopTimer();
+        qDebug() << "对码失败";
+        sendEvent(QStringLiteral("对码失败"), modelFolder());
+        Q_EMIT sig_finishCode(false);
+    };
+    if (m_ticks >= kPairingTicks) {
+        fail();
+        return;
+    }
+    BYTE reply[2] = {0, 0};
+    const BYTE workMode[2] = {0xA7, 0x00};
+    if (!m_receiverDriver || !m_receiverDriver->SendCommandDONGLE(workMode, 2, reply)) {
+        qDebug() << "readWorkModel failed";
+        fail();
+        return;
+    }
+    if (reply[1] != 0)
+        return;
+    m_pairing = false;
+    Q_EMIT sig_stopTimer();
+    qDebug() << "对码完成";
+    sendEvent(QStringLiteral("对码成功"), modelFolder());
+    Q_EMIT sig_finishCode(true);
+}
+
+// ---- firmware update -----------------------------------------------------------------------------
+
+void DCDataHandle::slot_FirmwareUpdateResult(bool ok)
+{
+    qDebug() << "FirmWareUpdateResult" << ok;
+    Pacer::sleepMs(500);
+    Q_EMIT sig_closeUpdatingWidget();
+    if (ok) {
+        qDebug() << "firmWareUpdateResult TRUE";
+        Q_EMIT sig_ShowWarningDialog(8);
+        Q_EMIT sig_CloseUpdateMouseDialog();
+    } else {
+        qDebug() << "firmWareUpdateResult FALSE";
+        Q_EMIT sig_ShowWarningDialog(7);
+    }
+    sendEvent(ok ? QStringLiteral("FirmwareUpdated") : QStringLiteral("FirmwareUpdateFailed"), modelFolder());
+    Q_EMIT sig_StartCheckDeviceTimer();
+    Pacer::sleepMs(100);
+}
+
+void DCDataHandle::slot_UpdateFirmwareKelvo(QString path, QString mouseType)
+{
+    m_updateRunning = true;
+    qDebug() << "slot_UpdateFirmwareKelvo" << mouseType << path;
+    ++m_updateAttempts;
+    qDebug() << "UpdateTimes" << m_updateAttempts;
+    if (m_updateAttempts > kMaxUpdateAttempts) {
+        Q_EMIT sig_ShowWarningDialog(14);
+        m_updateRunning = false;
+        return;
+    }
+    Q_EMIT sig_StopCheckDeviceTimer();
+    if (m_wireless) {
+        // Firmware only goes over the cable.
+        Q_EMIT sig_StartCheckDeviceTimer();
+        Q_EMIT sig_CloseUpdateMouseDialog();
+        Q_EMIT sig_ShowWarningDialog(40);
+        m_updateRunning = false;
+        return;
+    }
+    Q_EMIT sig_ShowWarningDialog(13);
+    runFirmwareUpdate(path);
+    m_updateRunning = false;
+}
+
+void DCDataHandle::onUpdatePercent(uint percent)
+{
+    qDebug() << "updateFirmwareFalcon percent" << percent;
+    Q_EMIT sig_ProcessVaule(int(percent));
+}
+
+void DCDataHandle::runFirmwareUpdate(const QString &path)
+{
+    Q_UNUSED(path)
+    slot_FirmwareUpdateResult(false);
+}

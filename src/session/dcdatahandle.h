@@ -1,0 +1,181 @@
+#pragma once
+// DCDataHandle: the one object through which the user interface talks to the connected mouse.
+// It lives on a worker thread of its own; pages and the main window reach it only through
+// queued signals. It picks and owns the device manager for the plugged-in model, forwards each
+// request to it inside a loading indication, and reports results, warnings and analytics events
+// through its signals. It also runs wireless pairing, filters the battery level and runs
+// firmware updates.
+//
+// QtCore only: it runs unchanged under the GUI, the command-line tool and the tests.
+
+#include "batteryfilter.h"
+#include "qktypes.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class GearHandle;
+class JsonHandle;
+class KelvoUSBDriver;
+class QTimer;
+class USBDriverFalcon;
+class USBDriverManger;
+
+class DCDataHandle : public QObject
+{
+    Q_OBJECT
+public:
+    // What the open algorithm decides for a product id.
+    struct ManagerChoice
+    {
+        enum class Family { Falcon, Osprey, Heron };
+        Family family = Family::Falcon;
+        int mouseType = 0;
+        bool wireless = false;
+        QString wiredSelector;    // Falcon family: "VID_vvvv&PID_pppp" of the cable mouse
+        QString wirelessSelector; // Falcon family: of the receiver
+    };
+    // The manager (owning its driver) for a choice; *receiverDriver receives the Falcon driver
+    // when the choice is wireless. nullptr when no manager can be built.
+    using ManagerFactory = std::function<std::unique_ptr<USBDriverManger>(
+        const ManagerChoice &, USBDriverFalcon **receiverDriver)>;
+
+    static constexpr int kProfileIndex = 1;       // the profile argument of every manager call
+    static constexpr int kPairingTicks = 200;     // 200 × 100 ms
+    static constexpr int kMaxUpdateAttempts = 35; // the 36th attempt in a run is refused
+
+    explicit DCDataHandle(QObject *parent = nullptr);
+    ~DCDataHandle() override;
+
+    // The choice for a product id of the table; nothing for an id the program does not drive.
+    static std::optional<ManagerChoice> chooseManager(USHORT productId);
+    // The firmware version a model reports when its profile cannot be read.
+    static int defaultFirmwareVersion(int mouseType);
+
+    void setManagerFactory(ManagerFactory factory) { m_managerFactory = std::move(factory); }
+
+    // State, for the harness and tests (read them on the coordinator's thread or when idle).
+    USBDriverManger *manager() const { return m_manager.get(); }
+    USHORT currentProductId() const { return m_productId; }
+    bool isWireless() const { return m_wireless; }
+    int mouseType() const { return m_mouseType; }
+    int currentConfigNumber() const { return m_configNumber; }
+    DWORD firmwareVersion() const { return m_firmwareVersion; }
+    bool updateRunning() const { return m_updateRunning; }
+    int updateAttempts() const { return m_updateAttempts; }
+    const QJsonObject &gearObject() const { return m_gearObject; }
+
+Q_SIGNALS:
+    void sig_SetCurrentCpiListValueOnPage(QList<DWORD> list);
+    void sig_SetCurrentReportRate(int value);
+    void sig_SetLightParameterOnPage(LightColorParam param);
+    void sig_ShowWarningDialog(int warningType);
+    void sig_closeUpdatingWidget();
+    void sig_VersionNumber(int version);
+    void sig_SetCurrentConfigure(int configNumber);
+    void sig_CoverFirstConfigure(int configNumber);
+    void sig_CurrentButtonIsOriginalButton(bool state, int button);
+    void sig_OpenDeviceResult(bool result, int mouseType, bool isWireless);
+    void sig_RemoveReloadWidget();
+    void sig_startTimer(int ms);
+    void sig_stopTimer();
+    void sig_startCode(bool started);
+    void sig_finishCode(bool paired);
+    void sig_BatteryPower(DWORD level);
+    void sig_Update(QString path);
+    void sig_ProcessVaule(int percent);
+    void sig_CloseUpdateMouseDialog();
+    void sig_StartCheckDeviceTimer();
+    void sig_StopCheckDeviceTimer();
+    void sig_ShowLoadingDialog();
+    void sig_EndLoadingDialog();
+    void sig_TrueMouseValue(int currentButton, int changeType, int trueMouseValue, int modifyKey);
+    void sig_StartToUploadFile();
+    void sig_SendOperationEventMessageToGA(QString category, QString action, QString Label,
+                                           QString viewScreen);
+    void sig_ShowUpdateWidget(bool isChangeable, bool isLocalUpdateState, int mouseType,
+                              bool isUpdateNow);
+
+public Q_SLOTS:
+    void slot_OpenDevice(uint Pid, uint Vid);
+    void slot_OpenDeviceAgain();
+    // Builds a Falcon-family manager around pdriver (owned from here on) with the selectors.
+    void createAKelvoInitObject(KelvoUSBDriver *pdriver, int mosueType, const QString &wireless,
+                                const QString &wired, bool isWireless);
+    void connectSignal();
+    void destroyUselessThings();
+    void releaseObject();
+
+    void setCPIValueOnPage();
+    void setUsbReportRateOnPage();
+    void setLightParameterOnPage();
+    void setMouseButtonOnPage();
+    void SetSilentHeightOnPage();
+    void slotSetMouseSilentHeigh(int value);
+
+    void slot_setCPIListValueOnMouse(QList<DWORD> dwordList);
+    void slot_ChangeUsbReportRate(int value);
+    void slot_SetMouseColor(bool isWheelLightChange, QList<COLORREF> colorList);
+    void slot_setMouseLightMode(bool isWheelLightChange, int mode);
+    void slot_MouseContinueLightDegree(bool isWheelLightChange, int degree);
+    void slot_MouseBreathSpeed(bool isWheelLightChange, int speed);
+    void slot_ChangeButtonToKey(int button, uint vkCode, int modifyKey, int changeType);
+    void slot_ChangeButtonToMacro(int macroType, int button, uint address);
+    void slot_WriteSingleMacro(int button, QString path);
+    void slot_WriteListMacro(QStringList macroList);
+    void slot_LoadLocalConfigFileAndWriteIntoMouse(int number);
+    void slot_LoadOnlyLocalMouseConfigFileAndWriteIntoMouse(int number);
+    void slot_SaveProfileToConfig1();
+    void slot_ResetConfigToOriginal();
+    void slot_WriteImageToMouse(QString configNumber);
+    void slot_OLEDScreenpParameter(int behaviour);
+    void slot_SetOLEDScreenLightIntensity(int intensity);
+    void slot_GetBatteryPower();
+    void slot_GetProfileFromMouse();
+    void GetProfileFromMouse();
+    void slot_startCode();
+    void slot_stopCode();
+    void slot_codetimerout();
+    void slot_UpdateFirmwareKelvo(QString path, QString mouseType);
+    void slot_TurnNewFileToOldFile();
+    void slot_removeOldTxtFile();
+    void warningReadOrWriteError();
+    // The manager's firmware result (and FwUpdate's).
+    void slot_FirmwareUpdateResult(bool ok);
+
+private:
+    bool receiverPairingCheck(USHORT receiverId);
+    void refreshPages();
+    void loadGearForConfig(int configNumber, bool found);
+    void sendEvent(const QString &action, const QString &second = QString());
+    QString modelFolder() const;
+    void loadProfile(int number, bool onlyMouse);
+    void onUpdatePercent(uint percent);
+    void runFirmwareUpdate(const QString &path);
+
+    ManagerFactory m_managerFactory;
+    std::unique_ptr<USBDriverManger> m_manager;
+    USBDriverFalcon *m_receiverDriver = nullptr; // owned by the manager
+    QList<QMetaObject::Connection> m_managerConnections;
+    USHORT m_productId = 0;
+    bool m_wireless = false;
+    bool m_updateRunning = false;
+    int m_mouseType = 0;
+    int m_configNumber = 1;
+    int m_openCount = 0;
+    int m_updateAttempts = 0;
+    int m_ticks = 0;
+    bool m_pairing = false;
+    DWORD m_firmwareVersion = 1;
+    QTimer *m_timer = nullptr;
+    std::unique_ptr<GearHandle> m_gear;
+    std::unique_ptr<JsonHandle> m_json;
+    QJsonObject m_gearObject;
+    BatteryFilter m_battery;
+};
