@@ -1,0 +1,84 @@
+#include "devicesession.h"
+#include "fakemanager.h"
+#include "falconmousedevice.h"
+#include "ospreymousedevice.h"
+#include "pacer.h"
+#include "temphome.h"
+#include "virtualhidbus.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+class TstDeviceSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void plugOpensAndUnplugTearsDown();
+    void manualModeOnlyReports();
+};
+
+namespace {
+DCDataHandle::ManagerFactory fakeFactory()
+{
+    return [](const DCDataHandle::ManagerChoice &, USBDriverFalcon **) {
+        return std::unique_ptr<USBDriverManger>(std::make_unique<FakeManager>(FakeManager::Script{}));
+    };
+}
+} // namespace
+
+void TstDeviceSession::plugOpensAndUnplugTearsDown()
+{
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    DeviceSession session(fakeFactory());
+    QSignalSpy found(&session, &DeviceSession::deviceFound);
+    QSignalSpy lost(&session, &DeviceSession::deviceLost);
+    QSignalSpy opened(session.coordinator(), &DCDataHandle::sig_OpenDeviceResult);
+    session.setWatchInterval(10);
+    session.start();
+
+    const int id = bus.plug(std::make_shared<FalconMouseDevice>(0x4130));
+    QTRY_COMPARE(opened.size(), 1);
+    QCOMPARE(found.first().first().toUInt(), 0x4130u);
+    QCOMPARE(opened.first(), (QList<QVariant>{true, 11, false}));
+
+    // A request from the UI thread reaches the manager in the coordinator's thread.
+    QSignalSpy rate(session.coordinator(), &DCDataHandle::sig_ShowLoadingDialog);
+    Q_EMIT session.sig_ChangeUSBReportRate(2);
+    QTRY_COMPARE(rate.size(), 1);
+    session.runOnCoordinator([&] {
+        auto *m = static_cast<FakeManager *>(session.coordinator()->manager());
+        QVERIFY(m->calls.contains("SetUsbReportRate 2"));
+    });
+
+    bus.unplug(id);
+    QTRY_COMPARE(lost.size(), 1);
+    QTRY_VERIFY([&] {
+        bool gone = false;
+        session.runOnCoordinator([&] { gone = session.coordinator()->manager() == nullptr; });
+        return gone;
+    }());
+}
+
+void TstDeviceSession::manualModeOnlyReports()
+{
+    TempHome home;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    DeviceSession session(fakeFactory());
+    session.setAutoOpen(false);
+    QSignalSpy found(&session, &DeviceSession::deviceFound);
+    QSignalSpy opened(session.coordinator(), &DCDataHandle::sig_OpenDeviceResult);
+    session.setWatchInterval(10);
+    session.start();
+    bus.plug(std::make_shared<OspreyMouseDevice>(0x4122));
+    QTRY_COMPARE(found.size(), 1);
+    QCOMPARE(found.first().first().toUInt(), 0x4122u);
+    QTest::qWait(50);
+    QCOMPARE(opened.size(), 0);
+}
+
+QTEST_GUILESS_MAIN(TstDeviceSession)
+#include "tst_devicesession.moc"
