@@ -19,19 +19,23 @@ int main(int argc, char *argv[])
     AppPaths::applyHomeArgument(arguments);
     if (Startup::wantsFileLog(arguments))
         FileLog::install();
-    // --simulate MODEL[,MODEL] / QKDRIVER_SIMULATE: emulated devices instead of the system's.
-    if (const auto simulated = Simulation::requestedDevices(arguments)) {
-        QString error;
-        if (!Simulation::install(*simulated, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            return 2;
-        }
-    }
 
     QtSingleApplication app(QStringLiteral("Osprey"), argc, argv);
     if (app.isRunning()) {
         app.sendMessage(QStringLiteral("Osprey"), 5000);
         return -1;
+    }
+
+    // --simulate MODEL[,MODEL] / QKDRIVER_SIMULATE: emulated devices instead of the system's;
+    // they keep their memory in the application folder between runs, like real mice.
+    if (const auto simulated = Simulation::requestedDevices(arguments)) {
+        Simulation::setStateFolder(AppPaths::applicationDir() + QStringLiteral("/Simulator"));
+        QString error;
+        if (!Simulation::install(*simulated, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { Simulation::saveState(); });
     }
 
     registerQkMetaTypes();

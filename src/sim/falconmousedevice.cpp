@@ -105,3 +105,13 @@ int FalconMouseDevice::onReadInputReport(int index, int maxLength, QByteArray *r
     *report = in.left(maxLength);
     return report->size();
 }
+
+QByteArray FalconMouseDevice::saveState() const
+{
+    return m_firmware.saveState();
+}
+
+bool FalconMouseDevice::restoreState(const QByteArray &state)
+{
+    return m_firmware.restoreState(state);
+}

@@ -11,13 +11,17 @@
 
 #include "falconmousefirmware.h"
 #include "ispbootloaderfirmware.h"
+#include "persistentdevice.h"
 #include "virtualhiddevice.h"
 
 #include <memory>
 
-class FalconMouseDevice : public VirtualHidDevice
+class FalconMouseDevice : public VirtualHidDevice, public PersistentDevice
 {
 public:
+    QByteArray saveState() const override;
+    bool restoreState(const QByteArray &state) override;
+
     enum class Mode { Mouse, BootLoader };
 
     // cableProductId: 0x4130, 0x4137, 0x4138, 0x4139, 0x413A, 0x413B or 0x4132.

@@ -1,5 +1,6 @@
 #include "falconmousefirmware.h"
 
+#include <QDataStream>
 #include <QMutexLocker>
 
 namespace {
@@ -267,3 +268,34 @@ void FalconMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_v
 void FalconMouseFirmware::setRestartHandler(std::function<void()> h) { QMutexLocker l(&m_mutex); m_restart = std::move(h); }
 FalconMouseFirmware::Counters FalconMouseFirmware::counters() const { QMutexLocker l(&m_mutex); return m_counters; }
 void FalconMouseFirmware::resetCounters() { QMutexLocker l(&m_mutex); m_counters = Counters(); }
+
+QByteArray FalconMouseFirmware::saveState() const
+{
+    QMutexLocker lock(&m_mutex);
+    QByteArray out;
+    QDataStream ds(&out, QIODevice::WriteOnly);
+    ds << QByteArray("QKFALCON1") << m_productId << m_memory << qint32(m_activeProfile) << m_version
+       << m_a9 << m_power;
+    return out;
+}
+
+bool FalconMouseFirmware::restoreState(const QByteArray &state)
+{
+    QDataStream ds(state);
+    QByteArray magic, memory;
+    quint16 pid = 0, a9 = 0;
+    qint32 profile = 0;
+    quint32 version = 0, power = 0;
+    ds >> magic >> pid >> memory >> profile >> version >> a9 >> power;
+    if (ds.status() != QDataStream::Ok || magic != "QKFALCON1" || memory.size() != int(kMemorySize))
+        return false;
+    QMutexLocker lock(&m_mutex);
+    if (pid != m_productId)
+        return false;
+    m_memory = memory;
+    m_activeProfile = profile;
+    m_version = version;
+    m_a9 = a9;
+    m_power = power;
+    return true;
+}

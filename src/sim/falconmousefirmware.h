@@ -60,6 +60,10 @@ public:
     void setPowerWord(quint32 value);
     int lastAbValue() const;                            // last 0xAB argument, -1 before any
 
+    // The memory and settings as a blob, and back (false, nothing changed, for a foreign blob).
+    QByteArray saveState() const;
+    bool restoreState(const QByteArray &state);
+
     // --- misbehaviour -------------------------------------------------------------------------
     // The next command answers "busy" (status 2) for this many polls before its real reply.
     void setBusyPolls(int polls);

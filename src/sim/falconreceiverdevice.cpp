@@ -57,3 +57,16 @@ int FalconReceiverDevice::onGetInputReport(int index, BYTE reportId, int length,
     *report = in.left(length);
     return report->size();
 }
+
+// The receiver itself keeps nothing worth keeping; its mouse does.
+QByteArray FalconReceiverDevice::saveState() const
+{
+    const auto mouse = pairedMouse();
+    return mouse ? mouse->saveState() : QByteArray();
+}
+
+bool FalconReceiverDevice::restoreState(const QByteArray &state)
+{
+    const auto mouse = pairedMouse();
+    return mouse && mouse->restoreState(state);
+}

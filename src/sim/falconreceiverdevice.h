@@ -5,13 +5,17 @@
 
 #include "falconmousedevice.h"
 #include "falconreceiverfirmware.h"
+#include "persistentdevice.h"
 #include "virtualhiddevice.h"
 
 #include <memory>
 
-class FalconReceiverDevice : public VirtualHidDevice
+class FalconReceiverDevice : public VirtualHidDevice, public PersistentDevice
 {
 public:
+    QByteArray saveState() const override;
+    bool restoreState(const QByteArray &state) override;
+
     // receiverProductId: 0x1804, 0x180A, 0x180B, 0x180C, 0x180D, 0x180F or 0x4133.
     // pairedMouse: the mouse paired at the factory (nullptr: none); kept alive by the receiver.
     FalconReceiverDevice(USHORT receiverProductId, std::shared_ptr<FalconMouseDevice> pairedMouse);

@@ -39,3 +39,13 @@ int OspreyMouseDevice::onGetFeatureReport(int index, BYTE reportId, int length, 
     *report = in;
     return report->size();
 }
+
+QByteArray OspreyMouseDevice::saveState() const
+{
+    return m_firmware.saveState();
+}
+
+bool OspreyMouseDevice::restoreState(const QByteArray &state)
+{
+    return m_firmware.restoreState(state);
+}

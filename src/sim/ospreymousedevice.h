@@ -4,11 +4,15 @@
 // both lead to one firmware model.
 
 #include "ospreymousefirmware.h"
+#include "persistentdevice.h"
 #include "virtualhiddevice.h"
 
-class OspreyMouseDevice : public VirtualHidDevice
+class OspreyMouseDevice : public VirtualHidDevice, public PersistentDevice
 {
 public:
+    QByteArray saveState() const override;
+    bool restoreState(const QByteArray &state) override;
+
     // productId: 0x4118, 0x4122, 0x4123, 0x4124, 0x4126, 0x4161 or 0x4162.
     explicit OspreyMouseDevice(USHORT productId);
 

@@ -1,5 +1,6 @@
 #include "ospreymousefirmware.h"
 
+#include <QDataStream>
 #include <QMutexLocker>
 #include <QPair>
 
@@ -353,3 +354,40 @@ void OspreyMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_v
 bool OspreyMouseFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanished; }
 OspreyMouseFirmware::Counters OspreyMouseFirmware::counters() const { QMutexLocker l(&m_mutex); return m_counters; }
 void OspreyMouseFirmware::resetCounters() { QMutexLocker l(&m_mutex); m_counters = Counters(); }
+
+QByteArray OspreyMouseFirmware::saveState() const
+{
+    QMutexLocker lock(&m_mutex);
+    QByteArray out;
+    QDataStream ds(&out, QIODevice::WriteOnly);
+    ds << QByteArray("QKOSPREY1") << m_productId << m_version << m_profile << m_data;
+    for (const QByteArray &slot : m_macros)
+        ds << slot;
+    return out;
+}
+
+bool OspreyMouseFirmware::restoreState(const QByteArray &state)
+{
+    QDataStream ds(state);
+    QByteArray magic, profile, data;
+    quint16 pid = 0, version = 0;
+    ds >> magic >> pid >> version >> profile >> data;
+    QByteArray macros[kMacroSlots];
+    for (QByteArray &slot : macros)
+        ds >> slot;
+    if (ds.status() != QDataStream::Ok || magic != "QKOSPREY1" || profile.size() != kProfileSize
+        || data.size() != kBlockSize)
+        return false;
+    for (const QByteArray &slot : macros)
+        if (slot.size() != kBlockSize)
+            return false;
+    QMutexLocker lock(&m_mutex);
+    if (pid != m_productId)
+        return false;
+    m_version = version;
+    m_profile = profile;
+    m_data = data;
+    for (int i = 0; i < kMacroSlots; ++i)
+        m_macros[i] = macros[i];
+    return true;
+}

@@ -70,6 +70,11 @@ public:
     quint16 versionNumber() const { return m_version; }
     void setVersionNumber(quint16 v) { m_version = v; }
 
+    // The profile, macro slots, data block and version as a blob, and back (false, nothing
+    // changed, for a foreign blob).
+    QByteArray saveState() const;
+    bool restoreState(const QByteArray &state);
+
     // --- misbehaviour ---------------------------------------------------------------------------
     // Status stays "not done" (1) for this many status requests after the next write.
     void setBusyStatusPolls(int polls);

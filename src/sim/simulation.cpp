@@ -7,10 +7,22 @@
 #include "ospreymousedevice.h"
 #include "stubhiddevice.h"
 
+#include "persistentdevice.h"
+
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
 
 namespace {
 std::unique_ptr<VirtualHidBus> g_bus;
+QString g_stateFolder;
+QList<QPair<QString, std::shared_ptr<VirtualHidDevice>>> g_named; // the installed devices by name
+
+QString stateFile(const QString &name)
+{
+    return g_stateFolder + QLatin1Char('/') + name + QStringLiteral(".state");
+}
 
 QStringList splitNames(const QString &text)
 {
@@ -83,6 +95,7 @@ std::shared_ptr<VirtualHidDevice> createDevice(const QString &name)
 bool install(const QStringList &names, QString *error)
 {
     auto bus = std::make_unique<VirtualHidBus>();
+    QList<QPair<QString, std::shared_ptr<VirtualHidDevice>>> named;
     for (const QString &name : names) {
         auto device = createDevice(name);
         if (!device) {
@@ -91,19 +104,61 @@ bool install(const QStringList &names, QString *error)
                              .arg(name, deviceNames().join(QStringLiteral(", ")));
             return false;
         }
+        auto *persistent = dynamic_cast<PersistentDevice *>(device.get());
+        if (persistent && !g_stateFolder.isEmpty()) {
+            QFile f(stateFile(name));
+            if (f.open(QIODevice::ReadOnly) && !persistent->restoreState(f.readAll()))
+                qWarning() << "Simulated device state ignored (unreadable):" << f.fileName();
+        }
+        named.append({name, device});
         bus->plug(std::move(device));
     }
+    saveState(); // the devices being replaced keep what they had
     HidBackend::install(bus.get());
     g_bus = std::move(bus); // the previous bus (if any) goes only after the new one is in place
+    g_named = named;
     qDebug() << "Simulated HID devices:" << names;
     return true;
 }
 
 void uninstall()
 {
+    saveState();
     if (g_bus && HidBackend::installed() == g_bus.get())
         HidBackend::install(nullptr);
+    g_named.clear();
     g_bus.reset();
+}
+
+void setStateFolder(const QString &dir)
+{
+    g_stateFolder = dir;
+}
+
+QString stateFolder()
+{
+    return g_stateFolder;
+}
+
+bool saveState()
+{
+    if (g_stateFolder.isEmpty())
+        return true;
+    bool ok = QDir().mkpath(g_stateFolder);
+    for (const auto &entry : qAsConst(g_named)) {
+        const auto *persistent = dynamic_cast<const PersistentDevice *>(entry.second.get());
+        if (!persistent)
+            continue;
+        const QByteArray state = persistent->saveState();
+        if (state.isEmpty())
+            continue;
+        QSaveFile f(stateFile(entry.first));
+        if (!f.open(QIODevice::WriteOnly) || f.write(state) != state.size() || !f.commit()) {
+            qWarning() << "Simulated device state not saved:" << f.fileName();
+            ok = false;
+        }
+    }
+    return ok;
 }
 
 VirtualHidBus *bus()

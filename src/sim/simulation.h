@@ -29,8 +29,17 @@ std::shared_ptr<VirtualHidDevice> createDevice(const QString &name);
 // backend. Returns false, installing nothing, when a name is unknown (*error says which and
 // lists the known ones).
 bool install(const QStringList &names, QString *error = nullptr);
-// Removes the demonstration bus again (the system backend is used from then on).
+// Removes the demonstration bus again (the system backend is used from then on), saving the
+// devices' state first when a state folder is set.
 void uninstall();
+
+// Keeps each simulated device's memory in "<dir>/<name>.state": install() restores it (an
+// unreadable or foreign file is ignored and logged), saveState() and uninstall() write it
+// (atomically). An empty dir keeps nothing (the default).
+void setStateFolder(const QString &dir);
+QString stateFolder();
+// Writes every device's state now; false when a file could not be written.
+bool saveState();
 // The installed demonstration bus, nullptr when none.
 VirtualHidBus *bus();
 } // namespace Simulation

@@ -4,6 +4,7 @@
 #include "pacer.h"
 #include "producttable.h"
 #include "simulation.h"
+#include "temphome.h"
 #include "virtualhidbus.h"
 
 #include <QtTest>
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void ospreyChannels();
     void simulateNamesBuildEmulators_data();
     void simulateNamesBuildEmulators();
+    void stateOutlivesTheProcess();
+    void foreignStateRefused();
 };
 
 void TstSimDevices::falconCommandOverTheBus()
@@ -174,6 +177,49 @@ void TstSimDevices::simulateNamesBuildEmulators()
     } else {
         QVERIFY(std::dynamic_pointer_cast<OspreyMouseDevice>(device));
     }
+}
+
+void TstSimDevices::stateOutlivesTheProcess()
+{
+    TempHome home;
+    Simulation::setStateFolder(home.file("/Simulator"));
+    QVERIFY(Simulation::install({"falcon", "osprey"}));
+    auto falcon = std::dynamic_pointer_cast<FalconMouseDevice>(Simulation::bus()->devices().at(0));
+    auto osprey = std::dynamic_pointer_cast<OspreyMouseDevice>(Simulation::bus()->devices().at(1));
+    falcon->firmware().setMemory(0x888, QByteArray::fromHex("20034006"));
+    osprey->firmware().setMacroSlot(2, QByteArray::fromHex("0301AABB"));
+    Simulation::uninstall();
+    QVERIFY(QFile::exists(home.file("/Simulator/falcon.state")));
+
+    QVERIFY(Simulation::install({"falcon", "osprey"}));
+    falcon = std::dynamic_pointer_cast<FalconMouseDevice>(Simulation::bus()->devices().at(0));
+    osprey = std::dynamic_pointer_cast<OspreyMouseDevice>(Simulation::bus()->devices().at(1));
+    QCOMPARE(falcon->firmware().memory(0x888, 4), QByteArray::fromHex("20034006"));
+    QCOMPARE(osprey->firmware().macroSlot(2).left(4), QByteArray::fromHex("0301AABB"));
+    Simulation::uninstall();
+
+    // A damaged state file gives a factory-fresh mouse, not a crash.
+    QVERIFY(home.write("/Simulator/falcon.state", "garbage"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("state ignored"));
+    QVERIFY(Simulation::install({"falcon"}));
+    falcon = std::dynamic_pointer_cast<FalconMouseDevice>(Simulation::bus()->devices().at(0));
+    QCOMPARE(falcon->firmware().memory(0x888, 4), FalconMouseFirmware(0x4130).memory(0x888, 4));
+    Simulation::uninstall();
+    Simulation::setStateFolder(QString());
+}
+
+void TstSimDevices::foreignStateRefused()
+{
+    FalconMouseFirmware falcon(0x4130), kite(0x4132);
+    OspreyMouseFirmware osprey(0x4122);
+    falcon.setMemory(0x100, "x");
+    QVERIFY(!falcon.restoreState(osprey.saveState()));
+    QVERIFY(!falcon.restoreState(kite.saveState())); // another model's memory
+    QVERIFY(!osprey.restoreState(falcon.saveState()));
+    QCOMPARE(falcon.memory(0x100, 1), QByteArray("x"));
+    FalconMouseFirmware copy(0x4130);
+    QVERIFY(copy.restoreState(falcon.saveState()));
+    QCOMPARE(copy.memory(0x100, 1), QByteArray("x"));
 }
 
 QTEST_GUILESS_MAIN(TstSimDevices)
