@@ -294,9 +294,11 @@ bool FwUpdate::transferImage(const QByteArray &image, Target target)
         }
         if (m_lastError != ShortReply && m_lastError != ChecksumMismatch)
             return false;
-        trace(QStringLiteral("Resend this packet"));
-        if (++resends > kMaxResendsPerChunk)
+        if (++resends > kMaxResendsPerChunk) {
+            trace(QStringLiteral("Resend limit reached"));
             return false;
+        }
+        trace(QStringLiteral("Resend this packet"));
         // FF tells the boot loader to drop the chunk it just stored; the chunk then goes out
         // again as a fresh continuation (sent stays where it was).
         if (!sendPacket(CmdResend, data) || !readReply())

@@ -116,6 +116,7 @@ private Q_SLOTS:
     void slowWriteFails();
     void dataFlashTransfer();
     void transferNeedsOpenBootLoader();
+    void transferFileChecksTheFile();
 };
 
 void TstFwUpdate::reportLayout_data()
@@ -817,6 +818,41 @@ void TstFwUpdate::transferNeedsOpenBootLoader()
     QVERIFY(!fw.transferImage(QByteArray(), FwUpdate::Target::ApplicationImage));
     QVERIFY(!fw.transferImage(QByteArray(0x20001, '\0'), FwUpdate::Target::ApplicationImage));
     QVERIFY(mouse->reports.isEmpty());
+}
+
+void TstFwUpdate::transferFileChecksTheFile()
+{
+    ScopedVirtualPacing pacing;
+    TempHome home;
+    LogCapture logs;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    auto mouse = std::make_shared<RecordingFalconMouse>(0x4130, FalconMouseDevice::Mode::BootLoader);
+    bus.plug(mouse);
+    const QByteArray image = makeImage(120, 0x00000009);
+    QVERIFY(home.write(QStringLiteral("/fw.hex"), image));
+    QVERIFY(home.write(QStringLiteral("/big.bin"), QByteArray(0x20001, '\0')));
+    QVERIFY(home.write(QStringLiteral("/fw.bin"), image));
+    FwUpdate fw;
+    fw.setVerboseTrace(true);
+    fw.setSelectors(kMouse, kBoot);
+    QVERIFY(fw.enterUpdateMode());
+    QVERIFY(!fw.transferFile(home.file(QStringLiteral("/fw.hex")), FwUpdate::Target::ApplicationImage));
+    QVERIFY(logs.contains(QStringLiteral("Get file info fail")));
+    QVERIFY(!fw.transferFile(home.file(QStringLiteral("/big.bin")), FwUpdate::Target::ApplicationImage));
+    QVERIFY(logs.contains(QStringLiteral("File size is too big")));
+    QVERIFY(mouse->reports.isEmpty());
+    QVERIFY(fw.transferFile(home.file(QStringLiteral("/fw.bin")), FwUpdate::Target::ApplicationImage));
+    QCOMPARE(mouse->sequence(), QStringLiteral("A4/1 A0/3 00/5 00/7"));
+    QVERIFY(logs.contains(QStringLiteral("Send sync packno cmd OK")));
+    QVERIFY(logs.contains(QStringLiteral("Need to transfer  120  bytes")));
+    QVERIFY(logs.contains(QStringLiteral("Send index 3:  48 bytes")));
+    QVERIFY(logs.contains(QStringLiteral("WriteFile: 000000a4 00000001 00000001, gcksum= a6")));
+    QVERIFY(logs.contains(QStringLiteral("ReadFile: lcksum= a6 curPacketNo= 2")));
+    QCOMPARE(mouse->bootLoader().flash().left(120), image);
+    QVERIFY(!mouse->bootLoader().ran()); // running is a step of its own
+    QVERIFY(fw.runApplication());
+    QCOMPARE(mouse->mode(), FalconMouseDevice::Mode::Mouse);
 }
 
 QTEST_GUILESS_MAIN(TstFwUpdate)
