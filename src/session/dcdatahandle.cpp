@@ -1,5 +1,7 @@
 #include "dcdatahandle.h"
 
+#include "fwupdate.h"
+
 #include "gearhandle.h"
 #include "jsonhandle.h"
 #include "mousetype.h"
@@ -729,6 +731,13 @@ void DCDataHandle::onUpdatePercent(uint percent)
 
 void DCDataHandle::runFirmwareUpdate(const QString &path)
 {
-    Q_UNUSED(path)
-    slot_FirmwareUpdateResult(false);
+    m_updater.reset();
+    m_updater = m_updaterFactory ? m_updaterFactory() : std::make_unique<FwUpdate>();
+    QString mouseSelector, bootSelector;
+    FwUpdate::selectorsForModel(m_mouseType, &mouseSelector, &bootSelector);
+    m_updater->setSelectors(mouseSelector, bootSelector);
+    connect(m_updater.get(), &FwUpdate::sigPercent, this, &DCDataHandle::onUpdatePercent);
+    connect(m_updater.get(), &FwUpdate::sigUpdateResult, this, &DCDataHandle::slot_FirmwareUpdateResult);
+    // Blocks this thread for the whole update; the watcher is stopped meanwhile.
+    m_updater->slotUpdate(path);
 }

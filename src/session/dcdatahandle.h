@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 
+class FwUpdate;
 class GearHandle;
 class JsonHandle;
 class KelvoUSBDriver;
@@ -45,6 +46,8 @@ public:
     // when the choice is wireless. nullptr when no manager can be built.
     using ManagerFactory = std::function<std::unique_ptr<USBDriverManger>(
         const ManagerChoice &, USBDriverFalcon **receiverDriver)>;
+    // The firmware updater for one run (tests may replace it).
+    using UpdaterFactory = std::function<std::unique_ptr<FwUpdate>()>;
 
     static constexpr int kProfileIndex = 1;       // the profile argument of every manager call
     static constexpr int kPairingTicks = 200;     // 200 × 100 ms
@@ -59,6 +62,7 @@ public:
     static int defaultFirmwareVersion(int mouseType);
 
     void setManagerFactory(ManagerFactory factory) { m_managerFactory = std::move(factory); }
+    void setUpdaterFactory(UpdaterFactory factory) { m_updaterFactory = std::move(factory); }
 
     // State, for the harness and tests (read them on the coordinator's thread or when idle).
     USBDriverManger *manager() const { return m_manager.get(); }
@@ -160,6 +164,8 @@ private:
     void runFirmwareUpdate(const QString &path);
 
     ManagerFactory m_managerFactory;
+    UpdaterFactory m_updaterFactory;
+    std::unique_ptr<FwUpdate> m_updater;
     std::unique_ptr<USBDriverManger> m_manager;
     USBDriverFalcon *m_receiverDriver = nullptr; // owned by the manager
     QList<QMetaObject::Connection> m_managerConnections;

@@ -1,6 +1,7 @@
 #include "batteryfilter.h"
 #include "dcdatahandle.h"
 #include "fakemanager.h"
+#include "falconmousedevice.h"
 #include "falconreceiverdevice.h"
 #include "gearhandle.h"
 #include "pacer.h"
@@ -94,6 +95,7 @@ private Q_SLOTS:
     void pairingAbandoned();
     void pairingNeedsReceiver();
     void updateAttemptsAndWireless();
+    void firmwareUpdateThroughTheCoordinator();
 };
 
 void TstDCDataHandle::batteryFilter_data()
@@ -419,6 +421,45 @@ void TstDCDataHandle::updateAttemptsAndWireless()
     f.run([&] { f.handle->slot_UpdateFirmwareKelvo("fw.bin", "falcon"); });
     QCOMPARE(ints(warnings), QList<int>{14});
     QCOMPARE(stopWatcher.size(), 0);
+}
+
+void TstDCDataHandle::firmwareUpdateThroughTheCoordinator()
+{
+    Fixture f;
+    auto mouse = std::make_shared<FalconMouseDevice>(0x4130);
+    f.bus.plug(mouse);
+    f.open(0x4130);
+    QByteArray image(60 * 1024, '\x5A');
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("2A000000")); // version 42
+    QVERIFY(f.home.write("/fw.bin", image));
+
+    QSignalSpy warnings(f.handle, &DCDataHandle::sig_ShowWarningDialog);
+    QSignalSpy progress(f.handle, &DCDataHandle::sig_ProcessVaule);
+    QSignalSpy watcherOn(f.handle, &DCDataHandle::sig_StartCheckDeviceTimer);
+    QSignalSpy watcherOff(f.handle, &DCDataHandle::sig_StopCheckDeviceTimer);
+    // A removal reported while the update runs (the mouse restarting into its boot loader)
+    // must not take the manager away.
+    bool removedDuringUpdate = false;
+    connect(f.handle, &DCDataHandle::sig_ProcessVaule, f.handle, [&](int percent) {
+        if (percent == 40 && !removedDuringUpdate) {
+            removedDuringUpdate = true;
+            f.handle->destroyUselessThings();
+        }
+    }, Qt::DirectConnection);
+    f.run([&] { f.handle->slot_UpdateFirmwareKelvo(f.home.file("/fw.bin"), "falcon"); });
+
+    QCOMPARE(ints(warnings), (QList<int>{13, 8}));
+    QCOMPARE(ints(progress).last(), 100);
+    QVERIFY(ints(progress).contains(80));
+    QCOMPARE(watcherOff.size(), 1);
+    QCOMPARE(watcherOn.size(), 1);
+    QVERIFY(removedDuringUpdate);
+    f.run([&] {
+        QVERIFY(f.handle->manager());
+        QVERIFY(!f.handle->updateRunning());
+    });
+    QCOMPARE(mouse->firmware().firmwareVersion(), quint32(42));
+    QCOMPARE(mouse->runs(), 1);
 }
 
 QTEST_GUILESS_MAIN(TstDCDataHandle)
