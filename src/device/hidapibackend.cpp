@@ -108,5 +108,14 @@ std::unique_ptr<HidConnection> HidapiBackend::openPath(const QString &path)
     hid_device *d = hid_open_path(path.toLocal8Bit().constData());
     if (!d)
         return nullptr;
-    return std::make_unique<HidapiConnection>(d, path);
+    // hidraw delivers an interrupt report without a report id when the interface does not
+    // number its reports; the connection puts the 0 back so that callers always see the id.
+    bool numbered = true;
+    const QByteArray descriptor = readSysfsDescriptor(path);
+    if (const auto facts = HidReportDescriptor::parse(descriptor, nullptr)) {
+        numbered = false;
+        for (const HidCollectionFacts &c : *facts)
+            numbered = numbered || c.inputReportId != 0;
+    }
+    return std::make_unique<HidapiConnection>(d, path, numbered);
 }

@@ -2,8 +2,8 @@
 
 #include <hidapi/hidapi.h>
 
-HidapiConnection::HidapiConnection(hid_device *device, const QString &path)
-    : m_device(device), m_path(path)
+HidapiConnection::HidapiConnection(hid_device *device, const QString &path, bool numberedInput)
+    : m_device(device), m_path(path), m_numberedInput(numberedInput)
 {
 }
 
@@ -36,9 +36,15 @@ int HidapiConnection::readInputReport(QByteArray *report, int maxLength, int tim
 {
     if (maxLength <= 0)
         return -1;
+    // Unnumbered: read after a leading 0 that stands for the report id.
+    const int skip = m_numberedInput ? 0 : 1;
+    if (maxLength <= skip)
+        return -1;
     QByteArray buf(maxLength, '\0');
-    const int r = finish(hid_read_timeout(m_device, reinterpret_cast<unsigned char *>(buf.data()),
-                                          size_t(maxLength), timeoutMs));
+    int r = finish(hid_read_timeout(m_device, reinterpret_cast<unsigned char *>(buf.data()) + skip,
+                                    size_t(maxLength - skip), timeoutMs));
+    if (r > 0)
+        r += skip;
     if (report)
         *report = r > 0 ? buf.left(r) : QByteArray();
     return r;

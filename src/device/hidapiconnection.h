@@ -8,7 +8,9 @@ struct hid_device_;
 class HidapiConnection final : public HidConnection
 {
 public:
-    HidapiConnection(hid_device_ *device, const QString &path);
+    // numberedInput: whether the interface's input reports carry a report id (hidraw then
+    // delivers it in byte 0); for unnumbered interfaces the id 0 is put in front of each report.
+    HidapiConnection(hid_device_ *device, const QString &path, bool numberedInput = true);
     ~HidapiConnection() override;
     HidapiConnection(const HidapiConnection &) = delete;
     HidapiConnection &operator=(const HidapiConnection &) = delete;
@@ -26,5 +28,6 @@ private:
 
     hid_device_ *m_device;
     QString m_path;
+    bool m_numberedInput;
     QString m_lastError;
 };
