@@ -573,38 +573,33 @@ int USBDriverFalcon::SetDpiLedRateLightIntensity(BYTE b0, BYTE b1, BYTE b2, BYTE
     return WriteEEPROM(kProfileOne + kDpiLedWord, 4, b);
 }
 
-namespace {
-int byteOfWord(int ok, DWORD word, int index, BYTE *out)
+int USBDriverFalcon::readWordByte(DWORD address, int index, BYTE *out)
 {
-    if (!ok || !out)
+    DWORD word = 0;
+    if (!out || index < 0 || index > 3 || !readWord(address, &word))
         return 0;
     *out = BYTE((word >> (8 * index)) & 0xFF);
     return 1;
 }
-} // namespace
 
 int USBDriverFalcon::GetDpiLedRateLightIntensityByte0(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kDpiLedWord, &w), w, 0, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kDpiLedWord, 0, out) : 0;
 }
 
 int USBDriverFalcon::GetDpiLedRateLightIntensityByte1(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kDpiLedWord, &w), w, 1, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kDpiLedWord, 1, out) : 0;
 }
 
 int USBDriverFalcon::GetDpiLedRateLightIntensityByte2(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kDpiLedWord, &w), w, 2, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kDpiLedWord, 2, out) : 0;
 }
 
 int USBDriverFalcon::GetDpiLedRateLightIntensityByte3(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kDpiLedWord, &w), w, 3, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kDpiLedWord, 3, out) : 0;
 }
 
 int USBDriverFalcon::SetDpiLedRateLightIntensityByte0(BYTE value, int p)
@@ -639,8 +634,7 @@ int USBDriverFalcon::SetSettingsWordD(DWORD value, int p)
 
 int USBDriverFalcon::GetSettingsWordDByte0(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kWordD, &w), w, 0, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kWordD, 0, out) : 0;
 }
 
 int USBDriverFalcon::SetSettingsWordDByte0(BYTE value, int p)
@@ -650,8 +644,7 @@ int USBDriverFalcon::SetSettingsWordDByte0(BYTE value, int p)
 
 int USBDriverFalcon::GetSettingsWordDByte1(BYTE *out, int p)
 {
-    DWORD w = 0;
-    return byteOfWord(validProfile(p) && readWord(profileBase(p) + kWordD, &w), w, 1, out);
+    return validProfile(p) ? readWordByte(profileBase(p) + kWordD, 1, out) : 0;
 }
 
 int USBDriverFalcon::SetSettingsWordDByte1(BYTE value, int p)
@@ -812,9 +805,8 @@ int USBDriverFalcon::GetSettingsWordG(DWORD *value, int p)
 
 int USBDriverFalcon::GetSettingsWordGByte1(BYTE *out, int p)
 {
-    DWORD w = 0;
     BYTE b1 = 0;
-    if (!byteOfWord(validProfile(p) && readWord(profileBase(p) + kWordG, &w), w, 1, &b1))
+    if (!validProfile(p) || !readWordByte(profileBase(p) + kWordG, 1, &b1))
         return 0;
     if (out)
         *out = b1;

@@ -236,6 +236,8 @@ protected:
     int simpleCommand(const BYTE *command, int length, BYTE *reply, int replyLength);
     int readWord(DWORD address, DWORD *value);
     int writeWord(DWORD address, DWORD value);
+    // Byte index (0..3) of the word at address.
+    int readWordByte(DWORD address, int index, BYTE *out);
     // Reads the word at address, replaces byte index, writes it at writeAddress.
     int patchWordByte(DWORD readAddress, DWORD writeAddress, int index, BYTE value);
 
