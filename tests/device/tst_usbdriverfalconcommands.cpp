@@ -71,6 +71,7 @@ public:
     std::shared_ptr<ScriptableHidDevice> device;
     USBDriverFalcon driver;
     QSet<quint32> refuseAt;
+    QSet<int> refuseCodes; // commands refused whatever their arguments
     int profile = 1;
 
 private:
@@ -80,7 +81,9 @@ private:
         r[0] = char(0xBA);
         r[1] = 1;
         const quint8 code = quint8(report.at(2));
-        if (code == 0xA4 || code == 0xA5) {
+        if (refuseCodes.contains(code)) {
+            r[1] = 0;
+        } else if (code == 0xA4 || code == 0xA5) {
             const int n = quint8(report.at(3));
             const quint32 address = le32(report, 4);
             if (refuseAt.contains(address)) {
@@ -129,6 +132,7 @@ private Q_SLOTS:
     void profileImageRead();
     void profileImageReadFails_data();
     void profileImageReadFails();
+    void profileImageWithoutStatusValues();
     void profileImageWrite();
     void mousePidThroughReceiver();
 };
@@ -689,6 +693,25 @@ void TstUsbDriverFalconCommands::profileImageReadFails()
     QCOMPARE(image, QByteArray(128, char(0xCD)));
     if (profile > 1)
         QCOMPARE(f.frames().size(), 1); // nothing read from a profile that does not exist
+}
+
+void TstUsbDriverFalconCommands::profileImageWithoutStatusValues()
+{
+    ScriptedFalcon f;
+    f.refuseCodes = {0xA9, 0xAA};
+    QByteArray image(128, char(0xCD));
+    // The status words are informative: without them the image still reads, with zeros there.
+    QCOMPARE(f.driver.GetProfileData(reinterpret_cast<BYTE *>(image.data()), 128), 1);
+    QCOMPARE(image.left(16).toHex(' '), hex("01 00 00 00 CD CD CD CD 00 00 CD CD 00 00 00 00").toHex(' '));
+    QCOMPARE(image.mid(16, 4), hex("00 01 02 03"));
+
+    // Without the profile index nothing is read.
+    f.refuseCodes = {0xA2};
+    f.device->clearLog();
+    QByteArray untouched(128, char(0xCD));
+    QCOMPARE(f.driver.GetProfileData(reinterpret_cast<BYTE *>(untouched.data()), 128), 0);
+    QCOMPARE(untouched, QByteArray(128, char(0xCD)));
+    QCOMPARE(f.frames().size(), 4);
 }
 
 void TstUsbDriverFalconCommands::profileImageWrite()
