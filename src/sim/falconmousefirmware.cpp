@@ -1,5 +1,7 @@
 #include "falconmousefirmware.h"
 
+#include "pacer.h"
+
 #include <QDataStream>
 #include <QMutexLocker>
 
@@ -152,6 +154,8 @@ QByteArray FalconMouseFirmware::readInputReport()
     if (m_busy > 0) {
         --m_busy;
         report[1] = 2;
+    } else if (m_busyUntilMs > 0 && Pacer::nowMs() < m_busyUntilMs) {
+        report[1] = 2;
     } else {
         report.replace(1, qMin(m_reply.size(), kReportLength - 1), m_reply.left(kReportLength - 1));
     }
@@ -208,6 +212,7 @@ void FalconMouseFirmware::execute(const QByteArray &cmdIn)
         } else {
             m_memory.replace(int(address), n, cmd.mid(6, n));
             m_busy += m_writeBusy;
+            m_busyUntilMs = m_writeBusyMs > 0 ? Pacer::nowMs() + m_writeBusyMs : 0;
             ++m_counters.memoryWrites;
         }
         break;
@@ -260,6 +265,8 @@ void FalconMouseFirmware::setPowerWord(quint32 v) { QMutexLocker l(&m_mutex); m_
 int FalconMouseFirmware::lastAbValue() const { QMutexLocker l(&m_mutex); return m_lastAb; }
 void FalconMouseFirmware::setBusyPolls(int n) { QMutexLocker l(&m_mutex); m_busyNext = qMax(0, n); }
 void FalconMouseFirmware::setWriteBusyPolls(int n) { QMutexLocker l(&m_mutex); m_writeBusy = qMax(0, n); }
+void FalconMouseFirmware::setWriteBusyMs(int ms) { QMutexLocker l(&m_mutex); m_writeBusyMs = qMax(0, ms); }
+int FalconMouseFirmware::writeBusyMs() const { QMutexLocker l(&m_mutex); return m_writeBusyMs; }
 void FalconMouseFirmware::refuseCommands(int n) { QMutexLocker l(&m_mutex); m_refuse = qMax(0, n); }
 void FalconMouseFirmware::dropReplies(int n) { QMutexLocker l(&m_mutex); m_drop = qMax(0, n); }
 void FalconMouseFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanishAfter = n; }

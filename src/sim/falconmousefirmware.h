@@ -69,6 +69,11 @@ public:
     void setBusyPolls(int polls);
     // Every memory write keeps the mouse busy for this many polls (the flash write time).
     void setWriteBusyPolls(int polls);
+    // Every memory write keeps the mouse busy for this many milliseconds of pacing-clock time
+    // (Pacer::nowMs): polls that arrive earlier are answered "busy". 0 (the default) turns it
+    // off. Adds to the poll-counted busy time above.
+    void setWriteBusyMs(int ms);
+    int writeBusyMs() const;
     // The next n commands are refused with status 0 (nothing executed).
     void refuseCommands(int n);
     // The next n input-report reads deliver nothing.
@@ -113,6 +118,8 @@ private:
     int m_busy = 0;      // polls still answered "busy"
     int m_busyNext = 0;
     int m_writeBusy = 0;
+    int m_writeBusyMs = 0;
+    qint64 m_busyUntilMs = 0; // pacing-clock time before which polls are answered "busy"
     int m_refuse = 0;
     int m_drop = 0;
     int m_vanishAfter = -1;

@@ -1,5 +1,6 @@
 #include "falconmousefirmware.h"
 #include "falconreceiverfirmware.h"
+#include "pacer.h"
 
 #include <QtTest>
 
@@ -22,6 +23,8 @@ private Q_SLOTS:
     void factoryProfileInBothProfiles();
     void memoryWriteLandsAndReadsBack();
     void busyThenDone();
+    void writeBusyForATime_data();
+    void writeBusyForATime();
     void refusedAndDropped();
     void vanishAfterExchanges();
     void restartRequest();
@@ -131,6 +134,40 @@ void TstFalconFirmware::busyThenDone()
     QCOMPARE(mouse.readInputReport().at(1), char(2));
     QCOMPARE(mouse.readInputReport().at(1), char(2));
     QCOMPARE(mouse.readInputReport().at(1), char(1));
+}
+
+void TstFalconFirmware::writeBusyForATime_data()
+{
+    QTest::addColumn<int>("busyMs");
+    QTest::addColumn<QList<int>>("pollAtMs"); // virtual time after the write of each poll
+    QTest::addColumn<QByteArray>("statuses");  // status byte of each poll
+
+    QTest::newRow("off") << 0 << QList<int>{0} << QByteArray::fromHex("01");
+    QTest::newRow("first poll after the time") << 5 << QList<int>{10} << QByteArray::fromHex("01");
+    QTest::newRow("exactly at the end") << 10 << QList<int>{10} << QByteArray::fromHex("01");
+    QTest::newRow("one ms short") << 10 << QList<int>{9, 10} << QByteArray::fromHex("0201");
+    QTest::newRow("two busy polls") << 25 << QList<int>{10, 20, 30} << QByteArray::fromHex("020201");
+}
+
+void TstFalconFirmware::writeBusyForATime()
+{
+    QFETCH(int, busyMs);
+    QFETCH(QList<int>, pollAtMs);
+    QFETCH(QByteArray, statuses);
+    ScopedVirtualPacing pacing;
+    pacing.clock().advanceMs(1000); // the time is measured from the write, not from zero
+    FalconMouseFirmware mouse(0x4130);
+    mouse.setWriteBusyMs(busyMs);
+    QCOMPARE(mouse.writeBusyMs(), busyMs);
+    QVERIFY(mouse.writeOutputReport(report("BAFFA5040010000001020304")));
+    const qint64 written = pacing.clock().nowMs();
+    for (int i = 0; i < pollAtMs.size(); ++i) {
+        pacing.clock().advanceMs(written + pollAtMs.at(i) - pacing.clock().nowMs());
+        QCOMPARE(mouse.readInputReport().at(1), statuses.at(i));
+    }
+    // Reads do not keep the mouse busy, and a later read command is not delayed.
+    QVERIFY(mouse.writeOutputReport(report("BAFFA200")));
+    QCOMPARE(mouse.readInputReport().left(3), QByteArray::fromHex("BA0101"));
 }
 
 void TstFalconFirmware::refusedAndDropped()
