@@ -1,0 +1,404 @@
+#include "benchscenarios.h"
+
+#include "benchfixtures.h"
+#include "benchrig.h"
+#include "dcdatahandle.h"
+#include "falconmousedevice.h"
+#include "falconreceiverdevice.h"
+#include "ospreymousedevice.h"
+#include "producttable.h"
+#include "usbdriverfalcon.h"
+#include "usbdrivermanger.h"
+
+#include <QVector>
+
+namespace {
+constexpr USHORT kFalconCable = 0x4130;
+constexpr USHORT kFalconReceiver = 0x1804;
+constexpr USHORT kOsprey = 0x4122;
+constexpr USHORT kHeron = 0x4161;
+constexpr int kFalconFullMacroNodes = 1363; // 4 + 3 × 1363 = 4093 bytes, the largest macro
+constexpr int kOspreyFullMacroSteps = 510;  // 510 key words + the end word = 511 items
+constexpr int kStoredConfig = 2;
+
+BenchResult unavailable(const QString &note)
+{
+    BenchResult r;
+    r.status = BenchResult::Status::Unavailable;
+    r.note = note;
+    return r;
+}
+
+BenchResult measured(bool ok, const BenchFigures &figures, const QString &failNote = QString(),
+                     const QString &note = QString())
+{
+    BenchResult r;
+    r.status = ok ? BenchResult::Status::Ok : BenchResult::Status::Failed;
+    r.figures = figures;
+    r.note = ok ? note : failNote;
+    return r;
+}
+
+QString familyName(USHORT pid)
+{
+    const auto choice = DCDataHandle::chooseManager(pid);
+    if (!choice)
+        return QStringLiteral("unknown");
+    switch (choice->family) {
+    case DCDataHandle::ManagerChoice::Family::Falcon:
+        return QStringLiteral("Falcon");
+    case DCDataHandle::ManagerChoice::Family::Osprey:
+        return QStringLiteral("Osprey");
+    case DCDataHandle::ManagerChoice::Family::Heron:
+        break;
+    }
+    return QStringLiteral("Heron");
+}
+
+QString noManager(USHORT pid)
+{
+    return QStringLiteral("no %1 manager in this build").arg(familyName(pid));
+}
+
+// Plugs the product in, its macro slots full or empty.
+void plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
+{
+    if (pid == kFalconCable || pid == kFalconReceiver) {
+        auto mouse = rig.makeFalconMouse(kFalconCable);
+        if (fullMacros)
+            BenchFixtures::fillFalconMacroSlots(mouse->firmware());
+        if (pid == kFalconReceiver)
+            rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, mouse));
+        else
+            rig.bus().plug(mouse);
+    } else {
+        auto mouse = std::make_shared<OspreyMouseDevice>(pid);
+        if (fullMacros)
+            BenchFixtures::fillOspreyMacroSlots(mouse->firmware(), 17);
+        rig.bus().plug(mouse);
+    }
+}
+
+// Plugs the product in and opens it (setup, not measured).
+bool plugAndOpen(BenchRig &rig, USHORT pid, bool fullMacros, QString *why)
+{
+    plugProduct(rig, pid, fullMacros);
+    return rig.open(pid, why);
+}
+
+// ---- 0: the command set alone ----------------------------------------------------------------
+
+std::unique_ptr<USBDriverFalcon> openFalconDriver(BenchRig &rig, bool receiver)
+{
+    auto mouse = rig.makeFalconMouse(kFalconCable);
+    if (receiver)
+        rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, mouse));
+    else
+        rig.bus().plug(mouse);
+    auto driver = std::make_unique<USBDriverFalcon>();
+    driver->SetWiredWirelessString(ProductTable::wiredSelector(kFalconCable),
+                                   ProductTable::wirelessSelector(kFalconCable));
+    driver->setLinkMode(receiver ? 1 : 0);
+    if (!driver->FindHIDDevice())
+        return nullptr;
+    return driver;
+}
+
+BenchResult falconProfileImage(BenchRig &rig, bool receiver)
+{
+    auto driver = openFalconDriver(rig, receiver);
+    if (!driver)
+        return measured(false, {}, QStringLiteral("the driver did not open"));
+    BYTE image[USBDriverFalcon::kProfileImageSize] = {};
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] { return driver->GetProfileData(image, int(sizeof image)) != 0; }, &ok);
+    return measured(ok, f, QStringLiteral("GetProfileData failed"));
+}
+
+BenchResult falconMacroWrite(BenchRig &rig)
+{
+    auto driver = openFalconDriver(rig, false);
+    if (!driver)
+        return measured(false, {}, QStringLiteral("the driver did not open"));
+    const QByteArray area = BenchFixtures::falconMacroArea(kFalconFullMacroNodes);
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            return driver->WriteMacro(0, false, reinterpret_cast<const BYTE *>(area.constData()),
+                                      area.size()) != 0;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("WriteMacro failed"), QStringLiteral("4093 bytes"));
+}
+
+// ---- 1: open and read the whole profile --------------------------------------------------------
+
+BenchResult openScenario(BenchRig &rig, USHORT pid, bool fullMacros)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    plugProduct(rig, pid, fullMacros);
+    QString why;
+    bool ok = false;
+    const BenchFigures f = rig.measure([&] { return rig.open(pid, &why); }, &ok);
+    return measured(ok, f, why);
+}
+
+// ---- 2: one setting change -----------------------------------------------------------------------
+
+// The current stage list with its active stages rotated by one: every value is one the mouse
+// already accepted, and the table changes.
+QList<DWORD> rotatedStages(USBDriverManger &manager)
+{
+    QVector<int> values;
+    manager.GetCPIStageMatrix(values, DCDataHandle::kProfileIndex);
+    QList<DWORD> active;
+    for (int v : qAsConst(values)) {
+        if (v <= 0)
+            break;
+        active.append(DWORD(v));
+    }
+    if (active.size() > 1)
+        active.append(active.takeFirst());
+    else if (active.size() == 1)
+        active[0] = active[0] * 2;
+    else
+        active = {800, 1600};
+    QList<DWORD> list = active;
+    while (list.size() < qMax(values.size(), active.size()))
+        list.append(0);
+    return list;
+}
+
+BenchResult dpiChange(BenchRig &rig, USHORT pid)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    QString why;
+    if (!plugAndOpen(rig, pid, false, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    const QList<DWORD> list = rotatedStages(*rig.coordinator().manager());
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            rig.coordinator().slot_setCPIListValueOnMouse(list);
+            return true;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("warning 32"));
+}
+
+BenchResult colourChange(BenchRig &rig, USHORT pid)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    QString why;
+    if (!plugAndOpen(rig, pid, false, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    // What the lighting page sends: the selected zone and a one-colour list (red low byte).
+    const QList<COLORREF> colours{COLORREF(0x00FF8020)};
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            rig.coordinator().slot_SetMouseColor(false, colours);
+            return true;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("warning 32"));
+}
+
+// ---- 3: one macro write ----------------------------------------------------------------------------
+
+BenchResult macroWrite(BenchRig &rig, USHORT pid)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    QString why;
+    if (!plugAndOpen(rig, pid, false, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    const bool falcon = pid == kFalconCable;
+    const int steps = falcon ? kFalconFullMacroNodes : kOspreyFullMacroSteps;
+    const QString path = rig.homePath() + QStringLiteral("/BenchMacro/full.json");
+    if (!BenchFixtures::writeMacroFile(path, QStringLiteral("full"), BenchFixtures::keyMacro(steps)))
+        return measured(false, {}, QStringLiteral("setup: macro file not written"));
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            // Button 5: not the left button, so no guard refuses it.
+            rig.coordinator().slot_WriteSingleMacro(5, path);
+            return true;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("warning 32"),
+                    falcon ? QStringLiteral("1363 nodes, 4093 bytes") : QStringLiteral("511 items"));
+}
+
+// ---- 4: load a stored configuration ----------------------------------------------------------------
+
+BenchResult loadStoredConfig(BenchRig &rig, USHORT pid)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    QString why;
+    if (!plugAndOpen(rig, pid, true, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    // The configuration is what the mouse holds now: every macro slot full.
+    rig.coordinator().manager()->SaveConfigFileByConfigureNumber(kStoredConfig);
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            rig.coordinator().slot_LoadLocalConfigFileAndWriteIntoMouse(kStoredConfig);
+            return true;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("warning 32"));
+}
+
+// ---- 5: firmware update ------------------------------------------------------------------------------
+
+BenchResult firmwareUpdate(BenchRig &rig, int imageSize)
+{
+    constexpr quint32 kNewVersion = 0x00000021;
+    auto mouse = rig.makeFalconMouse(kFalconCable);
+    rig.bus().plug(mouse);
+    const int model = ProductTable::mouseTypeOf(kFalconCable);
+    if (BenchRig::managerAvailable(kFalconCable)) {
+        QString why;
+        if (!rig.open(kFalconCable, &why))
+            return measured(false, {}, QStringLiteral("setup: ") + why);
+    } else {
+        // Without a manager the coordinator only needs to know the model to run the update.
+        rig.coordinator().createAKelvoInitObject(nullptr, model,
+                                                 ProductTable::wirelessSelector(kFalconCable),
+                                                 ProductTable::wiredSelector(kFalconCable), false);
+    }
+    const QString path = rig.homePath() + QStringLiteral("/Update/falcon.bin");
+    if (!BenchFixtures::writeFile(path, BenchFixtures::firmwareImage(imageSize, kNewVersion)))
+        return measured(false, {}, QStringLiteral("setup: image not written"));
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            rig.coordinator().slot_UpdateFirmwareKelvo(path, QStringLiteral("falcon"));
+            return rig.warnings().contains(8);
+        },
+        &ok);
+    if (ok && (mouse->runs() != 1 || mouse->firmware().firmwareVersion() != kNewVersion))
+        return measured(false, f, QStringLiteral("the mouse does not run the new image"));
+    return measured(ok, f, QStringLiteral("the update reported failure"),
+                    QStringLiteral("%1 bytes").arg(imageSize));
+}
+
+// ---- 6: which stored configuration equals the mouse ---------------------------------------------------
+
+BenchResult compareConfigs(BenchRig &rig, USHORT pid)
+{
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    QString why;
+    if (!plugAndOpen(rig, pid, false, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    USBDriverManger &manager = *rig.coordinator().manager();
+    // Configurations 1..4 hold other DPI tables, 5 the mouse's own: the search has to load and
+    // compare all five. Changes go to configuration 5's file meanwhile and it is saved last.
+    manager.SetCurrentConfigNumber(5);
+    QVector<int> original;
+    manager.GetCPIStageMatrix(original, DCDataHandle::kProfileIndex);
+    for (int n = 1; n <= 4; ++n) {
+        rig.coordinator().slot_setCPIListValueOnMouse(rotatedStages(manager));
+        manager.SaveConfigFileByConfigureNumber(n);
+    }
+    QList<DWORD> back;
+    for (int v : qAsConst(original))
+        back.append(DWORD(qMax(0, v)));
+    rig.coordinator().slot_setCPIListValueOnMouse(back);
+    manager.SaveConfigFileByConfigureNumber(5);
+    if (rig.warnings().contains(32))
+        return measured(false, {}, QStringLiteral("setup: warning 32"));
+
+    const int repeat = rig.options().repeat;
+    int found = 0;
+    bool ok = false;
+    BenchFigures f = rig.measure([&] { return manager.CompareMouseAndLocalFileData(found); }, &ok);
+    if (!ok || found != 5)
+        return measured(false, f, QStringLiteral("found configuration %1, not 5").arg(found));
+    double cpu = f.cpuMs;
+    for (int k = 1; k < repeat; ++k) {
+        const BenchFigures more = rig.measure([&] { return manager.CompareMouseAndLocalFileData(found); }, &ok);
+        cpu += more.cpuMs;
+    }
+    f.cpuMs = cpu / repeat;
+    return measured(true, f, QString(), QStringLiteral("CPU: mean of %1 calls").arg(repeat));
+}
+} // namespace
+
+QList<BenchScenario> BenchScenarios::all()
+{
+    using S = BenchScenario;
+    QList<BenchScenario> list;
+    auto add = [&list](const QString &id, const QString &title, int group,
+                       std::function<BenchResult(BenchRig &)> run) {
+        list.append(S{id, title, group, std::move(run)});
+    };
+    add(QStringLiteral("cmdset.falcon.profile-image.wired"),
+        QStringLiteral("Falcon command set: profile image read, wired"), 0,
+        [](BenchRig &r) { return falconProfileImage(r, false); });
+    add(QStringLiteral("cmdset.falcon.profile-image.receiver"),
+        QStringLiteral("Falcon command set: profile image read, receiver"), 0,
+        [](BenchRig &r) { return falconProfileImage(r, true); });
+    add(QStringLiteral("cmdset.falcon.macro-4k"),
+        QStringLiteral("Falcon command set: 4 KiB macro write"), 0,
+        [](BenchRig &r) { return falconMacroWrite(r); });
+
+    add(QStringLiteral("open.falcon.wired.empty"), QStringLiteral("Open: Falcon wired, no macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kFalconCable, false); });
+    add(QStringLiteral("open.falcon.wired.full"),
+        QStringLiteral("Open: Falcon wired, 11 single + 3 list macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kFalconCable, true); });
+    add(QStringLiteral("open.falcon.receiver.empty"),
+        QStringLiteral("Open: Falcon receiver, no macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kFalconReceiver, false); });
+    add(QStringLiteral("open.falcon.receiver.full"),
+        QStringLiteral("Open: Falcon receiver, 11 single + 3 list macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kFalconReceiver, true); });
+    add(QStringLiteral("open.osprey.empty"), QStringLiteral("Open: Osprey, no macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kOsprey, false); });
+    add(QStringLiteral("open.osprey.17-macros"), QStringLiteral("Open: Osprey, 17 macros"), 1,
+        [](BenchRig &r) { return openScenario(r, kOsprey, true); });
+    add(QStringLiteral("open.heron"), QStringLiteral("Open: Heron"), 1,
+        [](BenchRig &r) { return openScenario(r, kHeron, false); });
+
+    add(QStringLiteral("dpi.falcon"), QStringLiteral("DPI list change: Falcon"), 2,
+        [](BenchRig &r) { return dpiChange(r, kFalconCable); });
+    add(QStringLiteral("dpi.osprey"), QStringLiteral("DPI list change: Osprey"), 2,
+        [](BenchRig &r) { return dpiChange(r, kOsprey); });
+    add(QStringLiteral("colour.falcon"), QStringLiteral("Lighting colour change: Falcon"), 2,
+        [](BenchRig &r) { return colourChange(r, kFalconCable); });
+    add(QStringLiteral("colour.osprey"), QStringLiteral("Lighting colour change: Osprey"), 2,
+        [](BenchRig &r) { return colourChange(r, kOsprey); });
+
+    add(QStringLiteral("macro.falcon.4k"), QStringLiteral("Macro write: Falcon single slot, 4 KiB"), 3,
+        [](BenchRig &r) { return macroWrite(r, kFalconCable); });
+    add(QStringLiteral("macro.osprey.511"), QStringLiteral("Macro write: Osprey, 511 items"), 3,
+        [](BenchRig &r) { return macroWrite(r, kOsprey); });
+
+    add(QStringLiteral("load-config.falcon.full"),
+        QStringLiteral("Load stored configuration: Falcon, full macro slots"), 4,
+        [](BenchRig &r) { return loadStoredConfig(r, kFalconCable); });
+    add(QStringLiteral("load-config.osprey.full"),
+        QStringLiteral("Load stored configuration: Osprey, full macro slots"), 4,
+        [](BenchRig &r) { return loadStoredConfig(r, kOsprey); });
+
+    add(QStringLiteral("firmware.falcon.60k"), QStringLiteral("Firmware update: 60 KiB image"), 5,
+        [](BenchRig &r) { return firmwareUpdate(r, 60 * 1024); });
+    add(QStringLiteral("firmware.falcon.128k"), QStringLiteral("Firmware update: 128 KiB image"), 5,
+        [](BenchRig &r) { return firmwareUpdate(r, 128 * 1024); });
+
+    add(QStringLiteral("compare.falcon.5-configs"),
+        QStringLiteral("Find stored configuration: Falcon, 5 stored"), 6,
+        [](BenchRig &r) { return compareConfigs(r, kFalconCable); });
+    add(QStringLiteral("compare.osprey.5-configs"),
+        QStringLiteral("Find stored configuration: Osprey, 5 stored"), 6,
+        [](BenchRig &r) { return compareConfigs(r, kOsprey); });
+    return list;
+}
