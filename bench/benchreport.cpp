@@ -14,8 +14,9 @@ struct Column
 
 QString latencyLine(const BenchOptions &o)
 {
-    return QStringLiteral("Latency model: %1 ms per started 64 bytes of a transfer (at least %1 ms), "
-                          "Falcon memory write busy %2 ms; CPU-only scenarios repeated %3 times%4.")
+    return QStringLiteral("Latency model: %1 ms per started 64 bytes of report data (report id not "
+                          "counted, at least %1 ms per transfer), Falcon memory write busy %2 ms; "
+                          "CPU-only scenarios repeated %3 times%4.")
         .arg(o.wireMs)
         .arg(o.falconWriteBusyMs)
         .arg(o.repeat)
