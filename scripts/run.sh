@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 build=${QK_BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQK_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target QKDriver
+cmake --build "$build" -j "$(nproc)" --target QKDriver qkdriverctl
 if [ "$#" -eq 0 ]; then
   set -- --simulate falcon
 fi

@@ -40,11 +40,21 @@ bool FalconReceiverDevice::switchMouseOn(std::shared_ptr<FalconMouseDevice> mous
     return true;
 }
 
+void FalconReceiverDevice::setAutoSwitchOn(bool on)
+{
+    QMutexLocker lock(&mutex());
+    m_autoSwitchOn = on;
+}
+
 int FalconReceiverDevice::onOutputReport(int index, const QByteArray &report)
 {
     if (index != kVendorInterface)
         return -1;
-    return m_firmware.writeOutputReport(report) ? report.size() : -1;
+    if (!m_firmware.writeOutputReport(report))
+        return -1;
+    if (m_autoSwitchOn && m_mouse && m_firmware.pairingMode())
+        m_firmware.switchMouseOn(&m_mouse->firmware());
+    return report.size();
 }
 
 int FalconReceiverDevice::onGetInputReport(int index, BYTE reportId, int length, QByteArray *report)

@@ -28,6 +28,9 @@ public:
 
     // The user switches a mouse on: completes a pairing in progress (see the firmware model).
     bool switchMouseOn(std::shared_ptr<FalconMouseDevice> mouse);
+    // A simulated user who switches the receiver's mouse on as soon as the receiver waits for
+    // one (the demonstration mode); off by default.
+    void setAutoSwitchOn(bool on);
 
 protected:
     int onOutputReport(int index, const QByteArray &report) override;
@@ -36,4 +39,5 @@ protected:
 private:
     FalconReceiverFirmware m_firmware;
     std::shared_ptr<FalconMouseDevice> m_mouse;
+    bool m_autoSwitchOn = false;
 };

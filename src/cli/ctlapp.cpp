@@ -1,0 +1,862 @@
+#include "ctlapp.h"
+
+#include "apppaths.h"
+#include "checkdevice.h"
+#include "devicesession.h"
+#include "falconreceiverdevice.h"
+#include "hidbackend.h"
+#include "keynames.h"
+#include "mousetype.h"
+#include "pacer.h"
+#include "producttable.h"
+#include "simulation.h"
+#include "storagepaths.h"
+#include "storageio.h"
+#include "usbdrivermanger.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+const char *const kRates[] = {"125", "250", "500", "1000"};
+const char *const kLightModes[] = {"off", "steady", "breathing", "apm-breathing", "spectrum", "intrigue"};
+
+QString hex4(uint v) { return QStringLiteral("0x%1").arg(v, 4, 16, QLatin1Char('0')); }
+
+// The decoded assignment of a button, in words and as JSON.
+QJsonObject describeAssignment(int changeType, int value, int modifier)
+{
+    QJsonObject o{{"changeType", changeType}, {"value", value}, {"modifier", modifier}};
+    QString text;
+    switch (changeType) {
+    case MouseButtonChangeToKey:
+    case MouseButtonChangeToCombinationKey:
+        text = modifier ? KeyNames::modifierNames(modifier) + QLatin1Char('+') + KeyNames::keyName(value)
+                        : KeyNames::keyName(value);
+        break;
+    case MouseButtonChangeToMacroReport: text = QStringLiteral("macro"); break;
+    case MouseButtonChangeToMultimedia: text = QStringLiteral("media usage 0x%1").arg(value, 4, 16, QLatin1Char('0')); break;
+    case MouseButtonChangeToMute: text = QStringLiteral("mute"); break;
+    case MouseButtonChangeToPlayPause: text = QStringLiteral("play-pause"); break;
+    case MouseButtonChangeToVolumeUp: text = QStringLiteral("volume-up"); break;
+    case MouseButtonChangeToVolumeDown: text = QStringLiteral("volume-down"); break;
+    case MouseButtonChangeToMediaPlayer: text = QStringLiteral("media-player"); break;
+    case MouseButtonChangeToMouseKey: text = QStringLiteral("mouse buttons 0x%1").arg(value, 2, 16, QLatin1Char('0')); break;
+    case MouseButtonChangeToForbidden: text = QStringLiteral("disabled"); break;
+    case MouseButtonChangeToDpiFunction: text = QStringLiteral("dpi function %1").arg(value); break;
+    case MouseButtonChangeToExtendedFunction: text = QStringLiteral("function 0x%1").arg(value, 4, 16, QLatin1Char('0')); break;
+    case MouseButtonChangeToFireKey: text = QStringLiteral("fire"); break;
+    case MouseButtonChangeToDpiUp: text = QStringLiteral("dpi up"); break;
+    case MouseButtonChangeToDpiDown: text = QStringLiteral("dpi down"); break;
+    case MouseButtonChangeToDpiInstant: text = QStringLiteral("dpi instant"); break;
+    case MouseButtonChangeToLeftKey: text = QStringLiteral("left"); break;
+    case MouseButtonChangeToRightKey: text = QStringLiteral("right"); break;
+    case MouseButtonChangeToMiddleKey: text = QStringLiteral("middle"); break;
+    case MouseButtonChangeToForwardKey: text = QStringLiteral("forward"); break;
+    case MouseButtonChangeToBackKey: text = QStringLiteral("back"); break;
+    case MouseButtonChangeToSwitchMacroKey: text = QStringLiteral("switch macro"); break;
+    case MouseButtonChangeToProfileLoop: text = QStringLiteral("profile loop"); break;
+    case MouseButtonChangeToFunction:
+        text = value >= 34 ? describeAssignment(value, 0, 0).value("text").toString()
+                           : QStringLiteral("special combination %1").arg(value);
+        break;
+    default: text = QStringLiteral("change type %1").arg(changeType); break;
+    }
+    o.insert("text", text);
+    return o;
+}
+
+QJsonObject zoneJson(const LightZone &z)
+{
+    const COLORREF c = z.color(0);
+    return QJsonObject{{"mode", z.mode < 6 ? QString::fromLatin1(kLightModes[z.mode]) : QString::number(z.mode)},
+                       {"speed", z.speed},
+                       {"brightness", z.degree},
+                       {"color", QStringLiteral("%1%2%3")
+                                     .arg(colorRefRed(c), 2, 16, QLatin1Char('0'))
+                                     .arg(colorRefGreen(c), 2, 16, QLatin1Char('0'))
+                                     .arg(colorRefBlue(c), 2, 16, QLatin1Char('0'))}};
+}
+
+std::optional<int> parseInt(const QString &text, int min, int max)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok || v < min || v > max)
+        return std::nullopt;
+    return v;
+}
+
+volatile std::sig_atomic_t g_interrupted = 0;
+void onSigint(int) { g_interrupted = 1; }
+} // namespace
+
+CtlApp::CtlApp(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
+
+CtlApp::~CtlApp()
+{
+    m_session.reset();
+    if (m_simulated)
+        Simulation::uninstall();
+}
+
+QString CtlApp::usage()
+{
+    return QStringLiteral(
+        "usage: qkdriverctl [--simulate MODEL[,MODEL]] [--home DIR] [--json] COMMAND ...\n"
+        "commands:\n"
+        "  list                                   supported devices present\n"
+        "  info                                   model, connection, firmware, battery, configuration\n"
+        "  show                                   the whole current profile\n"
+        "  set dpi 800,1600,3200                  DPI stages (up to 7; 0 ends the list)\n"
+        "  set rate 125|250|500|1000              report rate in Hz\n"
+        "  set light MODE [--zone wheel|logo] [--color RRGGBB] [--speed N] [--brightness N]\n"
+        "                                         MODE: off, steady, breathing, apm-breathing, spectrum, intrigue\n"
+        "  set button N key KEY | combo MOD+KEY | media mute|play-pause|volume-up|volume-down|media-player\n"
+        "               | mouse left|right|middle|forward|back | dpi up|down|instant | fire | macro FILE\n"
+        "               | disable | default\n"
+        "  macro write FILE [--button N]          write a macro file to a button (default 5)\n"
+        "  config load N | config save | config reset\n"
+        "  export FILE | import FILE              all five stored configurations and the macros\n"
+        "  pair                                   pair the mouse with its receiver\n"
+        "  firmware update FILE                   write a firmware image (cable only)\n"
+        "  watch                                  print device and battery events until interrupted\n"
+        "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
+}
+
+int CtlApp::usageError(const QString &message)
+{
+    m_err << "qkdriverctl: " << message << Qt::endl;
+    m_result = QJsonObject{{"ok", false}, {"error", message}};
+    return Usage;
+}
+
+int CtlApp::failure(const QString &message)
+{
+    m_err << "qkdriverctl: " << message << Qt::endl;
+    m_result.insert("ok", false);
+    m_result.insert("error", message);
+    return Failure;
+}
+
+int CtlApp::run(const QStringList &argsIn)
+{
+    QStringList args;
+    QString simulate;
+    bool simulateGiven = false;
+    for (int i = 0; i < argsIn.size(); ++i) {
+        const QString &a = argsIn.at(i);
+        if (a == QLatin1String("--json")) {
+            m_json = true;
+        } else if (a == QLatin1String("--simulate") || a == QLatin1String("--home")) {
+            if (i + 1 >= argsIn.size())
+                return usageError(a + QStringLiteral(" needs a value"));
+            if (a == QLatin1String("--home"))
+                AppPaths::setHomeOverride(argsIn.at(i + 1));
+            if (a == QLatin1String("--simulate")) {
+                simulate = argsIn.at(i + 1);
+                simulateGiven = true;
+            }
+            ++i;
+        } else if (a.startsWith(QLatin1String("--simulate="))) {
+            simulate = a.mid(11);
+            simulateGiven = true;
+        } else if (a.startsWith(QLatin1String("--home="))) {
+            AppPaths::setHomeOverride(a.mid(7));
+        } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            m_out << usage() << Qt::endl;
+            return Ok;
+        } else {
+            args << a;
+        }
+    }
+    if (!simulateGiven && qEnvironmentVariableIsSet("QKDRIVER_SIMULATE")) {
+        simulate = qEnvironmentVariable("QKDRIVER_SIMULATE");
+        simulateGiven = true;
+    }
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given (try --help)"));
+
+    int code = Ok;
+    if (simulateGiven) {
+        // Simulated mice keep their memory in the home folder; no real waiting on them.
+        Simulation::setStateFolder(AppPaths::applicationDir() + QStringLiteral("/Simulator"));
+        QString error;
+        const QStringList names = simulate.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (!Simulation::install(names, &error))
+            return usageError(error);
+        m_simulated = true;
+        static VirtualClock clock; // lives for the process
+        Pacer::install(&clock);
+        // The simulated user switches the mouse on as soon as a receiver waits for one.
+        for (const auto &device : Simulation::bus()->devices())
+            if (auto receiver = std::dynamic_pointer_cast<FalconReceiverDevice>(device))
+                receiver->setAutoSwitchOn(true);
+    }
+
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("list"))
+        code = cmdList();
+    else if (command == QLatin1String("info"))
+        code = cmdInfo();
+    else if (command == QLatin1String("show"))
+        code = cmdShow();
+    else if (command == QLatin1String("set"))
+        code = cmdSet(args);
+    else if (command == QLatin1String("macro"))
+        code = cmdMacro(args);
+    else if (command == QLatin1String("config"))
+        code = cmdConfig(args);
+    else if (command == QLatin1String("export"))
+        code = cmdExport(args);
+    else if (command == QLatin1String("import"))
+        code = cmdImport(args);
+    else if (command == QLatin1String("pair"))
+        code = cmdPair();
+    else if (command == QLatin1String("firmware"))
+        code = cmdFirmware(args);
+    else if (command == QLatin1String("watch"))
+        code = cmdWatch();
+    else
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch").arg(command));
+
+    if (!m_result.contains("ok"))
+        m_result.insert("ok", code == Ok);
+    if (m_json)
+        m_out << QJsonDocument(m_result).toJson(QJsonDocument::Indented);
+    else
+        for (const QString &line : qAsConst(m_text))
+            m_out << line << Qt::endl;
+    m_out.flush();
+    return code;
+}
+
+// ---- devices -----------------------------------------------------------------------------------
+
+QList<CtlApp::Found> CtlApp::presentDevices() const
+{
+    QList<HidDeviceInfo> all;
+    HidBackend::current().enumerate(&all);
+    QList<Found> out;
+    QList<uint> seen;
+    const USHORT vendor = ProductTable::vendorId();
+    for (const HidDeviceInfo &i : all) {
+        if (seen.contains(i.productId))
+            continue;
+        Found f;
+        f.productId = i.productId;
+        if (i.vendorId == vendor && ProductTable::find(i.productId)) {
+            const int type = ProductTable::mouseTypeOf(i.productId);
+            f.model = MouseType::modelName(type);
+            f.link = ProductTable::isReceiverId(i.productId) ? QStringLiteral("receiver") : QStringLiteral("cable");
+        } else if (i.vendorId == vendor && i.productId == ProductTable::kFalconBootProductId) {
+            f.model = MouseType::modelName(ProductTable::bootTypeFromProductString(i.productString));
+            f.link = QStringLiteral("boot loader");
+        } else if (i.vendorId == ProductTable::kLoaderVendorId && i.productId == ProductTable::kLoaderProductId) {
+            f.model = MouseType::modelName(ProductTable::bootTypeFromReleaseNumber(i.releaseNumber));
+            f.link = QStringLiteral("boot loader");
+        } else {
+            continue;
+        }
+        seen << i.productId;
+        out << f;
+    }
+    return out;
+}
+
+void CtlApp::settle()
+{
+    m_session->runOnCoordinator([] {});
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents();
+}
+
+int CtlApp::openDevice()
+{
+    if (m_session)
+        return m_opened.value_or(false) ? Ok : Failure;
+    m_session = std::make_unique<DeviceSession>();
+    m_session->setAutoOpen(false);
+    DCDataHandle *c = m_session->coordinator();
+    connect(c, &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok, int type, bool wireless) {
+        m_opened = ok;
+        m_mouseType = type;
+        m_wireless = wireless;
+    });
+    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int v) { m_version = v; });
+    connect(c, &DCDataHandle::sig_SetCurrentConfigure, this, [this](int n) { m_config = n; });
+    connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> l) { m_dpi = l; });
+    connect(c, &DCDataHandle::sig_SetCurrentReportRate, this, [this](int r) { m_rate = r; });
+    connect(c, &DCDataHandle::sig_SetLightParameterOnPage, this, [this](LightColorParam p) { m_light = p; });
+    connect(c, &DCDataHandle::sig_CurrentButtonIsOriginalButton, this, [this](bool original, int button) {
+        if (original)
+            m_buttons.insert(button, QJsonObject{{"text", "default"}, {"default", true}});
+    });
+    connect(c, &DCDataHandle::sig_TrueMouseValue, this, [this](int button, int type, int value, int mod) {
+        QJsonObject o = describeAssignment(type, value, mod);
+        o.insert("default", false);
+        m_buttons.insert(button, o);
+    });
+    connect(c, &DCDataHandle::sig_ShowWarningDialog, this, [this](int w) { m_warnings << w; });
+    connect(c, &DCDataHandle::sig_ProcessVaule, this, [this](int p) { m_progress << p; });
+    connect(c, &DCDataHandle::sig_startCode, this, [this](bool ok) { m_pairStarted = ok; });
+    connect(c, &DCDataHandle::sig_finishCode, this, [this](bool ok) { m_paired = ok; });
+
+    const QList<Found> devices = presentDevices();
+    const Found *target = nullptr;
+    for (const Found &f : devices)
+        if (f.link != QLatin1String("boot loader")) {
+            target = &f;
+            break;
+        }
+    if (!target) {
+        m_err << "qkdriverctl: no supported mouse or receiver is connected" << Qt::endl;
+        m_result = QJsonObject{{"ok", false}, {"error", "no supported device"}};
+        return NoDevice;
+    }
+    m_productId = target->productId;
+    Q_EMIT m_session->sig_OpenDevice(target->productId, ProductTable::vendorId());
+    settle();
+    if (!m_opened.value_or(false))
+        return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId)));
+    return Ok;
+}
+
+bool CtlApp::request(const std::function<void()> &emitRequest)
+{
+    m_warnings.clear();
+    emitRequest();
+    settle();
+    return !m_warnings.contains(32);
+}
+
+QString CtlApp::modelOfOpenDevice() const
+{
+    return MouseType::modelName(m_mouseType);
+}
+
+// ---- commands ----------------------------------------------------------------------------------
+
+int CtlApp::cmdList()
+{
+    const QList<Found> devices = presentDevices();
+    QJsonArray list;
+    for (const Found &f : devices) {
+        list.append(QJsonObject{{"productId", hex4(f.productId)}, {"model", f.model}, {"link", f.link}});
+        m_text << QStringLiteral("%1  %2  %3").arg(hex4(f.productId), f.model.leftJustified(9), f.link);
+    }
+    m_result.insert("devices", list);
+    if (devices.isEmpty()) {
+        m_text << QStringLiteral("no supported device");
+        return NoDevice;
+    }
+    return Ok;
+}
+
+int CtlApp::cmdInfo()
+{
+    if (const int rc = openDevice())
+        return rc;
+    QJsonObject info{{"model", modelOfOpenDevice()},
+                     {"productId", hex4(m_productId)},
+                     {"connection", m_wireless ? "receiver" : "cable"},
+                     {"firmwareVersion", m_version},
+                     {"configuration", m_config}};
+    m_text << QStringLiteral("model          %1").arg(modelOfOpenDevice())
+           << QStringLiteral("product id     %1").arg(hex4(m_productId))
+           << QStringLiteral("connection     %1").arg(m_wireless ? "2.4 GHz receiver" : "cable")
+           << QStringLiteral("firmware       %1").arg(m_version)
+           << QStringLiteral("configuration  %1").arg(m_config ? QString::number(m_config) : QStringLiteral("none matches"));
+    if (m_wireless) {
+        int level = -1;
+        bool ok = false;
+        m_session->runOnCoordinator([&] { ok = m_session->coordinator()->manager()->GetBatteryPower(level); });
+        info.insert("battery", ok ? level : -1);
+        m_text << QStringLiteral("battery        %1").arg(ok && level <= 100 ? QString::number(level) + QLatin1Char('%') : QStringLiteral("unknown"));
+    }
+    m_result.insert("device", info);
+    return Ok;
+}
+
+int CtlApp::cmdShow()
+{
+    if (const int rc = openDevice())
+        return rc;
+    QJsonArray dpi;
+    QStringList dpiText;
+    for (DWORD v : activeDpiStages(m_dpi, 7)) {
+        dpi.append(int(v));
+        dpiText << QString::number(v);
+    }
+    int lift = 0;
+    QVector<int> oled;
+    bool hasOled = MouseType::isFalconQOrFalcon(m_mouseType);
+    m_session->runOnCoordinator([&] {
+        USBDriverManger *m = m_session->coordinator()->manager();
+        m->GetSilentHeight(lift, 1);
+        if (hasOled)
+            hasOled = m->GetOLEDScreenParameter(oled, 1);
+    });
+    QJsonObject profile{{"model", modelOfOpenDevice()},
+                        {"configuration", m_config},
+                        {"dpi", dpi},
+                        {"reportRate", m_rate >= 0 && m_rate < 4 ? QString::fromLatin1(kRates[m_rate]).toInt() : -1},
+                        {"liftOff", lift}};
+    m_text << QStringLiteral("model        %1 (configuration %2)").arg(modelOfOpenDevice()).arg(m_config)
+           << QStringLiteral("dpi          %1").arg(dpiText.join(QStringLiteral(", ")))
+           << QStringLiteral("report rate  %1 Hz").arg(m_rate >= 0 && m_rate < 4 ? kRates[m_rate] : "?")
+           << QStringLiteral("lift-off     %1").arg(lift);
+    if (m_light) {
+        const bool falcon = MouseType::hasFalconDriver(m_mouseType);
+        QJsonObject light{{"logo", zoneJson(m_light->logo)}};
+        if (!falcon)
+            light.insert("wheel", zoneJson(m_light->wheel));
+        profile.insert("light", light);
+        for (const QString &zone : light.keys()) {
+            const QJsonObject z = light.value(zone).toObject();
+            m_text << QStringLiteral("light %1 %2 color %3 speed %4 brightness %5")
+                          .arg(zone.leftJustified(6), z.value("mode").toString(), z.value("color").toString())
+                          .arg(z.value("speed").toInt())
+                          .arg(z.value("brightness").toInt());
+        }
+    }
+    QJsonObject buttons;
+    for (auto it = m_buttons.constBegin(); it != m_buttons.constEnd(); ++it) {
+        buttons.insert(QString::number(it.key()), it.value());
+        m_text << QStringLiteral("button %1%2").arg(QString::number(it.key()).leftJustified(6), it.value().value("text").toString());
+    }
+    profile.insert("buttons", buttons);
+    if (hasOled) {
+        QJsonArray values;
+        for (int v : qAsConst(oled))
+            values.append(v);
+        profile.insert("oled", values);
+    }
+    m_result.insert("profile", profile);
+    return Ok;
+}
+
+int CtlApp::cmdSet(const QStringList &args)
+{
+    if (args.isEmpty())
+        return usageError(QStringLiteral("set what? dpi, rate, light or button"));
+    const QString what = args.first();
+    const QStringList rest = args.mid(1);
+    if (what == QLatin1String("dpi"))
+        return setDpi(rest);
+    if (what == QLatin1String("rate"))
+        return setRate(rest);
+    if (what == QLatin1String("light"))
+        return setLight(rest);
+    if (what == QLatin1String("button"))
+        return setButton(rest);
+    return usageError(QStringLiteral("cannot set \"%1\"; accepted: dpi, rate, light, button").arg(what));
+}
+
+int CtlApp::setDpi(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("set dpi takes one list, e.g. 800,1600,3200"));
+    QList<DWORD> list;
+    for (const QString &part : args.first().split(QLatin1Char(','))) {
+        const auto v = parseInt(part.trimmed(), 50, 26000);
+        if (!v)
+            return usageError(QStringLiteral("\"%1\" is not a DPI value (whole numbers 50 to 26000)").arg(part));
+        list << DWORD(*v);
+    }
+    if (list.size() > 7)
+        return usageError(QStringLiteral("at most 7 DPI stages"));
+    if (const int rc = openDevice())
+        return rc;
+    while (list.size() < 7)
+        list << 0;
+    if (!request([&] { Q_EMIT m_session->sig_ChangeCPIListValue(list); }))
+        return failure(QStringLiteral("the mouse did not take the DPI stages (a value outside the model's range?)"));
+    m_text << QStringLiteral("dpi set");
+    return Ok;
+}
+
+int CtlApp::setRate(const QStringList &args)
+{
+    int index = -1;
+    for (int i = 0; i < 4 && args.size() == 1; ++i)
+        if (args.first() == QLatin1String(kRates[i]))
+            index = i;
+    if (index < 0)
+        return usageError(QStringLiteral("report rate must be 125, 250, 500 or 1000"));
+    if (const int rc = openDevice())
+        return rc;
+    if (!request([&] { Q_EMIT m_session->sig_ChangeUSBReportRate(index); }))
+        return failure(QStringLiteral("the mouse did not take the report rate"));
+    m_text << QStringLiteral("report rate set to %1 Hz").arg(kRates[index]);
+    return Ok;
+}
+
+int CtlApp::setLight(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    if (args.isEmpty())
+        return usageError(QStringLiteral("set light needs a mode: off, steady, breathing, apm-breathing, spectrum, intrigue"));
+    int mode = -1;
+    for (int i = 0; i < 6; ++i)
+        if (args.first() == QLatin1String(kLightModes[i]))
+            mode = i;
+    if (mode < 0)
+        return usageError(QStringLiteral("unknown light mode \"%1\"; accepted: off, steady, breathing, apm-breathing, spectrum, intrigue").arg(args.first()));
+    args.removeFirst();
+    bool wheel = false;
+    std::optional<COLORREF> color;
+    std::optional<int> speed, brightness;
+    for (int i = 0; i < args.size(); i += 2) {
+        const QString key = args.at(i);
+        const QString value = args.value(i + 1);
+        if (i + 1 >= args.size())
+            return usageError(key + QStringLiteral(" needs a value"));
+        if (key == QLatin1String("--zone")) {
+            if (value != QLatin1String("wheel") && value != QLatin1String("logo"))
+                return usageError(QStringLiteral("zone must be wheel or logo"));
+            wheel = value == QLatin1String("wheel");
+        } else if (key == QLatin1String("--color")) {
+            bool ok = false;
+            const uint rgb = value.toUInt(&ok, 16);
+            if (!ok || value.size() != 6)
+                return usageError(QStringLiteral("\"%1\" is not a colour; use six hex digits RRGGBB").arg(value));
+            color = makeColorRef(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb));
+        } else if (key == QLatin1String("--speed")) {
+            speed = parseInt(value, 0, 9);
+            if (!speed)
+                return usageError(QStringLiteral("speed must be 0 to 9"));
+        } else if (key == QLatin1String("--brightness")) {
+            brightness = parseInt(value, 0, 9);
+            if (!brightness)
+                return usageError(QStringLiteral("brightness must be 0 to 9"));
+        } else {
+            return usageError(QStringLiteral("unknown option \"%1\" for set light").arg(key));
+        }
+    }
+    if (const int rc = openDevice())
+        return rc;
+    if (wheel && MouseType::hasFalconDriver(m_mouseType))
+        return usageError(QStringLiteral("this model has no wheel light zone"));
+    bool ok = request([&] { Q_EMIT m_session->sig_MouseLightMode(wheel, mode); });
+    if (ok && color)
+        ok = request([&] { Q_EMIT m_session->sig_MouseColor(wheel, QList<COLORREF>{*color}); });
+    if (ok && speed)
+        ok = request([&] { Q_EMIT m_session->sig_MouseBreathSpeed(wheel, *speed); });
+    if (ok && brightness)
+        ok = request([&] { Q_EMIT m_session->sig_MouseContinueLightDegree(wheel, *brightness); });
+    if (!ok)
+        return failure(QStringLiteral("the mouse did not take the light setting"));
+    m_text << QStringLiteral("light set");
+    return Ok;
+}
+
+int CtlApp::setButton(const QStringList &args)
+{
+    if (args.size() < 2)
+        return usageError(QStringLiteral("set button N KIND [VALUE]"));
+    const auto button = parseInt(args.at(0), USBDriverManger::kFirstButton, 17);
+    if (!button)
+        return usageError(QStringLiteral("\"%1\" is not a button number (4 to 17)").arg(args.at(0)));
+    const QString kind = args.at(1);
+    const QString value = args.value(2);
+    int changeType = -1, key = 0, modifier = 0;
+    QString macroFile;
+    static const QMap<QString, int> media{{"mute", 35}, {"play-pause", 36}, {"volume-up", 37},
+                                          {"volume-down", 38}, {"media-player", 39}};
+    static const QMap<QString, int> mouse{{"left", 48}, {"right", 49}, {"middle", 50}, {"forward", 51}, {"back", 52}};
+    static const QMap<QString, int> dpi{{"up", 45}, {"down", 46}, {"instant", 47}};
+    if (kind == QLatin1String("key")) {
+        const auto vk = KeyNames::virtualKey(value);
+        if (!vk)
+            return usageError(QStringLiteral("unknown key \"%1\"; accepted: %2").arg(value, KeyNames::acceptedKeys()));
+        changeType = MouseButtonChangeToKey;
+        key = *vk;
+    } else if (kind == QLatin1String("combo")) {
+        const int plus = value.lastIndexOf(QLatin1Char('+'));
+        const auto mods = plus > 0 ? KeyNames::modifiers(value.left(plus)) : std::nullopt;
+        const auto vk = plus > 0 ? KeyNames::virtualKey(value.mid(plus + 1)) : std::nullopt;
+        if (!mods || !vk || *mods == 0)
+            return usageError(QStringLiteral("\"%1\" is not a combination; use MODIFIERS+KEY, e.g. ctrl+shift+a").arg(value));
+        changeType = MouseButtonChangeToCombinationKey;
+        key = *vk;
+        modifier = *mods;
+    } else if (kind == QLatin1String("media") && media.contains(value)) {
+        changeType = media.value(value);
+    } else if (kind == QLatin1String("mouse") && mouse.contains(value)) {
+        changeType = mouse.value(value);
+    } else if (kind == QLatin1String("dpi") && dpi.contains(value)) {
+        changeType = dpi.value(value);
+    } else if (kind == QLatin1String("fire")) {
+        changeType = MouseButtonChangeToFireKey;
+    } else if (kind == QLatin1String("disable")) {
+        changeType = MouseButtonChangeToForbidden;
+    } else if (kind == QLatin1String("default")) {
+        changeType = MouseButtonChangeToMacro; // restores the factory function
+    } else if (kind == QLatin1String("macro")) {
+        if (!QFileInfo(value).isFile())
+            return usageError(QStringLiteral("macro file \"%1\" does not exist").arg(value));
+        macroFile = QFileInfo(value).absoluteFilePath();
+    } else {
+        return usageError(QStringLiteral("unknown assignment \"%1 %2\"; accepted: key, combo, media, mouse, dpi, fire, macro, disable, default").arg(kind, value));
+    }
+    if (const int rc = openDevice())
+        return rc;
+    QList<int> before;
+    bool ok;
+    if (!macroFile.isEmpty()) {
+        ok = request([&] { Q_EMIT m_session->sig_WriteSingleMacro(*button, macroFile); });
+    } else {
+        ok = request([&] { Q_EMIT m_session->sig_ChangeButtonToKey(*button, uint(key), modifier, changeType); });
+    }
+    if (m_warnings.contains(USBDriverManger::kOnlyLeftButtonWarning))
+        return failure(QStringLiteral("button %1 is the only left button; assign left click to another button first").arg(*button));
+    if (!ok)
+        return failure(QStringLiteral("the mouse did not take the assignment of button %1 (does this model have it?)").arg(*button));
+    m_text << QStringLiteral("button %1 set").arg(*button);
+    return Ok;
+}
+
+int CtlApp::cmdMacro(const QStringList &args)
+{
+    if (args.size() < 2 || args.first() != QLatin1String("write"))
+        return usageError(QStringLiteral("macro write FILE [--button N]"));
+    QStringList rest{QStringLiteral("5"), QStringLiteral("macro"), args.at(1)};
+    if (args.size() == 4 && args.at(2) == QLatin1String("--button"))
+        rest[0] = args.at(3);
+    else if (args.size() != 2)
+        return usageError(QStringLiteral("macro write FILE [--button N]"));
+    return setButton(rest);
+}
+
+int CtlApp::cmdConfig(const QStringList &args)
+{
+    if (args.isEmpty())
+        return usageError(QStringLiteral("config load N | config save | config reset"));
+    const QString what = args.first();
+    if (what == QLatin1String("load")) {
+        const auto n = parseInt(args.value(1), 1, 5);
+        if (!n || args.size() != 2)
+            return usageError(QStringLiteral("config load takes a configuration number 1 to 5"));
+        if (const int rc = openDevice())
+            return rc;
+        if (!request([&] { Q_EMIT m_session->sig_LoadFileAndeWriteIntoMouse(*n); }))
+            return failure(QStringLiteral("configuration %1 could not be written into the mouse").arg(*n));
+        m_text << QStringLiteral("configuration %1 loaded").arg(*n);
+        m_result.insert("configuration", *n);
+        return Ok;
+    }
+    if (what == QLatin1String("save") || what == QLatin1String("reset")) {
+        if (args.size() != 1)
+            return usageError(QStringLiteral("config %1 takes no argument").arg(what));
+        if (const int rc = openDevice())
+            return rc;
+        const bool save = what == QLatin1String("save");
+        const bool ok = request([&] {
+            if (save)
+                Q_EMIT m_session->sig_SaveProfileToConfig1();
+            else
+                Q_EMIT m_session->sig_ResetAllConfigFile();
+        });
+        if (!ok)
+            return failure(save ? QStringLiteral("the profile could not be saved") : QStringLiteral("the factory reset failed"));
+        m_text << (save ? QStringLiteral("profile saved as configuration 1") : QStringLiteral("factory settings restored"));
+        return Ok;
+    }
+    return usageError(QStringLiteral("unknown config command \"%1\"; accepted: load, save, reset").arg(what));
+}
+
+int CtlApp::cmdExport(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("export FILE"));
+    if (const int rc = openDevice())
+        return rc;
+    QJsonObject configurations;
+    for (int n = 1; n <= 5; ++n) {
+        QFile f(StoragePaths::configJsonPath(m_mouseType, n));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
+        if (doc.isObject())
+            configurations.insert(QString::number(n), doc.object());
+    }
+    QJsonObject macros;
+    const QDir macroDir(StoragePaths::macroFolder());
+    for (const QFileInfo &fi : macroDir.entryInfoList({QStringLiteral("*.json")}, QDir::Files)) {
+        QFile f(fi.absoluteFilePath());
+        if (f.open(QIODevice::ReadOnly)) {
+            const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
+            if (doc.isObject())
+                macros.insert(fi.fileName(), doc.object());
+        }
+    }
+    const QJsonObject bundle{{"format", "qkdriver-configurations"}, {"version", 1},
+                             {"model", modelOfOpenDevice()}, {"configurations", configurations},
+                             {"macros", macros}};
+    QSaveFile out(args.first());
+    const QByteArray bytes = QJsonDocument(bundle).toJson(QJsonDocument::Indented);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        return failure(QStringLiteral("cannot write \"%1\"").arg(args.first()));
+    m_text << QStringLiteral("exported %1 configurations and %2 macros of %3 to %4")
+                  .arg(configurations.size()).arg(macros.size()).arg(modelOfOpenDevice(), args.first());
+    m_result.insert("configurations", configurations.size());
+    m_result.insert("macros", macros.size());
+    return Ok;
+}
+
+int CtlApp::cmdImport(const QStringList &args)
+{
+    if (args.size() != 1)
+        return usageError(QStringLiteral("import FILE"));
+    QFile in(args.first());
+    if (!in.open(QIODevice::ReadOnly))
+        return usageError(QStringLiteral("cannot read \"%1\"").arg(args.first()));
+    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll());
+    const QJsonObject bundle = doc.object();
+    if (!doc.isObject() || bundle.value("format").toString() != QLatin1String("qkdriver-configurations"))
+        return usageError(QStringLiteral("\"%1\" is not a QKDriver export").arg(args.first()));
+    if (const int rc = openDevice())
+        return rc;
+    if (bundle.value("model").toString() != modelOfOpenDevice())
+        return usageError(QStringLiteral("the export is for %1, the connected mouse is %2")
+                              .arg(bundle.value("model").toString(), modelOfOpenDevice()));
+    // Check everything before writing anything.
+    const QJsonObject configurations = bundle.value("configurations").toObject();
+    for (const QString &key : configurations.keys())
+        if (!parseInt(key, 1, 5) || !configurations.value(key).isObject())
+            return usageError(QStringLiteral("the export holds an invalid configuration \"%1\"").arg(key));
+    const QJsonObject macros = bundle.value("macros").toObject();
+    for (const QString &name : macros.keys())
+        if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.startsWith(QLatin1Char('.')))
+            return usageError(QStringLiteral("the export holds an invalid macro name \"%1\"").arg(name));
+    for (const QString &key : configurations.keys()) {
+        if (!StorageIo::writeJsonObject(StoragePaths::configJsonPath(m_mouseType, key.toInt()),
+                                        configurations.value(key).toObject()))
+            return failure(QStringLiteral("cannot write configuration %1").arg(key));
+    }
+    for (const QString &name : macros.keys()) {
+        if (!StorageIo::writeJsonObject(StoragePaths::macroFolder() + QLatin1Char('/') + name,
+                                        macros.value(name).toObject()))
+            return failure(QStringLiteral("cannot write macro %1").arg(name));
+    }
+    m_text << QStringLiteral("imported %1 configurations and %2 macros").arg(configurations.size()).arg(macros.size());
+    m_result.insert("configurations", configurations.size());
+    m_result.insert("macros", macros.size());
+    return Ok;
+}
+
+int CtlApp::cmdPair()
+{
+    if (const int rc = openDevice())
+        return rc;
+    if (!m_wireless)
+        return usageError(QStringLiteral("pairing needs the mouse's receiver; this mouse is on the cable"));
+    Q_EMIT m_session->sig_startCode();
+    settle();
+    if (!m_pairStarted.value_or(false))
+        return failure(QStringLiteral("the receiver did not enter pairing mode"));
+    m_err << "Switch the mouse off and on again, then press its left, middle and right buttons together..." << Qt::endl;
+    QEventLoop loop;
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(m_session->coordinator(), &DCDataHandle::sig_finishCode, &loop, &QEventLoop::quit);
+    guard.start(25000);
+    if (!m_paired)
+        loop.exec();
+    if (!m_paired.value_or(false))
+        return failure(QStringLiteral("pairing did not complete"));
+    m_text << QStringLiteral("paired");
+    return Ok;
+}
+
+int CtlApp::cmdFirmware(const QStringList &args)
+{
+    if (args.size() != 2 || args.first() != QLatin1String("update"))
+        return usageError(QStringLiteral("firmware update FILE"));
+    const QFileInfo file(args.at(1));
+    if (!file.isFile())
+        return usageError(QStringLiteral("firmware image \"%1\" does not exist").arg(args.at(1)));
+    if (const int rc = openDevice())
+        return rc;
+    if (!MouseType::hasFalconDriver(m_mouseType))
+        return usageError(QStringLiteral("%1 firmware is updated with its own updater").arg(modelOfOpenDevice()));
+    const bool tty = isatty(STDERR_FILENO) && !m_json;
+    int shown = -1;
+    connect(m_session->coordinator(), &DCDataHandle::sig_ProcessVaule, this, [&](int p) {
+        if (p == shown)
+            return;
+        shown = p;
+        if (tty)
+            m_err << "\r[" << QString(p / 5, QLatin1Char('#')).leftJustified(20, QLatin1Char('.')) << "] " << p << "%" << Qt::flush;
+        else if (!m_json)
+            m_err << p << "%" << Qt::endl;
+    });
+    m_warnings.clear();
+    Q_EMIT m_session->sig_Update(file.absoluteFilePath(), modelOfOpenDevice());
+    settle();
+    if (tty)
+        m_err << Qt::endl;
+    m_result.insert("progress", QJsonArray::fromVariantList([&] {
+        QVariantList l;
+        for (int p : qAsConst(m_progress))
+            l << p;
+        return l;
+    }()));
+    if (m_warnings.contains(40))
+        return failure(QStringLiteral("firmware can only be updated over the cable"));
+    if (!m_warnings.contains(8))
+        return failure(QStringLiteral("the firmware update failed"));
+    m_text << QStringLiteral("firmware updated");
+    return Ok;
+}
+
+int CtlApp::cmdWatch()
+{
+    m_session = std::make_unique<DeviceSession>();
+    m_session->setAutoOpen(true);
+    DCDataHandle *c = m_session->coordinator();
+    auto print = [this](const QJsonObject &event) {
+        if (m_json)
+            m_out << QJsonDocument(event).toJson(QJsonDocument::Compact) << Qt::endl;
+        else
+            m_out << event.value("event").toString() << " " << event.value("detail").toString() << Qt::endl;
+    };
+    connect(m_session.get(), &DeviceSession::deviceFound, this, [=](uint pid, uint) {
+        print(QJsonObject{{"event", "found"}, {"detail", hex4(pid) + QLatin1Char(' ') + MouseType::modelName(ProductTable::mouseTypeOf(int(pid)))}});
+    });
+    connect(m_session.get(), &DeviceSession::deviceLost, this, [=](uint pid, uint) {
+        print(QJsonObject{{"event", "lost"}, {"detail", hex4(pid)}});
+    });
+    connect(c, &DCDataHandle::sig_BatteryPower, this, [=](DWORD level) {
+        print(QJsonObject{{"event", "battery"}, {"detail", level <= 100 ? QString::number(level) + QLatin1Char('%') : QStringLiteral("unknown")}});
+    });
+    QTimer battery;
+    connect(&battery, &QTimer::timeout, m_session.get(), &DeviceSession::sig_GetBatteryPower);
+    battery.start(3000);
+    std::signal(SIGINT, onSigint);
+    std::signal(SIGTERM, onSigint);
+    QTimer poll;
+    QEventLoop loop;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (g_interrupted)
+            loop.quit();
+    });
+    poll.start(100);
+    m_session->start();
+    loop.exec();
+    m_result.insert("ok", true);
+    m_json = false; // the events were the output
+    return Ok;
+}

@@ -1,0 +1,95 @@
+#pragma once
+// qkdriverctl: the command-line front end over the same core as the window (watcher,
+// coordinator, managers, storage). Every command prints for people, or one JSON document with
+// --json. Exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported
+// device.
+
+#include "qktypes.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <memory>
+#include <optional>
+
+class DeviceSession;
+
+class CtlApp : public QObject
+{
+    Q_OBJECT
+public:
+    enum ExitCode { Ok = 0, Failure = 1, Usage = 2, NoDevice = 3 };
+
+    CtlApp(QTextStream &out, QTextStream &err);
+    ~CtlApp() override;
+
+    // Runs one command line (without the program name). Needs a QCoreApplication.
+    int run(const QStringList &arguments);
+
+    static QString usage();
+
+private:
+    struct Found
+    {
+        uint productId = 0;
+        QString model;
+        QString link; // "cable", "receiver", "boot loader"
+    };
+
+    // Command handlers; each fills m_result / m_text and returns an exit code.
+    int cmdList();
+    int cmdInfo();
+    int cmdShow();
+    int cmdSet(const QStringList &args);
+    int cmdMacro(const QStringList &args);
+    int cmdConfig(const QStringList &args);
+    int cmdExport(const QStringList &args);
+    int cmdImport(const QStringList &args);
+    int cmdPair();
+    int cmdFirmware(const QStringList &args);
+    int cmdWatch();
+
+    int setDpi(const QStringList &args);
+    int setRate(const QStringList &args);
+    int setLight(const QStringList &args);
+    int setButton(const QStringList &args);
+
+    QList<Found> presentDevices() const;
+    // Opens the first supported device and reads its profile. Returns Ok, NoDevice or Failure.
+    int openDevice();
+    // Waits until the coordinator has handled everything sent so far, then delivers its signals.
+    void settle();
+    // Sends a request and reports whether it went through (no read/write warning).
+    bool request(const std::function<void()> &emitRequest);
+    int usageError(const QString &message);
+    int failure(const QString &message);
+    QString modelOfOpenDevice() const;
+
+    QTextStream &m_out;
+    QTextStream &m_err;
+    bool m_json = false;
+    bool m_simulated = false;
+    std::unique_ptr<DeviceSession> m_session;
+    QJsonObject m_result;
+    QStringList m_text;
+
+    // What the coordinator reported.
+    std::optional<bool> m_opened;
+    int m_mouseType = 0;
+    bool m_wireless = false;
+    uint m_productId = 0;
+    int m_version = 0;
+    int m_config = 0;
+    QList<DWORD> m_dpi;
+    int m_rate = -1;
+    std::optional<LightColorParam> m_light;
+    QMap<int, QJsonObject> m_buttons;
+    QList<int> m_warnings;
+    QList<int> m_progress;
+    std::optional<bool> m_pairStarted;
+    std::optional<bool> m_paired;
+};

@@ -1,0 +1,27 @@
+#include "ctlapp.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("QKDriver"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    // Debug lines of the core stay out of the tool's output unless asked for.
+    if (!qEnvironmentVariableIsSet("QKDRIVER_DEBUG"))
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+            if (type == QtCriticalMsg || type == QtFatalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(msg));
+        });
+    QStringList arguments = app.arguments();
+    arguments.removeFirst();
+    int code = 0;
+    {
+        CtlApp ctl(out, err);
+        code = ctl.run(arguments);
+    }
+    return code;
+}
