@@ -12,6 +12,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QJsonObject>
 
 namespace {
 // Image offsets.
@@ -1035,13 +1036,27 @@ bool UsbDriverManger_Osprey::GetProfileData()
 
 void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
 {
-    const int model = modelCode();
-    m_json->saveMouseData_Halden(m_image, model, configNumber);
+    if (configNumber < 0 || configNumber > 5)
+        return;
+    // Image and the sixteen slots in one atomic write (the per-member savers of JsonHandle would
+    // rewrite the file seventeen times); every other member of the file is kept.
+    const QString path = StoragePaths::configJsonPath(modelCode(), configNumber);
+    const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
+    if (read.status == StorageIo::ReadStatus::Unreadable && !StorageIo::keepCorruptCopy(path)) {
+        qWarning() << "SaveConfigFileByConfigureNumber" << "not written" << path;
+        return;
+    }
+    QJsonObject document = read.object;
+    document.insert(QStringLiteral("MouseDataOfGamingMode"),
+                    m_json->turnMouseDataJsonObject_Halden(m_image));
+    QJsonObject slotObjects = document.value(QStringLiteral("MacroDataOfGamingMode")).toObject();
     for (int slot = 0; slot < kMacroSlots; ++slot) {
         const QByteArray record = m_macros.at(slot);
-        m_json->saveMacroData_Halden(isEmptyRecord(record) ? kEmptyRecord : record, slot, model,
-                                     configNumber);
+        slotObjects.insert(QString::number(slot), m_json->turnMacroDataToJsonObject_Halden(
+                                                isEmptyRecord(record) ? kEmptyRecord : record));
     }
+    document.insert(QStringLiteral("MacroDataOfGamingMode"), slotObjects);
+    StorageIo::writeJsonObject(path, document);
 }
 
 bool UsbDriverManger_Osprey::loadConfig(int configNumber, bool withMacros)

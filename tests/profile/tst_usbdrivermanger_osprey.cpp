@@ -728,6 +728,25 @@ void TstUsbDriverMangerOsprey::setterSavesTheCurrentConfiguration()
     QCOMPARE(image.value("58").toInt(), 0x0C);
     QCOMPARE(f.config(3).value("MacroDataOfGamingMode").toObject().size(), 16);
     QVERIFY(!QFile::exists(StoragePaths::configJsonPath(5, 1)));
+
+    // Other members of the file stay; an unreadable file is kept aside before it is replaced.
+    const QString path = StoragePaths::configJsonPath(5, 2);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"Other": 7, "MacroDataOfGamingMode": {"20": {"RepeatTimes": 1}}})");
+    file.close();
+    QVERIFY(f.manager->SetCurrentConfigNumber(2));
+    QVERIFY(f.manager->SetUsbReportRate(1, 0));
+    QCOMPARE(f.config(2).value("Other").toInt(), 7);
+    QVERIFY(f.config(2).value("MacroDataOfGamingMode").toObject().contains("20"));
+    QCOMPARE(f.config(2).value("MouseDataOfGamingMode").toObject().value("0").toInt(), 1);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("{broken");
+    file.close();
+    QVERIFY(f.manager->SetUsbReportRate(0, 0));
+    QCOMPARE(f.home.read("/ConfigFiles/MouseFile/swifts/AFile/ConfigJsonFile/Config2.json.corrupt"),
+             QByteArray("{broken"));
+    QCOMPARE(f.config(2).value("MouseDataOfGamingMode").toObject().value("0").toInt(), 0);
 }
 
 void TstUsbDriverMangerOsprey::failedWriteChangesNothing()
