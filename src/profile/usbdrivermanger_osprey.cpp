@@ -1061,7 +1061,8 @@ void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
 
 bool UsbDriverManger_Osprey::loadConfig(int configNumber, bool withMacros)
 {
-    if (configNumber < 1 || configNumber > 5)
+    // 0 is the factory configuration (the factory reset loads it), 1..5 the user's.
+    if (configNumber < 0 || configNumber > 5)
         return false;
     const int model = modelCode();
     const QByteArray image = m_image;
@@ -1086,7 +1087,8 @@ bool UsbDriverManger_Osprey::loadConfig(int configNumber, bool withMacros)
         m_block.replace(kImageOffset, kImageSize, m_image);
         return false;
     }
-    m_configNumber = configNumber;
+    // Later changes never go into the factory copy.
+    m_configNumber = configNumber == 0 ? 1 : configNumber;
     return true;
 }
 

@@ -858,8 +858,14 @@ void TstUsbDriverMangerOsprey::loadConfigurationWritesMouse()
     // Slots without a macro in the file are cleared in the mouse.
     QCOMPARE(f.fw().macroSlot(fwSlot(148)), QByteArray(1024, '\0'));
     QCOMPARE(f.fw().counters().macroWrites, 16);
-    QVERIFY(!f.manager->LoadConfigFileByNumber(0));
+    QVERIFY(!f.manager->LoadConfigFileByNumber(-1));
     QVERIFY(!f.manager->LoadConfigFileByNumber(6));
+    // Configuration 0 is the factory one: it goes into the mouse, and later changes still go
+    // to a user configuration, never into the factory copy.
+    QVERIFY(f.manager->LoadConfigFileByNumber(0));
+    QCOMPARE(f.settings(), OspreyMouseFirmware::factorySettings(3));
+    QCOMPARE(f.manager->currentConfigNumber(), 1);
+    QVERIFY(f.manager->LoadConfigFileByNumber(4));
 
     // A load the mouse refuses leaves the mirror as it was.
     const QByteArray before = f.manager->profileImage();
