@@ -45,6 +45,11 @@ private Q_SLOTS:
     void badInput();
     void listDevices();
     void noDevice();
+    void setThenShow_data();
+    void setThenShow();
+    void exportResetImport_data();
+    void exportResetImport();
+    void importRefusesForeignModel();
 };
 
 void TstQkdriverctl::badInput_data()
@@ -108,6 +113,100 @@ void TstQkdriverctl::noDevice()
     const Result show = ctl(home, {"--simulate", "", "--json", "show"});
     QCOMPARE(show.code, 3);
     QCOMPARE(show.json().value("ok").toBool(true), false);
+}
+
+void TstQkdriverctl::setThenShow_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QStringList>("set");
+    QTest::addColumn<QString>("path");   // where in "profile" to look, "a/b"
+    QTest::addColumn<QString>("expected"); // compact JSON of that value
+    for (const QString device : {"osprey", "heron", "lark"}) {
+        const QByteArray d = device.toUtf8();
+        QTest::newRow(d + " dpi") << device << QStringList{"set", "dpi", "800,1600,3200"} << "dpi" << "[800,1600,3200]";
+        QTest::newRow(d + " rate") << device << QStringList{"set", "rate", "250"} << "reportRate" << "250";
+        QTest::newRow(d + " light") << device << QStringList{"set", "light", "breathing", "--color", "12AB34", "--speed", "2", "--brightness", "7"}
+                                    << "light/logo" << R"({"brightness":7,"color":"12ab34","mode":"breathing","speed":2})";
+        QTest::newRow(d + " key") << device << QStringList{"set", "button", "5", "key", "f5"} << "buttons/5/text" << "\"f5\"";
+        QTest::newRow(d + " combo") << device << QStringList{"set", "button", "6", "combo", "ctrl+shift+z"} << "buttons/6/text" << "\"ctrl+shift+z\"";
+        QTest::newRow(d + " disable") << device << QStringList{"set", "button", "7", "disable"} << "buttons/7/text" << "\"disabled\"";
+    }
+}
+
+void TstQkdriverctl::setThenShow()
+{
+    QFETCH(QString, device);
+    QFETCH(QStringList, set);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    TempHome home;
+    const QStringList sim{"--simulate", device};
+    const Result s = ctl(home, sim + set);
+    QVERIFY2(s.code == 0, s.err.constData());
+    // A second process: the simulated mouse kept the setting, as a real one would.
+    const Result show = ctl(home, sim + QStringList{"--json", "show"});
+    QCOMPARE(show.code, 0);
+    QJsonValue v = show.json().value("profile");
+    for (const QString &key : path.split('/'))
+        v = v.toObject().value(key);
+    const QByteArray actual = v.isObject() ? QJsonDocument(v.toObject()).toJson(QJsonDocument::Compact)
+                            : v.isArray() ? QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact)
+                                          : QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
+    QCOMPARE(QString::fromUtf8(actual), expected);
+}
+
+void TstQkdriverctl::exportResetImport_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::newRow("osprey") << "osprey";
+    QTest::newRow("heron") << "heron";
+}
+
+void TstQkdriverctl::exportResetImport()
+{
+    QFETCH(QString, device);
+    TempHome home;
+    const QStringList sim{"--simulate", device};
+    QCOMPARE(ctl(home, sim + QStringList{"set", "dpi", "800,1600"}).code, 0);
+    // Configuration 2 is still the factory one: loading it and changing a button writes it.
+    QCOMPARE(ctl(home, sim + QStringList{"config", "load", "2"}).code, 0);
+    QCOMPARE(ctl(home, sim + QStringList{"set", "button", "5", "key", "q"}).code, 0);
+    const QString model = device;
+    auto configs = [&] {
+        QMap<QString, QByteArray> files;
+        for (int n = 1; n <= 5; ++n)
+            files.insert(QString::number(n), home.read(QString("/ConfigFiles/MouseFile/%1/AFile/ConfigJsonFile/Config%2.json").arg(model).arg(n)));
+        return files;
+    };
+    const auto before = configs();
+    QVERIFY(!before.value("1").isEmpty());
+    QVERIFY(!before.value("2").isEmpty());
+    QVERIFY(before.value("1") != before.value("2"));
+    const QString exportFile = home.file("/export.json");
+    QCOMPARE(ctl(home, sim + QStringList{"export", exportFile}).code, 0);
+    QCOMPARE(ctl(home, sim + QStringList{"config", "reset"}).code, 0);
+    QVERIFY(configs() != before);
+    const Result imported = ctl(home, sim + QStringList{"--json", "import", exportFile});
+    QCOMPARE(imported.code, 0);
+    // Files come back as JSON documents equal to the exported ones.
+    const auto after = configs();
+    for (const QString &n : before.keys()) {
+        if (before.value(n).isEmpty())
+            continue;
+        QCOMPARE(QJsonDocument::fromJson(after.value(n)), QJsonDocument::fromJson(before.value(n)));
+    }
+}
+
+void TstQkdriverctl::importRefusesForeignModel()
+{
+    TempHome home;
+    const QString exportFile = home.file("/export.json");
+    QCOMPARE(ctl(home, {"--simulate", "osprey", "export", exportFile}).code, 0);
+    const Result r = ctl(home, {"--simulate", "heron", "import", exportFile});
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.err.contains("the export is for osprey"));
+    QVERIFY(home.write("/garbage.json", "{not json"));
+    QCOMPARE(ctl(home, {"--simulate", "heron", "import", home.file("/garbage.json")}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TstQkdriverctl)

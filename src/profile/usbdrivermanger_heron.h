@@ -1,0 +1,19 @@
+#pragma once
+// The Heron's device manager: the Osprey family's manager with the Heron's DPI codes (table B
+// whatever the current model says) and default DPI gear 2.
+
+#include "usbdrivermanger_osprey.h"
+
+class UsbDriverManger_Heron : public UsbDriverManger_Osprey
+{
+    Q_OBJECT
+public:
+    explicit UsbDriverManger_Heron(QObject *parent = nullptr);
+
+    // Table B by the low byte; 0 for a code the table lacks.
+    int buildDPIValue(BYTE low, BYTE high) override;
+    // Table B, high byte 0; false for a value without a code.
+    bool SetCPIStageMatrix(int modelCode, DWORD dpi, BYTE &low, BYTE &high) override;
+    // 2.
+    int returnDefaultDPIGear() override;
+};
