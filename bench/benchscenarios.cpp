@@ -6,7 +6,9 @@
 #include "falconmousedevice.h"
 #include "falconreceiverdevice.h"
 #include "ospreymousedevice.h"
+#include "ospreymousefirmware.h"
 #include "producttable.h"
+#include "usbdriver_osprey.h"
 #include "usbdriverfalcon.h"
 #include "usbdrivermanger.h"
 
@@ -74,7 +76,7 @@ void plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
     } else {
         auto mouse = std::make_shared<OspreyMouseDevice>(pid);
         if (fullMacros)
-            BenchFixtures::fillOspreyMacroSlots(mouse->firmware(), 17);
+            BenchFixtures::fillOspreyMacroSlots(mouse->firmware(), OspreyMouseFirmware::kMacroSlots);
         rig.bus().plug(mouse);
     }
 }
@@ -130,6 +132,45 @@ BenchResult falconMacroWrite(BenchRig &rig)
         },
         &ok);
     return measured(ok, f, QStringLiteral("WriteMacro failed"), QStringLiteral("4093 bytes"));
+}
+
+std::unique_ptr<USBDriver_Osprey> openOspreyDriver(BenchRig &rig, int macroSlotsFull)
+{
+    auto mouse = std::make_shared<OspreyMouseDevice>(kOsprey);
+    BenchFixtures::fillOspreyMacroSlots(mouse->firmware(), macroSlotsFull);
+    rig.bus().plug(mouse);
+    auto driver = std::make_unique<USBDriver_Osprey>();
+    driver->setModelCode(ProductTable::mouseTypeOf(kOsprey));
+    driver->SetVidPid(kOsprey, ProductTable::vendorId());
+    if (!driver->FindHIDDevice())
+        return nullptr;
+    return driver;
+}
+
+BenchResult ospreyProfileWrite(BenchRig &rig)
+{
+    auto driver = openOspreyDriver(rig, 0);
+    if (!driver)
+        return measured(false, {}, QStringLiteral("the driver did not open"));
+    BYTE profile[USBDriver_Osprey::kProfileSize] = {};
+    if (!driver->GetProfileData(profile)) // the write needs R0 and R1 from a read
+        return measured(false, {}, QStringLiteral("setup: GetProfileData failed"));
+    bool ok = false;
+    const BenchFigures f = rig.measure([&] { return driver->SetProfileData(profile) != 0; }, &ok);
+    return measured(ok, f, QStringLiteral("SetProfileData failed"));
+}
+
+BenchResult ospreyMacroRead(BenchRig &rig)
+{
+    auto driver = openOspreyDriver(rig, USBDriver_Osprey::kReadMacroSlots);
+    if (!driver)
+        return measured(false, {}, QStringLiteral("the driver did not open"));
+    QList<QByteArray> macros;
+    bool ok = false;
+    const BenchFigures f = rig.measure([&] { return driver->ReadMacroList(macros) != 0; }, &ok);
+    if (ok && macros.size() != USBDriver_Osprey::kReadMacroSlots)
+        return measured(false, f, QStringLiteral("%1 macros read, not 17").arg(macros.size()));
+    return measured(ok, f, QStringLiteral("ReadMacroList failed"), QStringLiteral("17 × 511 items"));
 }
 
 // ---- 1: open and read the whole profile --------------------------------------------------------
@@ -350,6 +391,13 @@ QList<BenchScenario> BenchScenarios::all()
         QStringLiteral("Falcon command set: 4 KiB macro write"), 0,
         [](BenchRig &r) { return falconMacroWrite(r); });
 
+    add(QStringLiteral("cmdset.osprey.profile-write"),
+        QStringLiteral("Osprey command set: profile write"), 0,
+        [](BenchRig &r) { return ospreyProfileWrite(r); });
+    add(QStringLiteral("cmdset.osprey.macro-read-17"),
+        QStringLiteral("Osprey command set: 17-macro read"), 0,
+        [](BenchRig &r) { return ospreyMacroRead(r); });
+
     add(QStringLiteral("open.falcon.wired.empty"), QStringLiteral("Open: Falcon wired, no macros"), 1,
         [](BenchRig &r) { return openScenario(r, kFalconCable, false); });
     add(QStringLiteral("open.falcon.wired.full"),
@@ -363,7 +411,7 @@ QList<BenchScenario> BenchScenarios::all()
         [](BenchRig &r) { return openScenario(r, kFalconReceiver, true); });
     add(QStringLiteral("open.osprey.empty"), QStringLiteral("Open: Osprey, no macros"), 1,
         [](BenchRig &r) { return openScenario(r, kOsprey, false); });
-    add(QStringLiteral("open.osprey.17-macros"), QStringLiteral("Open: Osprey, 17 macros"), 1,
+    add(QStringLiteral("open.osprey.full"), QStringLiteral("Open: Osprey, every macro slot full"), 1,
         [](BenchRig &r) { return openScenario(r, kOsprey, true); });
     add(QStringLiteral("open.heron"), QStringLiteral("Open: Heron"), 1,
         [](BenchRig &r) { return openScenario(r, kHeron, false); });

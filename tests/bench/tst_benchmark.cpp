@@ -296,6 +296,16 @@ void TstBenchmark::commandSetFigures_data()
     QTest::newRow("4 KiB macro, slow flash") << QStringList{"--falcon-write-busy-ms", "15"}
                                              << "cmdset.falcon.macro-4k"
                                              << figures(171, 513, 5472, 10944, 3420, 513, 3933);
+    // The profile frame on the data channel (a 1032-byte report, 17 ms), then one status pass:
+    // 82 on the command channel (6 bytes, 1 ms) and the 1032-byte status reply. Sleeps: 100
+    // before the send, 100 after it, 100 + 100 in the status pass.
+    QTest::newRow("Osprey profile write") << QStringList{} << "cmdset.osprey.profile-write"
+                                          << figures(2, 3, 1038, 1032, 400, 35, 435);
+    // Per slot: 84 (6 bytes) and its 1032-byte reply, 50 ms, one status pass: 4 transfers,
+    // 450 ms slept, 36 ms on the wire.
+    QTest::newRow("Osprey 17-macro read") << QStringList{} << "cmdset.osprey.macro-read-17"
+                                          << figures(34, 68, 17 * 12, 17 * 2064, 17 * 450, 17 * 36,
+                                                     17 * 486);
     QTest::newRow("4 KiB macro, no wire time") << QStringList{"--wire-ms", "0"} << "cmdset.falcon.macro-4k"
                                                << figures(171, 342, 5472, 5472, 1710, 0, 1710);
 }
