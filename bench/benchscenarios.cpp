@@ -62,30 +62,56 @@ QString noManager(USHORT pid)
     return QStringLiteral("no %1 manager in this build").arg(familyName(pid));
 }
 
-// Plugs the product in, its macro slots full or empty.
-void plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
+// The mouse a scenario plugged in (one of the two is set).
+struct Plugged
 {
+    std::shared_ptr<FalconMouseDevice> falcon; // the cable mouse, or the receiver's mouse
+    std::shared_ptr<OspreyMouseDevice> osprey;
+};
+
+// Plugs the product in, its macro slots full or empty.
+Plugged plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
+{
+    Plugged p;
     if (pid == kFalconCable || pid == kFalconReceiver) {
-        auto mouse = rig.makeFalconMouse(kFalconCable);
+        p.falcon = rig.makeFalconMouse(kFalconCable);
         if (fullMacros)
-            BenchFixtures::fillFalconMacroSlots(mouse->firmware());
+            BenchFixtures::fillFalconMacroSlots(p.falcon->firmware());
         if (pid == kFalconReceiver)
-            rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, mouse));
+            rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, p.falcon));
         else
-            rig.bus().plug(mouse);
+            rig.bus().plug(p.falcon);
     } else {
-        auto mouse = std::make_shared<OspreyMouseDevice>(pid);
+        p.osprey = std::make_shared<OspreyMouseDevice>(pid);
         if (fullMacros)
-            BenchFixtures::fillOspreyMacroSlots(mouse->firmware(), OspreyMouseFirmware::kMacroSlots);
-        rig.bus().plug(mouse);
+            BenchFixtures::fillOspreyMacroSlots(p.osprey->firmware(), OspreyMouseFirmware::kMacroSlots);
+        rig.bus().plug(p.osprey);
     }
+    return p;
 }
 
 // Plugs the product in and opens it (setup, not measured).
-bool plugAndOpen(BenchRig &rig, USHORT pid, bool fullMacros, QString *why)
+Plugged plugAndOpen(BenchRig &rig, USHORT pid, bool fullMacros, QString *why, bool *opened)
 {
-    plugProduct(rig, pid, fullMacros);
-    return rig.open(pid, why);
+    Plugged p = plugProduct(rig, pid, fullMacros);
+    *opened = rig.open(pid, why);
+    return p;
+}
+
+// Whether one of the mouse's macro slots holds the benchmark's full macro: 510 key words of
+// usage 0x04, then the end word.
+bool ospreyHoldsFullMacro(const OspreyMouseFirmware &firmware)
+{
+    for (int i = 0; i < OspreyMouseFirmware::kMacroSlots; ++i) {
+        const QByteArray block = firmware.macroSlot(i);
+        bool full = block.size() == OspreyMouseFirmware::kBlockSize && block.at(1022) == 0
+            && block.at(1023) == 0;
+        for (int k = 0; full && k < 510; ++k)
+            full = block.at(3 + 2 * k) == 0x04 && block.at(2 + 2 * k) != 0;
+        if (full)
+            return true;
+    }
+    return false;
 }
 
 // ---- 0: the command set alone ----------------------------------------------------------------
@@ -217,7 +243,9 @@ BenchResult dpiChange(BenchRig &rig, USHORT pid)
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
     QString why;
-    if (!plugAndOpen(rig, pid, false, &why))
+    bool opened = false;
+    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     const QList<DWORD> list = rotatedStages(*rig.coordinator().manager());
     bool ok = false;
@@ -235,7 +263,9 @@ BenchResult colourChange(BenchRig &rig, USHORT pid)
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
     QString why;
-    if (!plugAndOpen(rig, pid, false, &why))
+    bool opened = false;
+    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     // What the lighting page sends: the selected zone and a one-colour list (red low byte).
     const QList<COLORREF> colours{COLORREF(0x00FF8020)};
@@ -256,7 +286,9 @@ BenchResult macroWrite(BenchRig &rig, USHORT pid)
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
     QString why;
-    if (!plugAndOpen(rig, pid, false, &why))
+    bool opened = false;
+    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     const bool falcon = pid == kFalconCable;
     const int steps = falcon ? kFalconFullMacroNodes : kOspreyFullMacroSteps;
@@ -271,6 +303,11 @@ BenchResult macroWrite(BenchRig &rig, USHORT pid)
             return true;
         },
         &ok);
+    // The figures count only when the macro really landed in the mouse.
+    if (ok && falcon && plugged.falcon->firmware().memory(0x1000, 4) != QByteArray::fromHex("FD0F0100"))
+        return measured(false, f, QStringLiteral("the macro is not in single slot 0"));
+    if (ok && !falcon && !ospreyHoldsFullMacro(plugged.osprey->firmware()))
+        return measured(false, f, QStringLiteral("no macro slot holds the macro"));
     return measured(ok, f, QStringLiteral("warning 32"),
                     falcon ? QStringLiteral("1363 nodes, 4093 bytes") : QStringLiteral("511 items"));
 }
@@ -282,7 +319,9 @@ BenchResult loadStoredConfig(BenchRig &rig, USHORT pid)
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
     QString why;
-    if (!plugAndOpen(rig, pid, true, &why))
+    bool opened = false;
+    plugAndOpen(rig, pid, true, &why, &opened);
+    if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     // The configuration is what the mouse holds now: every macro slot full.
     rig.coordinator().manager()->SaveConfigFileByConfigureNumber(kStoredConfig);
@@ -337,7 +376,9 @@ BenchResult compareConfigs(BenchRig &rig, USHORT pid)
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
     QString why;
-    if (!plugAndOpen(rig, pid, false, &why))
+    bool opened = false;
+    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     USBDriverManger &manager = *rig.coordinator().manager();
     // Configurations 1..4 hold other DPI tables, 5 the mouse's own: the search has to load and
