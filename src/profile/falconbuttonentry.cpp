@@ -13,7 +13,8 @@ BYTE modifierBits(int modifier)
 
 std::optional<Entry> encode(int changeType, int key, int modifier)
 {
-    if (modifier < 0 || modifier > 15)
+    const bool usesModifierCode = changeType == MouseButtonChangeToKey || changeType == MouseButtonChangeToCombinationKey;
+    if (usesModifierCode && (modifier < 0 || modifier > 15))
         return std::nullopt;
     const BYTE hid = KeyCodeTable::hidFromVirtualKey(key);
     auto needsKey = [hid](const Entry &e) -> std::optional<Entry> {

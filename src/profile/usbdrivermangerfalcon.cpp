@@ -669,7 +669,8 @@ bool UsbDriverMangerFalcon::convertMacroFile(const QString &path, QByteArray &sl
     const auto result = FalconMacroEncoder::encode(nodes, m_json->getIgnoreDelayTime(path),
                                                    m_json->getRepeatTimes(path), macroType);
     if (!result.ok) {
-        qDebug() << QStringLiteral("StandardToHardware = 0x%1").arg(result.nodes, 0, 16) << result.error << path;
+        qDebug().noquote() << QStringLiteral("StandardToHardware = 0x%1").arg(result.nodes, 0, 16);
+        qDebug() << "macro refused:" << result.error << path;
         return false;
     }
     slot = result.slot;
@@ -825,6 +826,14 @@ bool UsbDriverMangerFalcon::writeImageToMouse(int model, const QString &configTe
         return false;
     }
     picture = picture.convertToFormat(QImage::Format_MonoLSB);
+    // The mouse lights the dark pixels (pixel bit 0). A saved and reloaded bitmap may come back
+    // with its palette the other way round, so index 0 is made the darker colour first.
+    if (picture.colorCount() == 2 && qGray(picture.color(0)) > qGray(picture.color(1))) {
+        const QRgb light = picture.color(0);
+        picture.invertPixels();
+        picture.setColor(0, picture.color(1));
+        picture.setColor(1, light);
+    }
     BYTE bytes[USBDriverFalcon::kPictureSize] = {};
     if (!USBDriverFalcon::ImageToByteArr(picture, bytes, USBDriverFalcon::kPictureSize))
         return false;
