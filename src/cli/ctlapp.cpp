@@ -68,7 +68,8 @@ QJsonObject describeAssignment(int changeType, int value, int modifier)
     case MouseButtonChangeToProfileLoop: text = QStringLiteral("profile loop"); break;
     case MouseButtonChangeToFunction:
         text = value >= 34 ? describeAssignment(value, 0, 0).value("text").toString()
-                           : QStringLiteral("special combination %1").arg(value);
+             : value >= 0  ? QStringLiteral("special combination %1").arg(value)
+                           : QStringLiteral("unknown");
         break;
     default: text = QStringLiteral("change type %1").arg(changeType); break;
     }
