@@ -51,6 +51,8 @@ private Q_SLOTS:
     void exportResetImport();
     void importRefusesForeignModel();
     void pairAndFirmware();
+    void macroShowsInItsSlot();
+    void watchReportsUntilInterrupted();
 };
 
 void TstQkdriverctl::badInput_data()
@@ -240,6 +242,47 @@ void TstQkdriverctl::pairAndFirmware()
     QVERIFY(home.write("/fw.hex", ":00000001FF"));
     const Result hex = ctl(home, {"--simulate", "falcon", "firmware", "update", home.file("/fw.hex")});
     QCOMPARE(hex.code, 1);
+}
+
+void TstQkdriverctl::macroShowsInItsSlot()
+{
+    TempHome home;
+    // Press and release "A" with 20 ms between: two key steps.
+    QVERIFY(home.write("/m.json", R"({"Name":"a","MacroType":1,"RepeatTimes":1,"Macro":[
+        {"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":0,"CoordinateX":0,"CoordinateY":0,"MouseValue":0,"Text":"A"},
+        {"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":1,"CoordinateX":0,"CoordinateY":0,"MouseValue":0,"Text":"A"}]})"));
+    for (const QString device : {"falcon", "osprey"}) {
+        const Result w = ctl(home, {"--simulate", device, "macro", "write", home.file("/m.json"), "--button", "6"});
+        QVERIFY2(w.code == 0, w.err.constData());
+        const Result show = ctl(home, {"--simulate", device, "--json", "show"});
+        const QJsonObject profile = show.json().value("profile").toObject();
+        QVERIFY2(!profile.value("macros").toObject().isEmpty(), qPrintable(device));
+        QCOMPARE(profile.value("buttons").toObject().value("6").toObject().value("text").toString(), QString("macro"));
+    }
+    // A macro file that is not one is refused before anything reaches the mouse.
+    QVERIFY(home.write("/bad.json", R"({"Macro":{"not":"an array"}})"));
+    const Result bad = ctl(home, {"--simulate", "falcon", "macro", "write", home.file("/bad.json")});
+    QCOMPARE(bad.code, 1);
+}
+
+void TstQkdriverctl::watchReportsUntilInterrupted()
+{
+    TempHome home;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QKDRIVER_HOME", home.path());
+    p.setProcessEnvironment(env);
+    p.start(QKDRIVERCTL_BIN, {"--simulate", "falcon", "--json", "watch"});
+    QVERIFY(p.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("\"found\""), 10000);
+    const QJsonObject event = QJsonDocument::fromJson(out.left(out.indexOf('\n'))).object();
+    QCOMPARE(event.value("event").toString(), QString("found"));
+    QCOMPARE(event.value("detail").toString(), QString("0x4130 falcon"));
+    p.terminate();
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstQkdriverctl)
