@@ -13,6 +13,8 @@
 // counts what crosses the wire. All members are thread-safe.
 
 #include <QByteArray>
+#include "vanishcounter.h"
+
 #include <QMutex>
 #include <QtGlobal>
 #include <functional>
@@ -96,7 +98,6 @@ public:
     void resetCounters();
 
 private:
-    bool countExchange();                    // false when the device is (now) gone
     void execute(const QByteArray &command); // sets m_reply and m_busy
     static QByteArray factoryProfile(int modelCode);
 
@@ -115,8 +116,7 @@ private:
     int m_writeBusy = 0;
     int m_refuse = 0;
     int m_drop = 0;
-    int m_vanishAfter = -1;
-    bool m_vanished = false;
+    VanishCounter m_vanish;
     std::function<void()> m_restart;
     Counters m_counters;
 };
