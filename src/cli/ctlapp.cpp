@@ -68,7 +68,8 @@ QJsonObject describeAssignment(int changeType, int value, int modifier)
     case MouseButtonChangeToProfileLoop: text = QStringLiteral("profile loop"); break;
     case MouseButtonChangeToFunction:
         text = value >= 34 ? describeAssignment(value, 0, 0).value("text").toString()
-                           : QStringLiteral("special combination %1").arg(value);
+             : value >= 0  ? QStringLiteral("special combination %1").arg(value)
+                           : QStringLiteral("unknown");
         break;
     default: text = QStringLiteral("change type %1").arg(changeType); break;
     }
@@ -436,6 +437,24 @@ int CtlApp::cmdShow()
         m_text << QStringLiteral("button %1%2").arg(QString::number(it.key()).leftJustified(6), it.value().value("text").toString());
     }
     profile.insert("buttons", buttons);
+    // Macros: the current configuration's file mirrors the mouse's macro slots.
+    QJsonObject macros;
+    {
+        QFile f(StoragePaths::configJsonPath(m_mouseType, m_config ? m_config : 1));
+        const QJsonObject stored = f.open(QIODevice::ReadOnly)
+            ? QJsonDocument::fromJson(f.readAll()).object().value("MacroDataOfGamingMode").toObject()
+            : QJsonObject();
+        for (const QString &slot : stored.keys()) {
+            const QJsonObject m = stored.value(slot).toObject();
+            const int bytes = m.value("Macro").toArray().size();
+            if (bytes == 0)
+                continue;
+            macros.insert(slot, QJsonObject{{"bytes", bytes}, {"repeat", m.value("RepeatTimes").toInt()}});
+            m_text << QStringLiteral("macro slot %1 %2 bytes, repeat %3")
+                          .arg(slot.leftJustified(3)).arg(bytes).arg(m.value("RepeatTimes").toInt());
+        }
+    }
+    profile.insert("macros", macros);
     if (hasOled) {
         QJsonArray values;
         for (int v : qAsConst(oled))

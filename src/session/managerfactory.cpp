@@ -2,11 +2,27 @@
 
 #include "usbdriver_heron.h"
 #include "usbdriver_osprey.h"
+#include "usbdriverfalcon.h"
 #include "usbdrivermanger_heron.h"
 #include "usbdrivermanger_osprey.h"
+#include "usbdrivermangerfalcon.h"
 
 namespace {
 using Family = DCDataHandle::ManagerChoice::Family;
+
+std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice &choice,
+                                              USBDriverFalcon **receiverDriver)
+{
+    auto driver = std::make_unique<USBDriverFalcon>();
+    driver->SetWiredWirelessString(choice.wiredSelector, choice.wirelessSelector);
+    driver->setLinkMode(choice.wireless ? 1 : 0);
+    USBDriverFalcon *raw = driver.get();
+    auto manager = std::make_unique<UsbDriverMangerFalcon>();
+    manager->SetDriver(driver.release()); // the manager owns its driver from here on
+    if (choice.wireless && receiverDriver)
+        *receiverDriver = raw;
+    return manager;
+}
 
 template <typename Manager, typename Driver>
 std::unique_ptr<USBDriverManger> ospreyFamily(int mouseType)
@@ -21,14 +37,17 @@ std::unique_ptr<USBDriverManger> ospreyFamily(int mouseType)
 
 DCDataHandle::ManagerFactory defaultManagerFactory()
 {
-    return [](const DCDataHandle::ManagerChoice &choice, USBDriverFalcon **) -> std::unique_ptr<USBDriverManger> {
+    return [](const DCDataHandle::ManagerChoice &choice,
+              USBDriverFalcon **receiverDriver) -> std::unique_ptr<USBDriverManger> {
+        if (receiverDriver)
+            *receiverDriver = nullptr;
         switch (choice.family) {
+        case Family::Falcon:
+            return falconFamily(choice, receiverDriver);
         case Family::Osprey:
             return ospreyFamily<UsbDriverManger_Osprey, USBDriver_Osprey>(choice.mouseType);
         case Family::Heron:
             return ospreyFamily<UsbDriverManger_Heron, USBDriver_Heron>(choice.mouseType);
-        case Family::Falcon:
-            break;
         }
         return nullptr;
     };

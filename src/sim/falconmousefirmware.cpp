@@ -83,25 +83,12 @@ int FalconMouseFirmware::modelCode() const
     }
 }
 
-bool FalconMouseFirmware::countExchange()
-{
-    if (m_vanished)
-        return false;
-    if (m_vanishAfter == 0) {
-        m_vanished = true;
-        return false;
-    }
-    if (m_vanishAfter > 0)
-        --m_vanishAfter;
-    return true;
-}
-
 bool FalconMouseFirmware::writeOutputReport(const QByteArray &report)
 {
     std::function<void()> restart;
     {
         QMutexLocker lock(&m_mutex);
-        if (!countExchange())
+        if (!m_vanish.exchange())
             return false;
         ++m_counters.outputReports;
         m_counters.bytesOut += report.size();
@@ -131,7 +118,7 @@ bool FalconMouseFirmware::writeOutputReport(const QByteArray &report)
 bool FalconMouseFirmware::forwardedCommand(const QByteArray &command)
 {
     QMutexLocker lock(&m_mutex);
-    if (!countExchange())
+    if (!m_vanish.exchange())
         return false;
     ++m_counters.outputReports;
     m_counters.bytesOut += command.size();
@@ -142,7 +129,7 @@ bool FalconMouseFirmware::forwardedCommand(const QByteArray &command)
 QByteArray FalconMouseFirmware::readInputReport()
 {
     QMutexLocker lock(&m_mutex);
-    if (!countExchange())
+    if (!m_vanish.exchange())
         return QByteArray();
     ++m_counters.inputReports;
     if (m_drop > 0) {
@@ -269,9 +256,9 @@ void FalconMouseFirmware::setWriteBusyMs(int ms) { QMutexLocker l(&m_mutex); m_w
 int FalconMouseFirmware::writeBusyMs() const { QMutexLocker l(&m_mutex); return m_writeBusyMs; }
 void FalconMouseFirmware::refuseCommands(int n) { QMutexLocker l(&m_mutex); m_refuse = qMax(0, n); }
 void FalconMouseFirmware::dropReplies(int n) { QMutexLocker l(&m_mutex); m_drop = qMax(0, n); }
-void FalconMouseFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanishAfter = n; }
-bool FalconMouseFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanished; }
-void FalconMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanished = gone; }
+void FalconMouseFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanish.arm(n); }
+bool FalconMouseFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanish.gone(); }
+void FalconMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanish.setGone(gone); }
 void FalconMouseFirmware::setRestartHandler(std::function<void()> h) { QMutexLocker l(&m_mutex); m_restart = std::move(h); }
 FalconMouseFirmware::Counters FalconMouseFirmware::counters() const { QMutexLocker l(&m_mutex); return m_counters; }
 void FalconMouseFirmware::resetCounters() { QMutexLocker l(&m_mutex); m_counters = Counters(); }

@@ -13,6 +13,8 @@
 // counts what crosses the wire. All members are thread-safe.
 
 #include <QByteArray>
+#include "vanishcounter.h"
+
 #include <QMutex>
 #include <QtGlobal>
 #include <functional>
@@ -101,7 +103,6 @@ public:
     void resetCounters();
 
 private:
-    bool countExchange();                    // false when the device is (now) gone
     void execute(const QByteArray &command); // sets m_reply and m_busy
     static QByteArray factoryProfile(int modelCode);
 
@@ -122,8 +123,7 @@ private:
     qint64 m_busyUntilMs = 0; // pacing-clock time before which polls are answered "busy"
     int m_refuse = 0;
     int m_drop = 0;
-    int m_vanishAfter = -1;
-    bool m_vanished = false;
+    VanishCounter m_vanish;
     std::function<void()> m_restart;
     Counters m_counters;
 };

@@ -49,23 +49,10 @@ quint32 FalconReceiverFirmware::radioAddress() const
     return m_address;
 }
 
-bool FalconReceiverFirmware::countExchange()
-{
-    if (m_vanished)
-        return false;
-    if (m_vanishAfter == 0) {
-        m_vanished = true;
-        return false;
-    }
-    if (m_vanishAfter > 0)
-        --m_vanishAfter;
-    return true;
-}
-
 bool FalconReceiverFirmware::writeOutputReport(const QByteArray &reportIn)
 {
     QMutexLocker lock(&m_mutex);
-    if (!countExchange())
+    if (!m_vanish.exchange())
         return false;
     ++m_counters.outputReports;
     if (reportIn.size() < 2 || quint8(reportIn.at(0)) != 0xBA)
@@ -123,7 +110,7 @@ QByteArray FalconReceiverFirmware::readInputReport()
     FalconMouseFirmware *mouse = nullptr;
     {
         QMutexLocker lock(&m_mutex);
-        if (!countExchange())
+        if (!m_vanish.exchange())
             return QByteArray();
         ++m_counters.inputReports;
         if (!m_lastForwarded) {
@@ -143,8 +130,8 @@ QByteArray FalconReceiverFirmware::readInputReport()
     return report;
 }
 
-void FalconReceiverFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanishAfter = n; }
-void FalconReceiverFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanished = gone; }
-bool FalconReceiverFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanished; }
+void FalconReceiverFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanish.arm(n); }
+void FalconReceiverFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanish.setGone(gone); }
+bool FalconReceiverFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanish.gone(); }
 void FalconReceiverFirmware::refuseCommands(int n) { QMutexLocker l(&m_mutex); m_refuse = qMax(0, n); }
 FalconReceiverFirmware::Counters FalconReceiverFirmware::counters() const { QMutexLocker l(&m_mutex); return m_counters; }

@@ -12,6 +12,8 @@
 // A mouse is paired when the user switches it on while the receiver waits with an address set.
 
 #include <QByteArray>
+#include "vanishcounter.h"
+
 #include <QMutex>
 #include <QtGlobal>
 
@@ -58,7 +60,6 @@ public:
     Counters counters() const;
 
 private:
-    bool countExchange();
 
     mutable QMutex m_mutex;
     quint16 m_productId;
@@ -68,8 +69,7 @@ private:
     quint32 m_address = 0;
     bool m_lastForwarded = false;
     QByteArray m_reply;
-    int m_vanishAfter = -1;
-    bool m_vanished = false;
+    VanishCounter m_vanish;
     int m_refuse = 0;
     Counters m_counters;
 };

@@ -179,23 +179,10 @@ int OspreyMouseFirmware::slotIndexOf(quint8 slotId)
     return (slotId - 0x8C) / 4;
 }
 
-bool OspreyMouseFirmware::countExchange()
-{
-    if (m_vanished)
-        return false;
-    if (m_vanishAfter == 0) {
-        m_vanished = true;
-        return false;
-    }
-    if (m_vanishAfter > 0)
-        --m_vanishAfter;
-    return true;
-}
-
 bool OspreyMouseFirmware::setFeature(Channel channel, const QByteArray &report)
 {
     QMutexLocker lock(&m_mutex);
-    if (!countExchange())
+    if (!m_vanish.exchange())
         return false;
     ++m_counters.setReports;
     m_counters.bytesOut += report.size();
@@ -297,7 +284,7 @@ bool OspreyMouseFirmware::setFeature(Channel channel, const QByteArray &report)
 QByteArray OspreyMouseFirmware::getFeature(Channel channel, int length)
 {
     QMutexLocker lock(&m_mutex);
-    if (!countExchange())
+    if (!m_vanish.exchange())
         return QByteArray();
     ++m_counters.getReports;
     QByteArray out;
@@ -349,9 +336,9 @@ void OspreyMouseFirmware::setDataBlock(const QByteArray &b) { QMutexLocker l(&m_
 void OspreyMouseFirmware::setBusyStatusPolls(int n) { QMutexLocker l(&m_mutex); m_busyNext = qMax(0, n); }
 void OspreyMouseFirmware::failNextStatusPass() { QMutexLocker l(&m_mutex); m_errorFlag = true; }
 void OspreyMouseFirmware::corruptChecksum() { QMutexLocker l(&m_mutex); m_profile[1] = char(quint8(m_profile.at(1)) ^ 0x01); }
-void OspreyMouseFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanishAfter = n; }
-void OspreyMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanished = gone; }
-bool OspreyMouseFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanished; }
+void OspreyMouseFirmware::vanishAfter(int n) { QMutexLocker l(&m_mutex); m_vanish.arm(n); }
+void OspreyMouseFirmware::setVanished(bool gone) { QMutexLocker l(&m_mutex); m_vanish.setGone(gone); }
+bool OspreyMouseFirmware::vanished() const { QMutexLocker l(&m_mutex); return m_vanish.gone(); }
 OspreyMouseFirmware::Counters OspreyMouseFirmware::counters() const { QMutexLocker l(&m_mutex); return m_counters; }
 void OspreyMouseFirmware::resetCounters() { QMutexLocker l(&m_mutex); m_counters = Counters(); }
 

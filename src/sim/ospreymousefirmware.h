@@ -22,6 +22,8 @@
 // Heron does not check it. All members are thread-safe.
 
 #include <QByteArray>
+#include "vanishcounter.h"
+
 #include <QMutex>
 #include <QPair>
 #include <QtGlobal>
@@ -102,7 +104,6 @@ public:
     void resetCounters();
 
 private:
-    bool countExchange();
     void rebuildIdentity();
     void fixTrailer();
     bool trailerValid(const QByteArray &profile) const;
@@ -120,7 +121,6 @@ private:
     int m_busyPolls = 0;
     int m_busyNext = 0;
     bool m_errorFlag = false;
-    int m_vanishAfter = -1;
-    bool m_vanished = false;
+    VanishCounter m_vanish;
     Counters m_counters;
 };

@@ -50,6 +50,9 @@ private Q_SLOTS:
     void exportResetImport_data();
     void exportResetImport();
     void importRefusesForeignModel();
+    void pairAndFirmware();
+    void macroShowsInItsSlot();
+    void watchReportsUntilInterrupted();
 };
 
 void TstQkdriverctl::badInput_data()
@@ -121,7 +124,7 @@ void TstQkdriverctl::setThenShow_data()
     QTest::addColumn<QStringList>("set");
     QTest::addColumn<QString>("path");   // where in "profile" to look, "a/b"
     QTest::addColumn<QString>("expected"); // compact JSON of that value
-    for (const QString device : {"osprey", "heron", "lark"}) {
+    for (const QString device : {"falcon", "falcon-receiver", "kitec", "osprey", "heron", "lark"}) {
         const QByteArray d = device.toUtf8();
         QTest::newRow(d + " dpi") << device << QStringList{"set", "dpi", "800,1600,3200"} << "dpi" << "[800,1600,3200]";
         QTest::newRow(d + " rate") << device << QStringList{"set", "rate", "250"} << "reportRate" << "250";
@@ -158,6 +161,7 @@ void TstQkdriverctl::setThenShow()
 void TstQkdriverctl::exportResetImport_data()
 {
     QTest::addColumn<QString>("device");
+    QTest::newRow("falcon") << "falcon";
     QTest::newRow("osprey") << "osprey";
     QTest::newRow("heron") << "heron";
 }
@@ -171,7 +175,7 @@ void TstQkdriverctl::exportResetImport()
     // Configuration 2 is still the factory one: loading it and changing a button writes it.
     QCOMPARE(ctl(home, sim + QStringList{"config", "load", "2"}).code, 0);
     QCOMPARE(ctl(home, sim + QStringList{"set", "button", "5", "key", "q"}).code, 0);
-    const QString model = device;
+    const QString model = device.section('-', 0, 0);
     auto configs = [&] {
         QMap<QString, QByteArray> files;
         for (int n = 1; n <= 5; ++n)
@@ -207,6 +211,78 @@ void TstQkdriverctl::importRefusesForeignModel()
     QVERIFY(r.err.contains("the export is for osprey"));
     QVERIFY(home.write("/garbage.json", "{not json"));
     QCOMPARE(ctl(home, {"--simulate", "heron", "import", home.file("/garbage.json")}).code, 2);
+}
+
+void TstQkdriverctl::pairAndFirmware()
+{
+    TempHome home;
+    // Pairing needs the receiver.
+    const Result cable = ctl(home, {"--simulate", "falcon", "pair"});
+    QCOMPARE(cable.code, 2);
+    QVERIFY(cable.err.contains("needs the mouse's receiver"));
+    const Result paired = ctl(home, {"--simulate", "falcon-receiver", "--json", "pair"});
+    QCOMPARE(paired.code, 0);
+    QVERIFY(paired.json().value("ok").toBool());
+
+    // Firmware goes over the cable only; the simulated mouse then reports the image's version.
+    QByteArray image(4096, '\x33');
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("39000000")); // version 57
+    QVERIFY(home.write("/fw.bin", image));
+    const Result air = ctl(home, {"--simulate", "falcon-receiver", "firmware", "update", home.file("/fw.bin")});
+    QCOMPARE(air.code, 1);
+    QVERIFY(air.err.contains("only be updated over the cable"));
+    const Result update = ctl(home, {"--simulate", "falcon", "--json", "firmware", "update", home.file("/fw.bin")});
+    QVERIFY2(update.code == 0, update.err.constData());
+    const QJsonArray progress = update.json().value("progress").toArray();
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last().toInt(), 100);
+    const Result info = ctl(home, {"--simulate", "falcon", "--json", "info"});
+    QCOMPARE(info.json().value("device").toObject().value("firmwareVersion").toInt(), 57);
+    // A hex file is refused before anything is sent.
+    QVERIFY(home.write("/fw.hex", ":00000001FF"));
+    const Result hex = ctl(home, {"--simulate", "falcon", "firmware", "update", home.file("/fw.hex")});
+    QCOMPARE(hex.code, 1);
+}
+
+void TstQkdriverctl::macroShowsInItsSlot()
+{
+    TempHome home;
+    // Press and release "A" with 20 ms between: two key steps.
+    QVERIFY(home.write("/m.json", R"({"Name":"a","MacroType":1,"RepeatTimes":1,"Macro":[
+        {"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":0,"CoordinateX":0,"CoordinateY":0,"MouseValue":0,"Text":"A"},
+        {"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":1,"CoordinateX":0,"CoordinateY":0,"MouseValue":0,"Text":"A"}]})"));
+    for (const QString device : {"falcon", "osprey"}) {
+        const Result w = ctl(home, {"--simulate", device, "macro", "write", home.file("/m.json"), "--button", "6"});
+        QVERIFY2(w.code == 0, w.err.constData());
+        const Result show = ctl(home, {"--simulate", device, "--json", "show"});
+        const QJsonObject profile = show.json().value("profile").toObject();
+        QVERIFY2(!profile.value("macros").toObject().isEmpty(), qPrintable(device));
+        QCOMPARE(profile.value("buttons").toObject().value("6").toObject().value("text").toString(), QString("macro"));
+    }
+    // A macro file that is not one is refused before anything reaches the mouse.
+    QVERIFY(home.write("/bad.json", R"({"Macro":{"not":"an array"}})"));
+    const Result bad = ctl(home, {"--simulate", "falcon", "macro", "write", home.file("/bad.json")});
+    QCOMPARE(bad.code, 1);
+}
+
+void TstQkdriverctl::watchReportsUntilInterrupted()
+{
+    TempHome home;
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QKDRIVER_HOME", home.path());
+    p.setProcessEnvironment(env);
+    p.start(QKDRIVERCTL_BIN, {"--simulate", "falcon", "--json", "watch"});
+    QVERIFY(p.waitForStarted());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains("\"found\""), 10000);
+    const QJsonObject event = QJsonDocument::fromJson(out.left(out.indexOf('\n'))).object();
+    QCOMPARE(event.value("event").toString(), QString("found"));
+    QCOMPARE(event.value("detail").toString(), QString("0x4130 falcon"));
+    p.terminate();
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstQkdriverctl)

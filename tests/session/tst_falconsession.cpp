@@ -1,0 +1,172 @@
+// End to end: a Falcon-family mouse on the virtual bus, by cable and through its receiver,
+// opened by the device session with the real manager and driver; the pages' signals carry what
+// the emulated mouse holds, and a factory reset rewrites the mouse and removes the stored
+// configurations.
+#include "devicesession.h"
+#include "falconmousedevice.h"
+#include "falconreceiverdevice.h"
+#include "jsonhandle.h"
+#include "pacer.h"
+#include "storagepaths.h"
+#include "temphome.h"
+#include "usbdrivermanger.h"
+#include "virtualhidbus.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(QByteArray(text).replace(' ', ""));
+}
+
+// A KiteC profile (model code 7): its factory image with button 9 disabled, 500 Hz, three DPI
+// stages 800, 1600, 2400, light mode 2 / speed 5 / brightness 9 and three colours.
+QByteArray changedKiteCImage()
+{
+    QByteArray image = hex(
+        "01 00 00 00 CD CD CD CD D0 07 CD CD C8 02 00 00"
+        "03 00 10 00 08 00 06 00 08 00 05 00 07 00 00 00"
+        "03 00 01 00 00 00 20 00 03 00 08 00 03 00 04 00"
+        "03 00 02 00 FF FF FF FF FF FF FF FF 02 00 00 00"
+        "FF FF FF FF 06 00 0E 00 16 00 00 00 00 00 00 00"
+        "00 00 02 00 02 02 05 09 32 00 00 00 07 00 00 00"
+        "00 01 02 03 04 05 06 07 00 01 00 00 00 00 00 00"
+        "03 00 00 00 11 22 33 00 44 55 66 00 77 88 99 00");
+    return image;
+}
+
+void loadIntoMouse(FalconMouseFirmware &fw, const QByteArray &image)
+{
+    fw.setMemory(0x600, image.mid(16, 44));
+    fw.setMemory(0x880, image.mid(60, 68));
+}
+} // namespace
+
+class TstFalconSession : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void opensAndFillsThePages_data();
+    void opensAndFillsThePages();
+    void factoryResetRewritesTheMouse();
+};
+
+void TstFalconSession::opensAndFillsThePages_data()
+{
+    QTest::addColumn<bool>("wireless");
+    QTest::newRow("cable") << false;
+    QTest::newRow("receiver") << true;
+}
+
+void TstFalconSession::opensAndFillsThePages()
+{
+    QFETCH(bool, wireless);
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+
+    // Configuration 1 holds what the mouse holds, so the session finds it.
+    const QByteArray image = changedKiteCImage();
+    JsonHandle json;
+    QVERIFY(json.saveMouseData_Kelvo(image, 7, 1));
+
+    std::shared_ptr<FalconMouseDevice> mouse;
+    std::shared_ptr<FalconReceiverDevice> receiver;
+    if (wireless) {
+        receiver = FalconReceiverDevice::withPartnerMouse(0x180C);
+        mouse = receiver->pairedMouse();
+    } else {
+        mouse = std::make_shared<FalconMouseDevice>(0x4139);
+    }
+    QVERIFY(mouse);
+    loadIntoMouse(mouse->firmware(), image);
+
+    DeviceSession session; // the real managers
+    DCDataHandle *c = session.coordinator();
+    QSignalSpy opened(c, &DCDataHandle::sig_OpenDeviceResult);
+    QSignalSpy config(c, &DCDataHandle::sig_SetCurrentConfigure);
+    QSignalSpy dpi(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage);
+    QSignalSpy rate(c, &DCDataHandle::sig_SetCurrentReportRate);
+    QSignalSpy light(c, &DCDataHandle::sig_SetLightParameterOnPage);
+    QSignalSpy same(c, &DCDataHandle::sig_CurrentButtonIsOriginalButton);
+    QSignalSpy value(c, &DCDataHandle::sig_TrueMouseValue);
+    QSignalSpy warning(c, &DCDataHandle::sig_ShowWarningDialog);
+    session.setWatchInterval(10);
+    session.start();
+    if (wireless)
+        bus.plug(receiver);
+    else
+        bus.plug(mouse);
+
+    QTRY_COMPARE(opened.size(), 1);
+    QCOMPARE(opened.first(), (QList<QVariant>{true, 7, wireless}));
+    QTRY_COMPARE(config.size(), 1);
+    QCOMPARE(config.first().first().toInt(), 1);
+    QTRY_VERIFY(!dpi.isEmpty());
+    const auto stages = dpi.last().first().value<QList<DWORD>>();
+    QVERIFY(stages.size() >= 3);
+    QCOMPARE(stages.mid(0, 4), (QList<DWORD>{800, 1600, 2400, 0}));
+    QTRY_VERIFY(!rate.isEmpty());
+    QCOMPARE(rate.last().first().toInt(), 2);
+    QTRY_VERIFY(!light.isEmpty());
+    const auto param = light.last().first().value<LightColorParam>();
+    QCOMPARE(param.toBytes().mid(15).toHex(' '), hex("02 05 09 11 22 33 00 44 55 66 00 77 88 99 00").toHex(' '));
+    QTRY_VERIFY(value.contains(QList<QVariant>{9, 41, 0, 0}));
+    QVERIFY(same.contains(QList<QVariant>{false, 9}));
+    QVERIFY(same.contains(QList<QVariant>{true, 4}));
+    QVERIFY(!warning.contains(QList<QVariant>{38}));
+    // The compare set the mouse's current stage to min(last stage index 2, 3).
+    QCOMPARE(mouse->firmware().memory(0x898, 1), hex("02"));
+
+    // A request from the page lands in the mouse and in configuration 1.
+    Q_EMIT session.sig_ChangeUSBReportRate(0);
+    QTRY_COMPARE(mouse->firmware().memory(0x880, 4), hex("08 00 00 00"));
+    QByteArray stored(128, '\0');
+    QTRY_VERIFY((json.getMouseData_Kelvo(stored, 7, 1), stored.mid(60, 4) == hex("08 00 00 00")));
+}
+
+void TstFalconSession::factoryResetRewritesTheMouse()
+{
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    auto mouse = std::make_shared<FalconMouseDevice>(0x4139);
+    loadIntoMouse(mouse->firmware(), changedKiteCImage());
+
+    DeviceSession session;
+    DCDataHandle *c = session.coordinator();
+    QSignalSpy opened(c, &DCDataHandle::sig_OpenDeviceResult);
+    QSignalSpy loadingEnd(c, &DCDataHandle::sig_EndLoadingDialog);
+    session.setWatchInterval(10);
+    session.start();
+    bus.plug(mouse);
+    QTRY_COMPARE(opened.size(), 1);
+    QTRY_VERIFY(loadingEnd.size() >= 1);
+    // Store something in every configuration first.
+    for (int n = 1; n <= 5; ++n)
+        session.runOnCoordinator([&] { c->manager()->SaveConfigFileByConfigureNumber(n); });
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY(QFile::exists(StoragePaths::configJsonPath(7, n)));
+
+    const int before = loadingEnd.size();
+    Q_EMIT session.sig_ResetAllConfigFile();
+    QTRY_VERIFY(loadingEnd.size() > before);
+    session.runOnCoordinator([] {}); // the reset has finished in the coordinator's thread
+    for (int n = 1; n <= 5; ++n)
+        QVERIFY2(!QFile::exists(StoragePaths::configJsonPath(7, n)), qPrintable(QString::number(n)));
+    // The KiteC factory profile is back in the mouse.
+    QCOMPARE(mouse->firmware().memory(0x600, 44).toHex(' '),
+             hex("03 00 10 00 08 00 06 00 08 00 05 00 00 00 1E 00 03 00 01 00 00 00 20 00 "
+                 "03 00 08 00 03 00 04 00 03 00 02 00 FF FF FF FF FF FF FF FF").toHex(' '));
+    QCOMPARE(mouse->firmware().memory(0x880, 68).toHex(' '),
+             hex("01 00 00 00 FF FF FF FF 08 00 0D 00 12 00 1C 00 30 00 26 00 26 00 04 00 02 04 02 04 "
+                 "32 00 00 00 07 00 00 00 00 01 02 03 04 05 06 07 00 01 00 00 00 00 00 00 03 00 00 00 "
+                 "FF FF FF 00 FF FF FF 00 FF FF FF 00").toHex(' '));
+}
+
+QTEST_GUILESS_MAIN(TstFalconSession)
+#include "tst_falconsession.moc"
