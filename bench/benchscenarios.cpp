@@ -116,9 +116,12 @@ bool ospreyHoldsFullMacro(const OspreyMouseFirmware &firmware)
 
 // ---- 0: the command set alone ----------------------------------------------------------------
 
-std::unique_ptr<USBDriverFalcon> openFalconDriver(BenchRig &rig, bool receiver)
+std::unique_ptr<USBDriverFalcon> openFalconDriver(BenchRig &rig, bool receiver,
+                                                  std::shared_ptr<FalconMouseDevice> *plugged = nullptr)
 {
     auto mouse = rig.makeFalconMouse(kFalconCable);
+    if (plugged)
+        *plugged = mouse;
     if (receiver)
         rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, mouse));
     else
@@ -146,7 +149,8 @@ BenchResult falconProfileImage(BenchRig &rig, bool receiver)
 
 BenchResult falconMacroWrite(BenchRig &rig)
 {
-    auto driver = openFalconDriver(rig, false);
+    std::shared_ptr<FalconMouseDevice> mouse;
+    auto driver = openFalconDriver(rig, false, &mouse);
     if (!driver)
         return measured(false, {}, QStringLiteral("the driver did not open"));
     const QByteArray area = BenchFixtures::falconMacroArea(kFalconFullMacroNodes);
@@ -157,6 +161,8 @@ BenchResult falconMacroWrite(BenchRig &rig)
                                       area.size()) != 0;
         },
         &ok);
+    if (ok && mouse->firmware().memory(0x1000, 4093) != area.left(4093))
+        return measured(false, f, QStringLiteral("the macro is not in single slot 0"));
     return measured(ok, f, QStringLiteral("WriteMacro failed"), QStringLiteral("4093 bytes"));
 }
 
@@ -244,7 +250,7 @@ BenchResult dpiChange(BenchRig &rig, USHORT pid)
         return unavailable(noManager(pid));
     QString why;
     bool opened = false;
-    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    plugAndOpen(rig, pid, false, &why, &opened);
     if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     const QList<DWORD> list = rotatedStages(*rig.coordinator().manager());
@@ -264,7 +270,7 @@ BenchResult colourChange(BenchRig &rig, USHORT pid)
         return unavailable(noManager(pid));
     QString why;
     bool opened = false;
-    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    plugAndOpen(rig, pid, false, &why, &opened);
     if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     // What the lighting page sends: the selected zone and a one-colour list (red low byte).
@@ -377,7 +383,7 @@ BenchResult compareConfigs(BenchRig &rig, USHORT pid)
         return unavailable(noManager(pid));
     QString why;
     bool opened = false;
-    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
+    plugAndOpen(rig, pid, false, &why, &opened);
     if (!opened)
         return measured(false, {}, QStringLiteral("setup: ") + why);
     USBDriverManger &manager = *rig.coordinator().manager();
