@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "checkdevice.h"
+#include "devicesession.h"
 #include "mousetype.h"
 #include "producttable.h"
 #include "texttable.h"
@@ -56,27 +57,53 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_status, 1);
     layout->addWidget(m_history, 1);
 
-    // The presence watcher on a thread of its own; its reports arrive here queued.
-    m_watcherThread = std::make_unique<QThread>();
-    m_watcherThread->setObjectName(QStringLiteral("CheckDevice"));
-    m_watcher = new CheckDevice;
-    m_watcher->moveToThread(m_watcherThread.get());
-    connect(m_watcherThread.get(), &QThread::finished, m_watcher, &QObject::deleteLater);
-    connect(m_watcher, &CheckDevice::sigFound, this, &MainWindow::slot_WarningDeviceNotInsert);
-    connect(m_watcher, &CheckDevice::sigBlootDescriptor, this,
+    // The watcher and the coordinator on their own threads, wired as everywhere else; a mouse
+    // that is found is opened and its profile read, and what it holds is shown here.
+    m_session = std::make_unique<DeviceSession>();
+    connect(m_session->watcher(), &CheckDevice::sigFound, this, &MainWindow::slot_WarningDeviceNotInsert);
+    connect(m_session->watcher(), &CheckDevice::sigBlootDescriptor, this,
             &MainWindow::slot_SetKelvoMouseBooltDescriptor);
-    m_watcherThread->start(QThread::InheritPriority);
+    DCDataHandle *c = m_session->coordinator();
+    connect(c, &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok, int type, bool wireless) {
+        m_deviceLine = ok ? tr("%1 by %2").arg(MouseType::modelName(type),
+                                                wireless ? tr("2.4 GHz receiver") : tr("cable"))
+                          : tr("The mouse could not be opened.");
+        m_profileLine.clear();
+        showSummary();
+    });
+    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int version) {
+        m_deviceLine = m_deviceLine.section(QStringLiteral(", firmware"), 0, 0)
+            + tr(", firmware %1").arg(version);
+        showSummary();
+    });
+    connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> list) {
+        QStringList stages;
+        for (DWORD v : list)
+            if (v)
+                stages << QString::number(v);
+        m_profileLine = tr("DPI %1").arg(stages.join(QStringLiteral(" · ")));
+        showSummary();
+    });
+    connect(c, &DCDataHandle::sig_SetCurrentReportRate, this, [this](int rate) {
+        static const int hz[] = {125, 250, 500, 1000};
+        m_profileLine = m_profileLine.section(QStringLiteral(",  "), 0, 0)
+            + tr(",  %1 Hz").arg(rate >= 0 && rate < 4 ? hz[rate] : 0);
+        showSummary();
+    });
+    m_session->start();
 }
 
-MainWindow::~MainWindow()
+MainWindow::~MainWindow() = default;
+
+QString MainWindow::deviceSummary() const
 {
-    // Stop the timer in the watcher's own thread (which also lets that thread take over the
-    // timer handed to it by moveToThread), then end the loop; the watcher is deleted there
-    // when the loop ends (finished -> deleteLater).
-    QMetaObject::invokeMethod(m_watcher, &CheckDevice::stopTheTimer,
-                              Qt::BlockingQueuedConnection);
-    m_watcherThread->quit();
-    m_watcherThread->wait();
+    return m_deviceLine.isEmpty() ? QString() : m_deviceLine + QLatin1Char('\n') + m_profileLine;
+}
+
+void MainWindow::showSummary()
+{
+    if (!m_deviceLine.isEmpty())
+        m_status->setText(deviceSummary());
 }
 
 void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
@@ -96,6 +123,8 @@ void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
         m_status->setText(tr("Found %1 (product id %2)").arg(model, id));
         addDeviceEvent(tr("found %1 %2").arg(id, model));
     } else {
+        m_deviceLine.clear();
+        m_profileLine.clear();
         m_status->setText(tr("Connect a supported mouse or its receiver."));
         addDeviceEvent(tr("lost %1 %2").arg(id, model));
     }

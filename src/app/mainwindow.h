@@ -6,9 +6,8 @@
 #include <QWidget>
 #include <memory>
 
-class CheckDevice;
+class DeviceSession;
 class QLabel;
-class QThread;
 
 class MainWindow : public QWidget
 {
@@ -19,6 +18,8 @@ public:
 
     // The last lines the device status shows (newest last).
     QStringList deviceEvents() const { return m_events; }
+    // What the window shows of the open mouse ("" while none is open).
+    QString deviceSummary() const;
 
     // Brings the window to the front (stay-on-top, show, clear the flag, show normal).
     void bringToFront();
@@ -41,13 +42,15 @@ protected:
 
 private:
     void addDeviceEvent(const QString &line);
+    void showSummary();
 
     QLabel *m_status = nullptr;
     QLabel *m_history = nullptr;
     QStringList m_events;
     int m_bootType = 0;
-    std::unique_ptr<QThread> m_watcherThread;
-    CheckDevice *m_watcher = nullptr; // lives in m_watcherThread, deleted when it finishes
+    std::unique_ptr<DeviceSession> m_session; // the watcher and the coordinator, on their threads
+    QString m_deviceLine;
+    QString m_profileLine;
     QPoint m_dragOffset;
     bool m_dragging = false;
 };

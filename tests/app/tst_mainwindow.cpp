@@ -21,6 +21,9 @@ void TstMainWindow::showsWhatTheWatcherReports()
     MainWindow w;
     // The watcher ticks once a second on its own thread.
     QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(), QStringList{"found 0x4133 kite receiver"}, 10000);
+    // The mouse behind the receiver is opened and what it holds is shown.
+    QTRY_VERIFY_WITH_TIMEOUT(w.deviceSummary().contains("DPI 1000 · 1500 · 2000 · 3000 · 5000,  1000 Hz"), 10000);
+    QVERIFY(w.deviceSummary().startsWith("kite by 2.4 GHz receiver, firmware "));
     Simulation::bus()->unplugAll();
     QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(),
                               (QStringList{"found 0x4133 kite receiver", "lost 0x4133 kite receiver"}),
