@@ -3,6 +3,7 @@
 #include "apppaths.h"
 #include "checkdevice.h"
 #include "devicesession.h"
+#include "dpirange.h"
 #include "falconreceiverdevice.h"
 #include "hidbackend.h"
 #include "keynames.h"
@@ -497,6 +498,11 @@ int CtlApp::setDpi(const QStringList &args)
         return usageError(QStringLiteral("at most 7 DPI stages"));
     if (const int rc = openDevice())
         return rc;
+    const DpiRange range = dpiRangeOf(m_mouseType);
+    for (DWORD v : qAsConst(list))
+        if (!range.accepts(int(v)))
+            return usageError(QStringLiteral("%1 DPI is not possible on the %2; accepted: %3")
+                                  .arg(v).arg(modelOfOpenDevice(), range.describe()));
     while (list.size() < 7)
         list << 0;
     if (!request([&] { Q_EMIT m_session->sig_ChangeCPIListValue(list); }))

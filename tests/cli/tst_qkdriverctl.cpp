@@ -2,6 +2,7 @@
 
 #include "temphome.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -64,6 +65,9 @@ void TstQkdriverctl::badInput_data()
     QTest::newRow("unknown command") << sim + QStringList{"fly"} << "unknown command \"fly\"";
     QTest::newRow("dpi not a number") << sim + QStringList{"set", "dpi", "12x"} << "\"12x\" is not a DPI value";
     QTest::newRow("dpi too high") << sim + QStringList{"set", "dpi", "800,99999"} << "\"99999\" is not a DPI value";
+    QTest::newRow("outside the falcon's range") << sim + QStringList{"set", "dpi", "800,16050"} << "16050 DPI is not possible on the falcon; accepted: 50 to 16000 in steps of 50";
+    QTest::newRow("off the falcon's step") << sim + QStringList{"set", "dpi", "825"} << "825 DPI is not possible";
+    QTest::newRow("outside the kite's range") << QStringList{"--simulate", "kite", "set", "dpi", "5100"} << "accepted: 200 to 5000 in steps of 100";
     QTest::newRow("too many stages") << sim + QStringList{"set", "dpi", "100,200,300,400,500,600,700,800"} << "at most 7 DPI stages";
     QTest::newRow("rate") << sim + QStringList{"set", "rate", "333"} << "125, 250, 500 or 1000";
     QTest::newRow("light mode") << sim + QStringList{"set", "light", "disco"} << "unknown light mode";
@@ -90,9 +94,17 @@ void TstQkdriverctl::badInput()
     const QList<QByteArray> lines = r.err.trimmed().split('\n');
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().contains(message.toUtf8()), lines.first().constData());
-    // Nothing reached the mouse: no configuration file was written.
-    QVERIFY(!QDir(home.file("/ConfigFiles/MouseFile")).exists()
-            || QDir(home.file("/ConfigFiles/MouseFile")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    // Nothing reached the mouse: no configuration was written (opening the mouse may create
+    // the DPI page's own gear file, which is not a setting).
+    QDirIterator it(home.file("/ConfigFiles"), {"Config*.json"}, QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY2(!it.hasNext(), qPrintable(it.hasNext() ? it.next() : QString()));
+    // And the simulated mouse still holds its factory memory.
+    if (args.contains("falcon") && home.read("/Simulator/falcon.state").size() > 0) {
+        const Result show = ctl(home, {"--simulate", "falcon", "--json", "show"});
+        const QJsonArray dpi = show.json().value("profile").toObject().value("dpi").toArray();
+        QCOMPARE(dpi.size(), 7); // the factory stages, untouched
+        QCOMPARE(dpi.first().toInt(), 800);
+    }
 }
 
 void TstQkdriverctl::listDevices()
