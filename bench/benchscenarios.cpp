@@ -13,6 +13,8 @@
 #include "usbdrivermanger.h"
 
 #include <QVector>
+#include <functional>
+#include <optional>
 
 namespace {
 constexpr USHORT kFalconCable = 0x4130;
@@ -90,12 +92,32 @@ Plugged plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
     return p;
 }
 
-// Plugs the product in and opens it (setup, not measured).
-Plugged plugAndOpen(BenchRig &rig, USHORT pid, bool fullMacros, QString *why, bool *opened)
+// Setup, not measured: checks that the product has a manager, plugs it in and opens it.
+// Returns the result to report when that fails, nothing when the scenario can go on.
+std::optional<BenchResult> setUp(BenchRig &rig, USHORT pid, bool fullMacros, Plugged *plugged = nullptr)
 {
-    Plugged p = plugProduct(rig, pid, fullMacros);
-    *opened = rig.open(pid, why);
-    return p;
+    if (!BenchRig::managerAvailable(pid))
+        return unavailable(noManager(pid));
+    const Plugged p = plugProduct(rig, pid, fullMacros);
+    if (plugged)
+        *plugged = p;
+    QString why;
+    if (!rig.open(pid, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
+    return std::nullopt;
+}
+
+// Measures one request to the coordinator; it fails when it raised the read/write warning.
+BenchResult measureRequest(BenchRig &rig, const std::function<void()> &request)
+{
+    bool ok = false;
+    const BenchFigures f = rig.measure(
+        [&] {
+            request();
+            return true;
+        },
+        &ok);
+    return measured(ok, f, QStringLiteral("warning 32"));
 }
 
 // Whether one of the mouse's macro slots holds the benchmark's full macro: 510 key words of
@@ -246,56 +268,28 @@ QList<DWORD> rotatedStages(USBDriverManger &manager)
 
 BenchResult dpiChange(BenchRig &rig, USHORT pid)
 {
-    if (!BenchRig::managerAvailable(pid))
-        return unavailable(noManager(pid));
-    QString why;
-    bool opened = false;
-    plugAndOpen(rig, pid, false, &why, &opened);
-    if (!opened)
-        return measured(false, {}, QStringLiteral("setup: ") + why);
+    if (const auto failed = setUp(rig, pid, false))
+        return *failed;
     const QList<DWORD> list = rotatedStages(*rig.coordinator().manager());
-    bool ok = false;
-    const BenchFigures f = rig.measure(
-        [&] {
-            rig.coordinator().slot_setCPIListValueOnMouse(list);
-            return true;
-        },
-        &ok);
-    return measured(ok, f, QStringLiteral("warning 32"));
+    return measureRequest(rig, [&] { rig.coordinator().slot_setCPIListValueOnMouse(list); });
 }
 
 BenchResult colourChange(BenchRig &rig, USHORT pid)
 {
-    if (!BenchRig::managerAvailable(pid))
-        return unavailable(noManager(pid));
-    QString why;
-    bool opened = false;
-    plugAndOpen(rig, pid, false, &why, &opened);
-    if (!opened)
-        return measured(false, {}, QStringLiteral("setup: ") + why);
+    if (const auto failed = setUp(rig, pid, false))
+        return *failed;
     // What the lighting page sends: the selected zone and a one-colour list (red low byte).
     const QList<COLORREF> colours{COLORREF(0x00FF8020)};
-    bool ok = false;
-    const BenchFigures f = rig.measure(
-        [&] {
-            rig.coordinator().slot_SetMouseColor(false, colours);
-            return true;
-        },
-        &ok);
-    return measured(ok, f, QStringLiteral("warning 32"));
+    return measureRequest(rig, [&] { rig.coordinator().slot_SetMouseColor(false, colours); });
 }
 
 // ---- 3: one macro write ----------------------------------------------------------------------------
 
 BenchResult macroWrite(BenchRig &rig, USHORT pid)
 {
-    if (!BenchRig::managerAvailable(pid))
-        return unavailable(noManager(pid));
-    QString why;
-    bool opened = false;
-    const Plugged plugged = plugAndOpen(rig, pid, false, &why, &opened);
-    if (!opened)
-        return measured(false, {}, QStringLiteral("setup: ") + why);
+    Plugged plugged;
+    if (const auto failed = setUp(rig, pid, false, &plugged))
+        return *failed;
     const bool falcon = pid == kFalconCable;
     const int steps = falcon ? kFalconFullMacroNodes : kOspreyFullMacroSteps;
     const QString path = rig.homePath() + QStringLiteral("/BenchMacro/full.json");
@@ -322,23 +316,11 @@ BenchResult macroWrite(BenchRig &rig, USHORT pid)
 
 BenchResult loadStoredConfig(BenchRig &rig, USHORT pid)
 {
-    if (!BenchRig::managerAvailable(pid))
-        return unavailable(noManager(pid));
-    QString why;
-    bool opened = false;
-    plugAndOpen(rig, pid, true, &why, &opened);
-    if (!opened)
-        return measured(false, {}, QStringLiteral("setup: ") + why);
+    if (const auto failed = setUp(rig, pid, true))
+        return *failed;
     // The configuration is what the mouse holds now: every macro slot full.
     rig.coordinator().manager()->SaveConfigFileByConfigureNumber(kStoredConfig);
-    bool ok = false;
-    const BenchFigures f = rig.measure(
-        [&] {
-            rig.coordinator().slot_LoadLocalConfigFileAndWriteIntoMouse(kStoredConfig);
-            return true;
-        },
-        &ok);
-    return measured(ok, f, QStringLiteral("warning 32"));
+    return measureRequest(rig, [&] { rig.coordinator().slot_LoadLocalConfigFileAndWriteIntoMouse(kStoredConfig); });
 }
 
 // ---- 5: firmware update ------------------------------------------------------------------------------
@@ -379,13 +361,8 @@ BenchResult firmwareUpdate(BenchRig &rig, int imageSize)
 
 BenchResult compareConfigs(BenchRig &rig, USHORT pid)
 {
-    if (!BenchRig::managerAvailable(pid))
-        return unavailable(noManager(pid));
-    QString why;
-    bool opened = false;
-    plugAndOpen(rig, pid, false, &why, &opened);
-    if (!opened)
-        return measured(false, {}, QStringLiteral("setup: ") + why);
+    if (const auto failed = setUp(rig, pid, false))
+        return *failed;
     USBDriverManger &manager = *rig.coordinator().manager();
     // Configurations 1..4 hold other DPI tables, 5 the mouse's own: the search has to load and
     // compare all five. Changes go to configuration 5's file meanwhile and it is saved last.
