@@ -449,11 +449,7 @@ bool UsbDriverMangerFalcon::GetListMacroPosition(BYTE &position, int profile)
 
 bool UsbDriverMangerFalcon::SetListMacroPosition(BYTE position, int profile)
 {
-    if (!m_driver || !m_driver->SetSettingsWordDByte1(position, profile))
-        return false;
-    putByte(kListMacroPosition, position);
-    saveCurrent();
-    return true;
+    return sendSettingsByte(&USBDriverFalcon::SetSettingsWordDByte1, position, profile, kListMacroPosition);
 }
 
 bool UsbDriverMangerFalcon::setListMacroCount(int count, int profile)
@@ -474,31 +470,29 @@ int UsbDriverMangerFalcon::listMacroCountFromMouse()
 
 // ---- lighting -----------------------------------------------------------------------------
 
-bool UsbDriverMangerFalcon::SetMouseLightMode(bool, int mode, int profile)
+bool UsbDriverMangerFalcon::sendSettingsByte(int (USBDriverFalcon::*setter)(BYTE, int), int value,
+                                             int profile, int offset)
 {
-    if (!m_driver || !m_driver->SetDpiLedRateLightIntensityByte1(BYTE(mode), profile))
+    if (!m_driver || !((*m_driver).*setter)(BYTE(value), profile))
         return false;
-    putByte(kLightMode, mode);
+    putByte(offset, value);
     saveCurrent();
     return true;
+}
+
+bool UsbDriverMangerFalcon::SetMouseLightMode(bool, int mode, int profile)
+{
+    return sendSettingsByte(&USBDriverFalcon::SetDpiLedRateLightIntensityByte1, mode, profile, kLightMode);
 }
 
 bool UsbDriverMangerFalcon::SetMouseBreathSpeed(bool, int speed, int profile)
 {
-    if (!m_driver || !m_driver->SetDpiLedRateLightIntensityByte2(BYTE(speed), profile))
-        return false;
-    putByte(kBreathSpeed, speed);
-    saveCurrent();
-    return true;
+    return sendSettingsByte(&USBDriverFalcon::SetDpiLedRateLightIntensityByte2, speed, profile, kBreathSpeed);
 }
 
 bool UsbDriverMangerFalcon::SetMouseContinueLightDegree(bool, int degree, int profile)
 {
-    if (!m_driver || !m_driver->SetDpiLedRateLightIntensityByte3(BYTE(degree), profile))
-        return false;
-    putByte(kLightDegree, degree);
-    saveCurrent();
-    return true;
+    return sendSettingsByte(&USBDriverFalcon::SetDpiLedRateLightIntensityByte3, degree, profile, kLightDegree);
 }
 
 bool UsbDriverMangerFalcon::SetMouseColor(bool, const QList<COLORREF> &colors, int profile)
@@ -757,11 +751,7 @@ bool UsbDriverMangerFalcon::SetOLEDScreenParameter(int code)
 
 bool UsbDriverMangerFalcon::SetOLEDScreenLightIntensity(int intensity)
 {
-    if (!m_driver || !m_driver->SetSettingsWordDByte0(BYTE(intensity), kWrittenProfile))
-        return false;
-    putByte(kOledIntensity, intensity);
-    saveCurrent();
-    return true;
+    return sendSettingsByte(&USBDriverFalcon::SetSettingsWordDByte0, intensity, kWrittenProfile, kOledIntensity);
 }
 
 int UsbDriverMangerFalcon::GetOLEDScreenLightIntensity() { return BYTE(m_image[kOledIntensity]); }

@@ -202,6 +202,10 @@ private:
     void putByte(int offset, int value) { m_image[offset] = char(value & 0xFF); }
     void putDword(int offset, DWORD value);
     void saveCurrent() { SaveConfigFileByConfigureNumber(m_currentConfig); }
+    // Sends one settings byte with a one-byte setter of the command set; on success mirrors it
+    // at offset and saves the configuration. False (nothing changed) when the mouse refuses.
+    bool sendSettingsByte(int (USBDriverFalcon::*setter)(BYTE, int), int value, int profile,
+                          int offset);
     // Reads and encodes a macro file; logs why when it is refused.
     bool convertMacroFile(const QString &path, QByteArray &slot, int &macroType);
     // Zeroes a slot in the mirror and its length word in the mouse (logged, never fails).
