@@ -2,6 +2,7 @@
 #include "pacer.h"
 #include "scriptablehiddevice.h"
 #include "usbdriverfalcon.h"
+#include "stubhiddevice.h"
 #include "virtualhidbus.h"
 
 #include <QtTest>
@@ -21,27 +22,6 @@ QByteArray reply(const QByteArray &data)
     return r;
 }
 
-HidDeviceInfo vendorInterface(USHORT pid)
-{
-    HidDeviceInfo i;
-    i.vendorId = 0xF00D;
-    i.productId = pid;
-    i.usagePage = 0xFF00;
-    i.usage = 1;
-    i.inputReportLength = 32;
-    i.outputReportLength = 32;
-    i.inputReportId = 0xBA;
-    i.outputReportId = 0xBA;
-    return i;
-}
-
-HidDeviceInfo mouseInterface(USHORT pid)
-{
-    HidDeviceInfo i = vendorInterface(pid);
-    i.usagePage = 1;
-    i.usage = 2;
-    return i;
-}
 } // namespace
 
 // One fresh bus, device and driver per test.
@@ -51,7 +31,7 @@ public:
     explicit FalconFixture(int linkMode = 0, USHORT pid = 0x4130)
         : scoped(&bus),
           device(std::make_shared<ScriptableHidDevice>(
-              QList<HidDeviceInfo>{mouseInterface(pid), vendorInterface(pid)}))
+              StubHidDevice::productInterfaces(pid)))
     {
         bus.plug(device);
         driver.setLinkMode(linkMode);

@@ -3,6 +3,7 @@
 #include "logcapture.h"
 #include "pacer.h"
 #include "scriptablehiddevice.h"
+#include "stubhiddevice.h"
 #include "usbdriverfalcon.h"
 #include "virtualhidbus.h"
 
@@ -21,20 +22,6 @@ QByteArray frame(const char *text)
     return hex(text).leftJustified(32, '\0');
 }
 
-HidDeviceInfo vendorInterface(USHORT pid)
-{
-    HidDeviceInfo i;
-    i.vendorId = 0xF00D;
-    i.productId = pid;
-    i.usagePage = 0xFF00;
-    i.usage = 1;
-    i.inputReportLength = 32;
-    i.outputReportLength = 32;
-    i.inputReportId = 0xBA;
-    i.outputReportId = 0xBA;
-    return i;
-}
-
 quint32 le32(const QByteArray &b, int at)
 {
     return quint32(quint8(b.at(at))) | quint32(quint8(b.at(at + 1))) << 8
@@ -50,11 +37,11 @@ class ScriptedFalcon
 public:
     explicit ScriptedFalcon(int linkMode = 0)
         : scoped(&bus),
-          device(std::make_shared<ScriptableHidDevice>(QList<HidDeviceInfo>{
-              vendorInterface(linkMode == 1 ? 0x1804 : 0x4130)}))
+          device(std::make_shared<ScriptableHidDevice>(
+              StubHidDevice::productInterfaces(linkMode == 1 ? 0x1804 : 0x4130)))
     {
         device->setReaction([this](ScriptableHidDevice &d, const ScriptableHidDevice::Sent &s) {
-            d.setStandingInputReport(0, answer(s.report));
+            d.setStandingInputReport(1, answer(s.report));
         });
         bus.plug(device);
         driver.setLinkMode(linkMode);
@@ -63,7 +50,7 @@ public:
         QVERIFY(driver.FindHIDDevice());
     }
 
-    QList<QByteArray> frames() const { return device->sentReports(0); }
+    QList<QByteArray> frames() const { return device->sentReports(1); }
 
     ScopedVirtualPacing pacing;
     VirtualHidBus bus;
@@ -631,9 +618,9 @@ void TstUsbDriverFalconCommands::quickPowerState()
     ScriptedFalcon f;
     f.device->setReaction(nullptr);
     for (int i = 0; i < nacks; ++i)
-        f.device->queueInputReport(0, frame("BA 02 99 99"));
+        f.device->queueInputReport(1, frame("BA 02 99 99"));
     if (answers)
-        f.device->queueInputReport(0, frame("BA 01 6D 02 00 07"));
+        f.device->queueInputReport(1, frame("BA 01 6D 02 00 07"));
     USHORT value = 0xEEEE;
     QCOMPARE(f.driver.QuickPowerState(&value), result);
     QCOMPARE(value, USHORT(result ? 0x026D : 0xEEEE));
@@ -752,7 +739,7 @@ void TstUsbDriverFalconCommands::mousePidThroughReceiver()
     LogCapture logs;
     ScriptedFalcon f(1);
     f.device->setReaction([](ScriptableHidDevice &d, const ScriptableHidDevice::Sent &) {
-        d.setStandingInputReport(0, frame("BA 01 04 04 00 30 41 00 00"));
+        d.setStandingInputReport(1, frame("BA 01 04 04 00 30 41 00 00"));
     });
     BYTE low = 0, high = 0;
     QCOMPARE(f.driver.GetMousePid(&low, &high), 1);
