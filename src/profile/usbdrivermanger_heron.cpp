@@ -1,6 +1,6 @@
 #include "usbdrivermanger_heron.h"
 
-#include "ospreydpicodes.h"
+#include "catalog/ospreydpicodes.h"
 
 UsbDriverManger_Heron::UsbDriverManger_Heron(QObject *parent) : UsbDriverManger_Osprey(parent) {}
 

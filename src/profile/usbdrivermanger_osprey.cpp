@@ -3,7 +3,7 @@
 #include "highestfunction.h"
 #include "jsonhandle.h"
 #include "mousetype.h"
-#include "ospreydpicodes.h"
+#include "catalog/ospreydpicodes.h"
 #include "ospreykeytable.h"
 #include "producttable.h"
 #include "storageio.h"

@@ -1,6 +1,6 @@
 // The Osprey family's key and DPI code tables.
 #include "keycodetable.h"
-#include "ospreydpicodes.h"
+#include "catalog/ospreydpicodes.h"
 #include "ospreykeytable.h"
 
 #include <QtTest>

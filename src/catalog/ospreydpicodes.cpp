@@ -1,4 +1,4 @@
-#include "ospreydpicodes.h"
+#include "catalog/ospreydpicodes.h"
 
 namespace {
 struct Entry

@@ -5,7 +5,7 @@
 //           no code (its code went to 4900 DPI).
 //   table B (Wren, Lark, Heron): 61 codes for 200..6200 DPI in steps of 100.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 namespace OspreyDpiCodes {
 // DPI of a code; 0 when the table has no such code.
