@@ -1,8 +1,8 @@
 #include "benchfixtures.h"
 
-#include "falconmousefirmware.h"
-#include "jsonhandle.h"
-#include "ospreymousefirmware.h"
+#include "sim/falconmousefirmware.h"
+#include "storage/jsonhandle.h"
+#include "sim/ospreymousefirmware.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // What the scenarios put into the emulated mice and onto disk before they measure: full macro
 // slots, macro files, firmware images. Built from the documented layouts, not by the drivers.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 
 #include "benchrig.h"
 #include "benchscenarios.h"
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QtGlobal>
 

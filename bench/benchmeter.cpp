@@ -1,7 +1,7 @@
 #include "benchmeter.h"
 
-#include "pacer.h"
-#include "virtualhidbus.h"
+#include "common/pacer.h"
+#include "sim/virtualhidbus.h"
 
 #include <ctime>
 

@@ -13,7 +13,7 @@
 // transfers from any thread).
 
 #include "benchresult.h"
-#include "virtualhiddevice.h"
+#include "sim/virtualhiddevice.h"
 
 #include <atomic>
 #include <memory>

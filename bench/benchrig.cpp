@@ -1,11 +1,11 @@
 #include "benchrig.h"
 
-#include "apppaths.h"
-#include "dcdatahandle.h"
-#include "falconmousedevice.h"
-#include "managerfactory.h"
-#include "producttable.h"
-#include "usbdrivermanger.h"
+#include "common/apppaths.h"
+#include "session/dcdatahandle.h"
+#include "sim/falconmousedevice.h"
+#include "session/managerfactory.h"
+#include "device/watcher/producttable.h"
+#include "profile/usbdrivermanger.h"
 
 BenchRig::BenchRig(const BenchOptions &options)
     : m_options(options), m_backend(&m_bus)

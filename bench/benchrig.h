@@ -6,9 +6,9 @@
 
 #include "benchmeter.h"
 #include "benchoptions.h"
-#include "hidbackend.h"
-#include "pacer.h"
-#include "virtualhidbus.h"
+#include "hid/hidbackend.h"
+#include "common/pacer.h"
+#include "sim/virtualhidbus.h"
 
 #include <QList>
 #include <QTemporaryDir>

@@ -2,15 +2,15 @@
 
 #include "benchfixtures.h"
 #include "benchrig.h"
-#include "dcdatahandle.h"
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "ospreymousedevice.h"
-#include "ospreymousefirmware.h"
-#include "producttable.h"
-#include "usbdriver_osprey.h"
-#include "usbdriverfalcon.h"
-#include "usbdrivermanger.h"
+#include "session/dcdatahandle.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "sim/ospreymousedevice.h"
+#include "sim/ospreymousefirmware.h"
+#include "device/watcher/producttable.h"
+#include "device/osprey/usbdriver_osprey.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QVector>
 #include <functional>

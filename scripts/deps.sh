@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qtbase5-dev qttools5-dev-tools libqt5svg5-dev
-          libquazip1-qt5-dev libhidapi-dev libudev-dev xvfb xauth)
+          libhidapi-dev xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

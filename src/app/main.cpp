@@ -1,10 +1,11 @@
-#include "apppaths.h"
-#include "filelog.h"
-#include "mainwindow.h"
-#include "qktypes.h"
-#include "qtsingleapplication.h"
-#include "simulation.h"
-#include "startup.h"
+#include "common/apppaths.h"
+#include "common/filelog.h"
+#include "app/mainwindow.h"
+#include "common/qktypes.h"
+#include "app/qtsingleapplication.h"
+#include "hid/hidapibackend.h"
+#include "sim/simulation.h"
+#include "app/startup.h"
 
 #include <QStringList>
 #include <cstdio>
@@ -26,6 +27,8 @@ int main(int argc, char *argv[])
         return -1;
     }
 
+    static HidapiBackend hidapi;
+    HidBackend::setSystemBackend(&hidapi);
     // --simulate MODEL[,MODEL] / QKDRIVER_SIMULATE: emulated devices instead of the system's;
     // they keep their memory in the application folder between runs, like real mice.
     if (const auto simulated = Simulation::requestedDevices(arguments)) {

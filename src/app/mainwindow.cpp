@@ -1,10 +1,10 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "checkdevice.h"
-#include "devicesession.h"
-#include "mousetype.h"
-#include "producttable.h"
-#include "texttable.h"
+#include "device/watcher/checkdevice.h"
+#include "session/devicesession.h"
+#include "common/mousetype.h"
+#include "device/watcher/producttable.h"
+#include "common/texttable.h"
 
 #include <QCoreApplication>
 #include <QDebug>

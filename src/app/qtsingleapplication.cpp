@@ -1,6 +1,6 @@
-#include "qtsingleapplication.h"
+#include "app/qtsingleapplication.h"
 
-#include "apppaths.h"
+#include "common/apppaths.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>

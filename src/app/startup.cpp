@@ -1,7 +1,7 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "apppaths.h"
-#include "texttable.h"
+#include "common/apppaths.h"
+#include "common/texttable.h"
 
 #include <QDebug>
 #include <QDir>

@@ -4,7 +4,7 @@
 // --json. Exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported
 // device.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "keynames.h"
+#include "cli/keynames.h"
 
 #include <QMap>
 #include <QStringList>

@@ -1,4 +1,5 @@
-#include "ctlapp.h"
+#include "cli/ctlapp.h"
+#include "hid/hidapibackend.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,6 +17,8 @@ int main(int argc, char *argv[])
             if (type == QtCriticalMsg || type == QtFatalMsg)
                 std::fprintf(stderr, "%s\n", qPrintable(msg));
         });
+    static HidapiBackend hidapi;
+    HidBackend::setSystemBackend(&hidapi);
     QStringList arguments = app.arguments();
     arguments.removeFirst();
     int code = 0;

@@ -1,4 +1,4 @@
-#include "dpirange.h"
+#include "common/dpirange.h"
 
 bool DpiRange::accepts(int value) const
 {

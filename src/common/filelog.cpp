@@ -1,6 +1,6 @@
-#include "filelog.h"
+#include "common/filelog.h"
 
-#include "apppaths.h"
+#include "common/apppaths.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "mousetype.h"
+#include "common/mousetype.h"
 
 #include <atomic>
 

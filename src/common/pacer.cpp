@@ -1,4 +1,4 @@
-#include "pacer.h"
+#include "common/pacer.h"
 
 #include <QThread>
 #include <chrono>

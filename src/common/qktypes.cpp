@@ -1,4 +1,4 @@
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QMetaType>
 #include <cstring>

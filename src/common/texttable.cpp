@@ -1,4 +1,4 @@
-#include "texttable.h"
+#include "common/texttable.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "falconbuttonentry.h"
+#include "profile/falconbuttonentry.h"
 
-#include "keycodetable.h"
-#include "usbdrivermanger.h"
+#include "profile/keycodetable.h"
+#include "profile/usbdrivermanger.h"
 
 namespace FalconButtonEntry {
 

@@ -13,7 +13,7 @@
 //   type 9   extended function     a, b = function high and low byte (1 DPI instant, 3 switch macro)
 //   0xFF     no button (all four bytes 0xFF)
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "falconlegacyfile.h"
+#include "profile/falconlegacyfile.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "falconmacroencoder.h"
+#include "profile/falconmacroencoder.h"
 
-#include "keycodetable.h"
+#include "profile/keycodetable.h"
 
 #include <algorithm>
 #include <cstdlib>

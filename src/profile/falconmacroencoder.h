@@ -11,7 +11,7 @@
 // (X bits 8..11) * 16 + (-Y bits 8..11), second byte X bits 0..7, third byte (-Y) bits 0..7,
 // X and -Y as 12-bit two's complement.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QByteArray>
 #include <QList>

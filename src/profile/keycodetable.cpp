@@ -1,4 +1,4 @@
-#include "keycodetable.h"
+#include "profile/keycodetable.h"
 
 namespace {
 constexpr KeyCodeTable::Pair kPairs[KeyCodeTable::kSize] = {

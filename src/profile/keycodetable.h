@@ -4,7 +4,7 @@
 // right Shift (HID 0xF0, 0xF1) come before the macro mouse buttons that reuse those usages, and
 // Enter comes before keypad Enter.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 namespace KeyCodeTable {
 struct Pair

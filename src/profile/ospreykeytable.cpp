@@ -1,6 +1,6 @@
-#include "ospreykeytable.h"
+#include "profile/ospreykeytable.h"
 
-#include "keycodetable.h"
+#include "profile/keycodetable.h"
 
 #include <QVector>
 

@@ -5,7 +5,7 @@
 // the usages F0, F1, F2 stand for the left, right and middle mouse button. 103 pairs; both
 // lookups take the first match from the front.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 namespace OspreyKeyTable {
 constexpr int kSize = 103;

@@ -1,4 +1,4 @@
-#include "usbdrivermanger.h"
+#include "profile/usbdrivermanger.h"
 
 USHORT consumerUsageOfChangeType(int changeType)
 {

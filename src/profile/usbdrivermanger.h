@@ -8,7 +8,7 @@
 // Every operation a manager does not override answers with the base result documented below
 // (mostly true), so pages behave as if a feature that a model lacks had succeeded.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QImage>
 #include <QList>

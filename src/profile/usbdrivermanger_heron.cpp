@@ -1,4 +1,4 @@
-#include "usbdrivermanger_heron.h"
+#include "profile/usbdrivermanger_heron.h"
 
 #include "catalog/ospreydpicodes.h"
 

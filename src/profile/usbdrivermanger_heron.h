@@ -2,7 +2,7 @@
 // The Heron's device manager: the Osprey family's manager with the Heron's DPI codes (table B
 // whatever the current model says) and default DPI gear 2.
 
-#include "usbdrivermanger_osprey.h"
+#include "profile/usbdrivermanger_osprey.h"
 
 class UsbDriverManger_Heron : public UsbDriverManger_Osprey
 {

@@ -1,14 +1,14 @@
-#include "usbdrivermanger_osprey.h"
+#include "profile/usbdrivermanger_osprey.h"
 
-#include "highestfunction.h"
-#include "jsonhandle.h"
-#include "mousetype.h"
+#include "storage/highestfunction.h"
+#include "storage/jsonhandle.h"
+#include "common/mousetype.h"
 #include "catalog/ospreydpicodes.h"
-#include "ospreykeytable.h"
-#include "producttable.h"
-#include "storageio.h"
-#include "storagepaths.h"
-#include "usbdriver_osprey.h"
+#include "profile/ospreykeytable.h"
+#include "device/watcher/producttable.h"
+#include "storage/storageio.h"
+#include "storage/storagepaths.h"
+#include "device/osprey/usbdriver_osprey.h"
 
 #include <QDebug>
 #include <QFile>

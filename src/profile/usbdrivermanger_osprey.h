@@ -22,7 +22,7 @@
 //
 // Used from the coordinator's thread only.
 
-#include "usbdrivermanger.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QByteArray>
 #include <QVector>

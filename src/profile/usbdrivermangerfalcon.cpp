@@ -1,11 +1,11 @@
-#include "usbdrivermangerfalcon.h"
+#include "profile/usbdrivermangerfalcon.h"
 
-#include "falconlegacyfile.h"
-#include "falconmacroencoder.h"
-#include "jsonhandle.h"
-#include "mousetype.h"
-#include "storagepaths.h"
-#include "usbdriverfalcon.h"
+#include "profile/falconlegacyfile.h"
+#include "profile/falconmacroencoder.h"
+#include "storage/jsonhandle.h"
+#include "common/mousetype.h"
+#include "storage/storagepaths.h"
+#include "device/falcon/usbdriverfalcon.h"
 
 #include <QDebug>
 #include <QFile>

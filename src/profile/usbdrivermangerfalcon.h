@@ -26,8 +26,8 @@
 // unless a step before the failing one already reached the mouse; such steps are kept in the
 // mirror and saved, so that the mirror and the file always equal the mouse.
 
-#include "falconbuttonentry.h"
-#include "usbdrivermanger.h"
+#include "profile/falconbuttonentry.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QByteArray>
 #include <QVector>

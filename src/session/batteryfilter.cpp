@@ -1,4 +1,4 @@
-#include "batteryfilter.h"
+#include "session/batteryfilter.h"
 
 #include <QDebug>
 #include <algorithm>

@@ -1,15 +1,15 @@
-#include "dcdatahandle.h"
+#include "session/dcdatahandle.h"
 
-#include "fwupdate.h"
+#include "device/firmware/fwupdate.h"
 
-#include "gearhandle.h"
-#include "jsonhandle.h"
-#include "mousetype.h"
-#include "pacer.h"
-#include "producttable.h"
-#include "storagepaths.h"
-#include "usbdriverfalcon.h"
-#include "usbdrivermanger.h"
+#include "storage/gearhandle.h"
+#include "storage/jsonhandle.h"
+#include "common/mousetype.h"
+#include "common/pacer.h"
+#include "device/watcher/producttable.h"
+#include "storage/storagepaths.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QDebug>
 #include <QFile>

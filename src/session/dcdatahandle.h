@@ -8,8 +8,8 @@
 //
 // QtCore only: it runs unchanged under the GUI, the command-line tool and the tests.
 
-#include "batteryfilter.h"
-#include "qktypes.h"
+#include "session/batteryfilter.h"
+#include "common/qktypes.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "devicesession.h"
+#include "session/devicesession.h"
 
-#include "checkdevice.h"
-#include "managerfactory.h"
+#include "device/watcher/checkdevice.h"
+#include "session/managerfactory.h"
 
 DeviceSession::DeviceSession(DCDataHandle::ManagerFactory factory, QObject *parent) : QObject(parent)
 {

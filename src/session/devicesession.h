@@ -9,8 +9,8 @@
 // the receiver). With autoOpen on, a device the watcher finds is opened at once and its removal
 // tears the manager down, as the main window does.
 
-#include "dcdatahandle.h"
-#include "qktypes.h"
+#include "session/dcdatahandle.h"
+#include "common/qktypes.h"
 
 #include <QObject>
 #include <QThread>

@@ -1,11 +1,11 @@
-#include "managerfactory.h"
+#include "session/managerfactory.h"
 
-#include "usbdriver_heron.h"
-#include "usbdriver_osprey.h"
-#include "usbdriverfalcon.h"
-#include "usbdrivermanger_heron.h"
-#include "usbdrivermanger_osprey.h"
-#include "usbdrivermangerfalcon.h"
+#include "device/osprey/usbdriver_heron.h"
+#include "device/osprey/usbdriver_osprey.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "profile/usbdrivermanger_heron.h"
+#include "profile/usbdrivermanger_osprey.h"
+#include "profile/usbdrivermangerfalcon.h"
 
 namespace {
 using Family = DCDataHandle::ManagerChoice::Family;

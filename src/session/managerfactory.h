@@ -1,6 +1,6 @@
 #pragma once
 // The real managers and drivers for the coordinator's choice of a product id.
 
-#include "dcdatahandle.h"
+#include "session/dcdatahandle.h"
 
 DCDataHandle::ManagerFactory defaultManagerFactory();

@@ -1,7 +1,7 @@
-#include "falconmousedevice.h"
+#include "sim/falconmousedevice.h"
 
-#include "producttable.h"
-#include "stubhiddevice.h"
+#include "device/watcher/producttable.h"
+#include "sim/stubhiddevice.h"
 
 #include <QMutexLocker>
 

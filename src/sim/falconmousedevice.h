@@ -9,10 +9,10 @@
 //
 // Connections opened before a re-enumeration fail afterwards.
 
-#include "falconmousefirmware.h"
-#include "ispbootloaderfirmware.h"
-#include "persistentdevice.h"
-#include "virtualhiddevice.h"
+#include "sim/falconmousefirmware.h"
+#include "sim/ispbootloaderfirmware.h"
+#include "sim/persistentdevice.h"
+#include "sim/virtualhiddevice.h"
 
 #include <memory>
 

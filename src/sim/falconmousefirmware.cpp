@@ -1,6 +1,6 @@
-#include "falconmousefirmware.h"
+#include "sim/falconmousefirmware.h"
 
-#include "pacer.h"
+#include "common/pacer.h"
 
 #include <QDataStream>
 #include <QMutexLocker>

@@ -13,7 +13,7 @@
 // counts what crosses the wire. All members are thread-safe.
 
 #include <QByteArray>
-#include "vanishcounter.h"
+#include "sim/vanishcounter.h"
 
 #include <QMutex>
 #include <QtGlobal>

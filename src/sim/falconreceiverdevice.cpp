@@ -1,7 +1,7 @@
-#include "falconreceiverdevice.h"
+#include "sim/falconreceiverdevice.h"
 
-#include "producttable.h"
-#include "stubhiddevice.h"
+#include "device/watcher/producttable.h"
+#include "sim/stubhiddevice.h"
 
 #include <QMutexLocker>
 

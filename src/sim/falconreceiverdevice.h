@@ -3,10 +3,10 @@
 // The mouse is not on the bus itself (it is not plugged in by cable); commands with link byte
 // A5 reach its firmware through the receiver.
 
-#include "falconmousedevice.h"
-#include "falconreceiverfirmware.h"
-#include "persistentdevice.h"
-#include "virtualhiddevice.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverfirmware.h"
+#include "sim/persistentdevice.h"
+#include "sim/virtualhiddevice.h"
 
 #include <memory>
 

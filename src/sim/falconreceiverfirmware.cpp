@@ -1,6 +1,6 @@
-#include "falconreceiverfirmware.h"
+#include "sim/falconreceiverfirmware.h"
 
-#include "falconmousefirmware.h"
+#include "sim/falconmousefirmware.h"
 
 #include <QMutexLocker>
 

@@ -12,7 +12,7 @@
 // A mouse is paired when the user switches it on while the receiver waits with an address set.
 
 #include <QByteArray>
-#include "vanishcounter.h"
+#include "sim/vanishcounter.h"
 
 #include <QMutex>
 #include <QtGlobal>

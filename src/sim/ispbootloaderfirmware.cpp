@@ -1,4 +1,4 @@
-#include "ispbootloaderfirmware.h"
+#include "sim/ispbootloaderfirmware.h"
 
 #include <QMutexLocker>
 

@@ -1,6 +1,6 @@
-#include "ospreymousedevice.h"
+#include "sim/ospreymousedevice.h"
 
-#include "stubhiddevice.h"
+#include "sim/stubhiddevice.h"
 
 namespace {
 constexpr int kCommandInterface = 1;

@@ -3,9 +3,9 @@
 // (feature report 5, 6 bytes), interface 2 the data channel (feature report 6, 1032 bytes);
 // both lead to one firmware model.
 
-#include "ospreymousefirmware.h"
-#include "persistentdevice.h"
-#include "virtualhiddevice.h"
+#include "sim/ospreymousefirmware.h"
+#include "sim/persistentdevice.h"
+#include "sim/virtualhiddevice.h"
 
 class OspreyMouseDevice : public VirtualHidDevice, public PersistentDevice
 {

@@ -1,4 +1,4 @@
-#include "ospreymousefirmware.h"
+#include "sim/ospreymousefirmware.h"
 
 #include <QDataStream>
 #include <QMutexLocker>

@@ -22,7 +22,7 @@
 // Heron does not check it. All members are thread-safe.
 
 #include <QByteArray>
-#include "vanishcounter.h"
+#include "sim/vanishcounter.h"
 
 #include <QMutex>
 #include <QPair>

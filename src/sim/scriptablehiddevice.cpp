@@ -1,4 +1,4 @@
-#include "scriptablehiddevice.h"
+#include "sim/scriptablehiddevice.h"
 
 ScriptableHidDevice::ScriptableHidDevice(const QList<HidDeviceInfo> &interfaces)
     : VirtualHidDevice(interfaces)

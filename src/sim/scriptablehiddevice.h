@@ -5,7 +5,7 @@
 // either place makes that transfer fail. A reaction hook runs on every report the host sends
 // and may program further replies (it runs with the device's lock held).
 
-#include "virtualhiddevice.h"
+#include "sim/virtualhiddevice.h"
 
 #include <QMap>
 #include <QQueue>

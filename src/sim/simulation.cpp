@@ -1,13 +1,13 @@
-#include "simulation.h"
+#include "sim/simulation.h"
 
-#include "mousetype.h"
-#include "producttable.h"
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "ospreymousedevice.h"
-#include "stubhiddevice.h"
+#include "common/mousetype.h"
+#include "device/watcher/producttable.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "sim/ospreymousedevice.h"
+#include "sim/stubhiddevice.h"
 
-#include "persistentdevice.h"
+#include "sim/persistentdevice.h"
 
 #include <QDebug>
 #include <QDir>

@@ -8,7 +8,7 @@
 // product string naming the model) for the Falcon family, the 0x0603:0x1022 loader for the
 // Osprey family and the Heron.
 
-#include "virtualhidbus.h"
+#include "sim/virtualhidbus.h"
 
 #include <QStringList>
 #include <memory>

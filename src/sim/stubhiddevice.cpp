@@ -1,7 +1,7 @@
-#include "stubhiddevice.h"
+#include "sim/stubhiddevice.h"
 
-#include "mousetype.h"
-#include "producttable.h"
+#include "common/mousetype.h"
+#include "device/watcher/producttable.h"
 
 namespace {
 HidDeviceInfo base(USHORT vendor, USHORT product, USHORT release, const QString &name)

@@ -16,7 +16,7 @@
 // - Loader 0x0603:0x1022: one interface like the boot loader; bcdDevice = the mouse's
 //   normal-mode product id.
 
-#include "virtualhiddevice.h"
+#include "sim/virtualhiddevice.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "virtualhidbus.h"
+#include "sim/virtualhidbus.h"
 
-#include "pacer.h"
-#include "virtualhidconnection.h"
+#include "common/pacer.h"
+#include "sim/virtualhidconnection.h"
 
 #include <QRegularExpression>
 

@@ -10,8 +10,8 @@
 // pacing clock (nothing happens under the real clock). An interrupt read that has nothing to
 // deliver advances the virtual clock by its timeout instead of waiting.
 
-#include "hidbackend.h"
-#include "virtualhiddevice.h"
+#include "hid/hidbackend.h"
+#include "sim/virtualhiddevice.h"
 
 #include <QMap>
 #include <QMutex>

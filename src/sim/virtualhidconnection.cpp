@@ -1,4 +1,4 @@
-#include "virtualhidconnection.h"
+#include "sim/virtualhidconnection.h"
 
 VirtualHidConnection::VirtualHidConnection(std::shared_ptr<VirtualHidBus::Wire> wire,
                                            std::shared_ptr<VirtualHidDevice> device, int index,

@@ -2,8 +2,8 @@
 // A connection to one interface of a device on the virtual bus. It keeps the device alive but
 // stops reaching it once the device is unplugged, vanishes or re-enumerates.
 
-#include "hidconnection.h"
-#include "virtualhidbus.h"
+#include "hid/hidconnection.h"
+#include "sim/virtualhidbus.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "virtualhiddevice.h"
+#include "sim/virtualhiddevice.h"
 
 VirtualHidDevice::VirtualHidDevice(const QList<HidDeviceInfo> &interfaces)
     : m_interfaces(interfaces)

@@ -7,8 +7,8 @@
 // lock (recursive), so a handler may call the protected helpers and the fault switches freely.
 // Everything public may be called from any thread.
 
-#include "hidconnection.h"
-#include "hiddeviceinfo.h"
+#include "hid/hidconnection.h"
+#include "hid/hiddeviceinfo.h"
 
 #include <QList>
 #include <QMutex>

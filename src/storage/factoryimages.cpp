@@ -1,4 +1,4 @@
-#include "factoryimages.h"
+#include "storage/factoryimages.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
-#include "gearhandle.h"
+#include "storage/gearhandle.h"
 
-#include "storageio.h"
-#include "storagepaths.h"
+#include "storage/storageio.h"
+#include "storage/storagepaths.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -9,7 +9,7 @@
 // The gear document in memory is one such object, shared by the coordinator and the DPI page;
 // the setters change it and write it back. Writes are atomic and compact.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QJsonObject>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "highestfunction.h"
+#include "storage/highestfunction.h"
 
-#include "operateini.h"
-#include "storagepaths.h"
+#include "storage/operateini.h"
+#include "storage/storagepaths.h"
 
 #include <QDebug>
 #include <QFile>

@@ -1,8 +1,8 @@
-#include "jsonhandle.h"
+#include "storage/jsonhandle.h"
 
-#include "factoryimages.h"
-#include "storageio.h"
-#include "storagepaths.h"
+#include "storage/factoryimages.h"
+#include "storage/storageio.h"
+#include "storage/storagepaths.h"
 
 #include <QDebug>
 

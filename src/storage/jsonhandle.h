@@ -18,7 +18,7 @@
 // (writers), for callers that care. Every write replaces its file atomically, and a file that
 // cannot be parsed is kept as "<file>.corrupt" before a write replaces it.
 
-#include "qktypes.h"
+#include "common/qktypes.h"
 
 #include <QByteArray>
 #include <QJsonArray>

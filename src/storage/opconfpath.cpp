@@ -1,6 +1,6 @@
-#include "opconfpath.h"
+#include "storage/opconfpath.h"
 
-#include "storagepaths.h"
+#include "storage/storagepaths.h"
 
 namespace {
 constexpr const char *kKeys[] = {

@@ -3,7 +3,7 @@
 // a file, a folder or a program), kept in group PATH of system.ini. Opens the file at
 // construction; every getter returns "" for a key that is not stored.
 
-#include "operateini.h"
+#include "storage/operateini.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "operateini.h"
+#include "storage/operateini.h"
 
 #include <QDebug>
 #include <QSettings>

@@ -1,6 +1,6 @@
-#include "operatetoken.h"
+#include "storage/operatetoken.h"
 
-#include "storagepaths.h"
+#include "storage/storagepaths.h"
 
 namespace {
 const QString kToken = QStringLiteral("/INFO/token");

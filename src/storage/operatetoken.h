@@ -2,7 +2,7 @@
 // OperateToken: the signed-in account (access token, e-mail, nickname) in group INFO of
 // system.ini. Opens the file at construction; getters return "" for a key that is not stored.
 
-#include "operateini.h"
+#include "storage/operateini.h"
 
 #include <QObject>
 #include <QString>

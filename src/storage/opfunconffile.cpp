@@ -1,6 +1,6 @@
-#include "opfunconffile.h"
+#include "storage/opfunconffile.h"
 
-#include "storagepaths.h"
+#include "storage/storagepaths.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -8,7 +8,7 @@
 // inserted without quotes and would make the text unparseable; leading zeros are dropped for the
 // same reason). Quotes and backslashes in name and tag are escaped so the text always parses.
 
-#include "operateini.h"
+#include "storage/operateini.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "storageio.h"
+#include "storage/storageio.h"
 
 #include <QDebug>
 #include <QDir>

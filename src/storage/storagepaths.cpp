@@ -1,7 +1,7 @@
-#include "storagepaths.h"
+#include "storage/storagepaths.h"
 
-#include "apppaths.h"
-#include "mousetype.h"
+#include "common/apppaths.h"
+#include "common/mousetype.h"
 
 #include <QDebug>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "mainwindow.h"
-#include "simulation.h"
-#include "temphome.h"
+#include "app/mainwindow.h"
+#include "sim/simulation.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

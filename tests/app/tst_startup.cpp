@@ -1,6 +1,6 @@
-#include "startup.h"
-#include "temphome.h"
-#include "texttable.h"
+#include "app/startup.h"
+#include "support/temphome.h"
+#include "common/texttable.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,13 +1,13 @@
-#include "apppaths.h"
+#include "common/apppaths.h"
 #include "benchfixtures.h"
 #include "benchmark.h"
 #include "benchmeter.h"
 #include "benchoptions.h"
 #include "benchreport.h"
 #include "benchrig.h"
-#include "pacer.h"
-#include "scriptablehiddevice.h"
-#include "virtualhidbus.h"
+#include "common/pacer.h"
+#include "sim/scriptablehiddevice.h"
+#include "sim/virtualhidbus.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

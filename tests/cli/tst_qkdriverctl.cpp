@@ -1,6 +1,6 @@
 // End-to-end: the built qkdriverctl against simulated devices, each test in a fresh home.
 
-#include "temphome.h"
+#include "support/temphome.h"
 
 #include <QDirIterator>
 #include <QJsonArray>

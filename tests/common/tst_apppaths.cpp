@@ -1,5 +1,5 @@
-#include "apppaths.h"
-#include "temphome.h"
+#include "common/apppaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "filelog.h"
-#include "temphome.h"
+#include "common/filelog.h"
+#include "support/temphome.h"
 
 #include <QDir>
 #include <QtTest>

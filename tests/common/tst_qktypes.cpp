@@ -1,5 +1,5 @@
-#include "pacer.h"
-#include "qktypes.h"
+#include "common/pacer.h"
+#include "common/qktypes.h"
 
 #include <QtTest>
 #include <thread>

@@ -1,8 +1,8 @@
-#include "checkdevice.h"
-#include "logcapture.h"
-#include "scriptablehiddevice.h"
-#include "stubhiddevice.h"
-#include "virtualhidbus.h"
+#include "device/watcher/checkdevice.h"
+#include "support/logcapture.h"
+#include "sim/scriptablehiddevice.h"
+#include "sim/stubhiddevice.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
 #include <QThread>

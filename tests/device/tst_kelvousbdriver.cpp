@@ -1,4 +1,4 @@
-#include "kelvousbdriver.h"
+#include "device/falcon/kelvousbdriver.h"
 
 #include <QtTest>
 

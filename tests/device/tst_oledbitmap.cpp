@@ -1,5 +1,5 @@
-#include "oledbitmap.h"
-#include "usbdriverfalcon.h"
+#include "device/falcon/oledbitmap.h"
+#include "device/falcon/usbdriverfalcon.h"
 
 #include <QtTest>
 

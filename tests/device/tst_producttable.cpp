@@ -1,4 +1,4 @@
-#include "producttable.h"
+#include "device/watcher/producttable.h"
 
 #include <QtTest>
 

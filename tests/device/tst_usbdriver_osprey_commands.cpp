@@ -1,15 +1,15 @@
 // The Osprey family's command set against the firmware model on the virtual bus, and against
 // scripted replies where a reply has to be wrong on purpose.
-#include "logcapture.h"
-#include "mousetype.h"
-#include "ospreymousedevice.h"
-#include "pacer.h"
-#include "producttable.h"
-#include "scriptablehiddevice.h"
-#include "stubhiddevice.h"
-#include "usbdriver_heron.h"
-#include "usbdriver_osprey.h"
-#include "virtualhidbus.h"
+#include "support/logcapture.h"
+#include "common/mousetype.h"
+#include "sim/ospreymousedevice.h"
+#include "common/pacer.h"
+#include "device/watcher/producttable.h"
+#include "sim/scriptablehiddevice.h"
+#include "sim/stubhiddevice.h"
+#include "device/osprey/usbdriver_heron.h"
+#include "device/osprey/usbdriver_osprey.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 #include <memory>

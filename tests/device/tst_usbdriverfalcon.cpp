@@ -1,9 +1,9 @@
-#include "logcapture.h"
-#include "pacer.h"
-#include "scriptablehiddevice.h"
-#include "usbdriverfalcon.h"
-#include "stubhiddevice.h"
-#include "virtualhidbus.h"
+#include "support/logcapture.h"
+#include "common/pacer.h"
+#include "sim/scriptablehiddevice.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "sim/stubhiddevice.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 // The Falcon command set against a scripted device: the exact request frames, the chunking of
 // memory transfers, the refusals that send nothing, and the log lines.
-#include "logcapture.h"
-#include "pacer.h"
-#include "scriptablehiddevice.h"
-#include "stubhiddevice.h"
-#include "usbdriverfalcon.h"
-#include "virtualhidbus.h"
+#include "support/logcapture.h"
+#include "common/pacer.h"
+#include "sim/scriptablehiddevice.h"
+#include "sim/stubhiddevice.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSet>
 #include <QtTest>

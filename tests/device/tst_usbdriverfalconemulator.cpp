@@ -1,11 +1,11 @@
 // The Falcon command set against the firmware emulators on the virtual bus: what lands in the
 // mouse's memory, what the traffic counters say, and the receiver path.
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "logcapture.h"
-#include "pacer.h"
-#include "usbdriverfalcon.h"
-#include "virtualhidbus.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "support/logcapture.h"
+#include "common/pacer.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 

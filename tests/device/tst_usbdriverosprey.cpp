@@ -1,8 +1,8 @@
-#include "logcapture.h"
-#include "pacer.h"
-#include "scriptablehiddevice.h"
-#include "usbdriver_osprey.h"
-#include "virtualhidbus.h"
+#include "support/logcapture.h"
+#include "common/pacer.h"
+#include "sim/scriptablehiddevice.h"
+#include "device/osprey/usbdriver_osprey.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 #include <cstring>

@@ -1,6 +1,6 @@
 // The legacy binary configuration file: layout, refusals of damaged files, round trip.
-#include "falconlegacyfile.h"
-#include "temphome.h"
+#include "profile/falconlegacyfile.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

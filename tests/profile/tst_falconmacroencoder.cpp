@@ -1,5 +1,5 @@
 // The hardware macro form of recorded macros, against literal bytes.
-#include "falconmacroencoder.h"
+#include "profile/falconmacroencoder.h"
 
 #include <QtTest>
 

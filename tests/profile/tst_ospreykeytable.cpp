@@ -1,7 +1,7 @@
 // The Osprey family's key and DPI code tables.
-#include "keycodetable.h"
+#include "profile/keycodetable.h"
 #include "catalog/ospreydpicodes.h"
-#include "ospreykeytable.h"
+#include "profile/ospreykeytable.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
-#include "keycodetable.h"
-#include "usbdrivermanger.h"
+#include "profile/keycodetable.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QtTest>
 

@@ -1,18 +1,18 @@
 // The Osprey-family manager against the firmware model on the virtual bus: what lands in the
 // mouse's profile and macro slots, and what lands in the configuration files.
-#include "jsonhandle.h"
-#include "logcapture.h"
-#include "mousetype.h"
-#include "ospreykeytable.h"
-#include "ospreymousedevice.h"
-#include "pacer.h"
-#include "storagepaths.h"
-#include "temphome.h"
-#include "usbdriver_heron.h"
-#include "usbdriver_osprey.h"
-#include "usbdrivermanger_heron.h"
-#include "usbdrivermanger_osprey.h"
-#include "virtualhidbus.h"
+#include "storage/jsonhandle.h"
+#include "support/logcapture.h"
+#include "common/mousetype.h"
+#include "profile/ospreykeytable.h"
+#include "sim/ospreymousedevice.h"
+#include "common/pacer.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
+#include "device/osprey/usbdriver_heron.h"
+#include "device/osprey/usbdriver_osprey.h"
+#include "profile/usbdrivermanger_heron.h"
+#include "profile/usbdrivermanger_osprey.h"
+#include "sim/virtualhidbus.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

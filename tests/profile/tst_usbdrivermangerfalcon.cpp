@@ -1,14 +1,14 @@
 // The Falcon profile manager against the mouse emulator: every setter is checked by what lands
 // in the emulated mouse's memory (profile 1 at 0x400) and in the configuration file.
-#include "falconmousedevice.h"
-#include "logcapture.h"
-#include "mousetype.h"
-#include "pacer.h"
-#include "storagepaths.h"
-#include "temphome.h"
-#include "usbdriverfalcon.h"
-#include "usbdrivermangerfalcon.h"
-#include "virtualhidbus.h"
+#include "sim/falconmousedevice.h"
+#include "support/logcapture.h"
+#include "common/mousetype.h"
+#include "common/pacer.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "profile/usbdrivermangerfalcon.h"
+#include "sim/virtualhidbus.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -2,8 +2,8 @@
 // A device manager whose answers a test sets, recording what the coordinator asks of it. It may
 // own a real driver (for the receiver commands of the pairing tests).
 
-#include "usbdriverfalcon.h"
-#include "usbdrivermanger.h"
+#include "device/falcon/usbdriverfalcon.h"
+#include "profile/usbdrivermanger.h"
 
 #include <QStringList>
 #include <memory>

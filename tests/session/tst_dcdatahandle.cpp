@@ -1,13 +1,13 @@
-#include "batteryfilter.h"
-#include "dcdatahandle.h"
+#include "session/batteryfilter.h"
+#include "session/dcdatahandle.h"
 #include "fakemanager.h"
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "gearhandle.h"
-#include "pacer.h"
-#include "producttable.h"
-#include "temphome.h"
-#include "virtualhidbus.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "storage/gearhandle.h"
+#include "common/pacer.h"
+#include "device/watcher/producttable.h"
+#include "support/temphome.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
 #include <QThread>

@@ -1,10 +1,10 @@
-#include "devicesession.h"
+#include "session/devicesession.h"
 #include "fakemanager.h"
-#include "falconmousedevice.h"
-#include "ospreymousedevice.h"
-#include "pacer.h"
-#include "temphome.h"
-#include "virtualhidbus.h"
+#include "sim/falconmousedevice.h"
+#include "sim/ospreymousedevice.h"
+#include "common/pacer.h"
+#include "support/temphome.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -2,15 +2,15 @@
 // opened by the device session with the real manager and driver; the pages' signals carry what
 // the emulated mouse holds, and a factory reset rewrites the mouse and removes the stored
 // configurations.
-#include "devicesession.h"
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "jsonhandle.h"
-#include "pacer.h"
-#include "storagepaths.h"
-#include "temphome.h"
-#include "usbdrivermanger.h"
-#include "virtualhidbus.h"
+#include "session/devicesession.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "storage/jsonhandle.h"
+#include "common/pacer.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
+#include "profile/usbdrivermanger.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -1,11 +1,11 @@
 // The coordinator with the real Osprey-family and Heron managers, drivers and emulators.
 
-#include "devicesession.h"
-#include "ospreymousedevice.h"
-#include "pacer.h"
-#include "storagepaths.h"
-#include "temphome.h"
-#include "virtualhidbus.h"
+#include "session/devicesession.h"
+#include "sim/ospreymousedevice.h"
+#include "common/pacer.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
+#include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
 #include <QtTest>

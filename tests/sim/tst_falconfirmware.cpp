@@ -1,6 +1,6 @@
-#include "falconmousefirmware.h"
-#include "falconreceiverfirmware.h"
-#include "pacer.h"
+#include "sim/falconmousefirmware.h"
+#include "sim/falconreceiverfirmware.h"
+#include "common/pacer.h"
 
 #include <QtTest>
 

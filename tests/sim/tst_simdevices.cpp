@@ -1,11 +1,11 @@
-#include "falconmousedevice.h"
-#include "falconreceiverdevice.h"
-#include "ospreymousedevice.h"
-#include "pacer.h"
-#include "producttable.h"
-#include "simulation.h"
-#include "temphome.h"
-#include "virtualhidbus.h"
+#include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
+#include "sim/ospreymousedevice.h"
+#include "common/pacer.h"
+#include "device/watcher/producttable.h"
+#include "sim/simulation.h"
+#include "support/temphome.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 

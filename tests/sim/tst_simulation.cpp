@@ -1,4 +1,4 @@
-#include "simulation.h"
+#include "sim/simulation.h"
 
 #include <QtTest>
 

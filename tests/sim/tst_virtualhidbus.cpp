@@ -1,6 +1,6 @@
-#include "pacer.h"
-#include "scriptablehiddevice.h"
-#include "virtualhidbus.h"
+#include "common/pacer.h"
+#include "sim/scriptablehiddevice.h"
+#include "sim/virtualhidbus.h"
 
 #include <QThread>
 #include <QtTest>

@@ -1,7 +1,7 @@
-#include "gearhandle.h"
-#include "storageio.h"
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/gearhandle.h"
+#include "storage/storageio.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "highestfunction.h"
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/highestfunction.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

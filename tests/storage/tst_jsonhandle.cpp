@@ -1,8 +1,8 @@
 #include "factoryliterals.h"
-#include "jsonhandle.h"
-#include "storageio.h"
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/jsonhandle.h"
+#include "storage/storageio.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

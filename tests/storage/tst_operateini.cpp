@@ -1,8 +1,8 @@
-#include "opconfpath.h"
-#include "operateini.h"
-#include "operatetoken.h"
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/opconfpath.h"
+#include "storage/operateini.h"
+#include "storage/operatetoken.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "opfunconffile.h"
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/opfunconffile.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

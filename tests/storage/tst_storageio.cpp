@@ -1,5 +1,5 @@
-#include "storageio.h"
-#include "temphome.h"
+#include "storage/storageio.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

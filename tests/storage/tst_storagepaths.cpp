@@ -1,5 +1,5 @@
-#include "storagepaths.h"
-#include "temphome.h"
+#include "storage/storagepaths.h"
+#include "support/temphome.h"
 
 #include <QtTest>
 

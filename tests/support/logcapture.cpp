@@ -1,4 +1,4 @@
-#include "logcapture.h"
+#include "support/logcapture.h"
 
 #include <QMutex>
 

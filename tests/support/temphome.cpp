@@ -1,6 +1,6 @@
-#include "temphome.h"
+#include "support/temphome.h"
 
-#include "apppaths.h"
+#include "common/apppaths.h"
 
 #include <QDir>
 #include <QFile>
