@@ -587,6 +587,12 @@ bool UsbDriverMangerFalcon::restoreFactoryEntry(int button, int profile)
 bool UsbDriverMangerFalcon::SetChangeButtonToKey(int button, int value, int modifier,
                                                  int changeType, int profile)
 {
+    // The guard comes first, whatever the change type: even a request that would be refused
+    // for its own reasons tells the user why the only left button stays as it is.
+    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
+        Q_EMIT sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
+        return true;
+    }
     if (!m_driver || slotOf(button) < 0 || !validProfile(profile)) {
         qDebug() << "SetChangeButtonToKey refused: button" << button << "profile" << profile;
         return false;
@@ -599,10 +605,6 @@ bool UsbDriverMangerFalcon::SetChangeButtonToKey(int button, int value, int modi
                      << "modifier" << modifier;
             return false;
         }
-    }
-    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
-        Q_EMIT sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
-        return true;
     }
     const bool ok = entry ? writeButtonEntry(button, *entry, profile) : restoreFactoryEntry(button, profile);
     if (!ok)

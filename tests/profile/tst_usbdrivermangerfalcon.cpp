@@ -130,6 +130,8 @@ private Q_SLOTS:
     void refusedAssignments_data();
     void refusedAssignments();
     void onlyLeftButtonIsKept();
+    void onlyLeftButtonGuardComesFirst_data();
+    void onlyLeftButtonGuardComesFirst();
     void restoreFactoryFunction();
     void reportedValues_data();
     void reportedValues();
@@ -337,6 +339,35 @@ void TstUsbDriverMangerFalcon::onlyLeftButtonIsKept()
     QVERIFY(r.manager.SetChangeButtonToKey(5, 0, 0, 49, 1));
     QCOMPARE(warn.size(), 3);
     QCOMPARE(r.mem(0x604, 4), hex("03 00 01 00"));
+}
+
+void TstUsbDriverMangerFalcon::onlyLeftButtonGuardComesFirst_data()
+{
+    QTest::addColumn<int>("changeType");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mod");
+    QTest::newRow("reported type 31") << 31 << 0 << 0;
+    QTest::newRow("unused 53") << 53 << 0 << 0;
+    QTest::newRow("profile loop 56") << 56 << 0 << 0;
+    QTest::newRow("29 key without usage") << 29 << 0xFF << 0;
+    QTest::newRow("modifier 16") << 30 << 0x41 << 16;
+    QTest::newRow("48 left click again") << 48 << 0 << 0;
+}
+
+void TstUsbDriverMangerFalcon::onlyLeftButtonGuardComesFirst()
+{
+    QFETCH(int, changeType);
+    QFETCH(int, key);
+    QFETCH(int, mod);
+    Rig r;
+    QSignalSpy warn(&r.manager, &USBDriverManger::sig_WarningOnlyLeftButton);
+    const int writes = r.fw().counters().memoryWrites;
+    QVERIFY(r.manager.SetChangeButtonToKey(4, key, mod, changeType, 1));
+    QCOMPARE(warn.size(), 1);
+    QCOMPARE(warn.first().first().toInt(), 6);
+    QCOMPARE(r.fw().counters().memoryWrites, writes);
+    QCOMPARE(r.mem(0x600, 4), hex("03 00 01 00"));
+    QVERIFY(!QFile::exists(StoragePaths::configJsonPath(11, 1)));
 }
 
 void TstUsbDriverMangerFalcon::restoreFactoryFunction()
