@@ -634,8 +634,8 @@ void UsbDriverMangerFalcon::checkAllMouseButtonIsOriginalMouseButton()
             listCount = listMacroCountFromMouse();
         return *listCount;
     };
-    for (int i = 0; i < kButtonSlots; ++i) {
-        const int button = kButtonOrder[i];
+    // Buttons in ascending order, whatever slots they use.
+    for (int button = kFirstButton; button <= kLastButton; ++button) {
         const Entry current = currentEntry(button);
         if (current == factoryEntry(button) && (button != kFirstButton || count() == 0)) {
             Q_EMIT sig_CurrentButtonIsOriginalButton(true, button);

@@ -448,6 +448,10 @@ void TstUsbDriverMangerFalcon::reportedValues()
     QSignalSpy value(&r.manager, &USBDriverManger::sig_TrueMouseValue);
     QVERIFY(r.manager.GetProfileData());
     QCOMPARE(same.size(), 11);
+    QList<int> order; // ascending, although the slots of these buttons are not
+    for (const QList<QVariant> &args : same)
+        order << args.at(1).toInt();
+    QCOMPARE(order, (QList<int>{4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
     QVERIFY(same.contains(QList<QVariant>{false, 9}));
     QList<QVariant> expected{9, changeType, trueValue, modifyValue};
     QVERIFY2(value.contains(expected), qPrintable(QString::number(value.size())));
