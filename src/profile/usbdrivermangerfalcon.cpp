@@ -1004,8 +1004,12 @@ bool UsbDriverMangerFalcon::CompareMouseAndLocalFileData(int &configNumber)
         m_json->getMouseData_Kelvo(stored, model, n);
         // The current stage never counts.
         stored[kCurrentStage] = m_image[kCurrentStage];
-        if (stored.mid(16, 108) != m_image.mid(16, 108))
+        if (stored.mid(16, 108) != m_image.mid(16, 108)) {
+            // Not this one: the mirror's current stage becomes the capped last stage, as the
+            // mouse's does when a configuration matches.
+            putByte(kCurrentStage, std::min<int>(BYTE(m_image[kLastStageIndex]), cap));
             continue;
+        }
         m_currentConfig = n;
         configNumber = n;
         const int stage = std::min<int>(BYTE(m_image[kLastStageIndex]), cap);

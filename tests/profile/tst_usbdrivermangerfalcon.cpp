@@ -843,6 +843,7 @@ void TstUsbDriverMangerFalcon::configurationCompare()
         QVERIFY(r.manager.SetMouseLightMode(false, n, 1)); // saves configuration n
     }
     QVERIFY(!r.manager.SetCurrentConfigNumber(6));
+    r.fw().setMemory(0x898, hex("00")); // current stage 0
     // The mouse differs from configuration 5 in one byte.
     const quint32 address = offset < 16 ? 0 : (offset < 60 ? 0x600 + offset - 16 : 0x880 + offset - 60);
     if (offset >= 16) {
@@ -864,6 +865,10 @@ void TstUsbDriverMangerFalcon::configurationCompare()
     } else {
         QVERIFY(capture.contains("didnt find  the config"));
         QCOMPARE(r.manager.currentConfigNumber(), 5);
+        // Each configuration that differs sets the mirror's current stage to min(4, 3); the
+        // mouse keeps its own.
+        QCOMPARE(r.manager.image()[84], char(3));
+        QCOMPARE(r.mem(0x898, 1), hex("00"));
     }
 }
 
