@@ -105,6 +105,10 @@ void DCDataHandle::slot_OpenDevice(uint Pid, uint Vid)
         return;
     m_wireless = false;
     m_mouseType = 0;
+    MouseType::setCurrent(m_mouseType);
+    // The version belongs to the mouse being opened: a previous mouse's must not decide how
+    // this one's battery is read when its profile cannot be read.
+    m_firmwareVersion = 1;
     releaseObject();
     ++m_openCount;
     qDebug() << QStringLiteral("openDevice Pid 0x%1").arg(Pid, 0, 16);
@@ -347,8 +351,8 @@ void DCDataHandle::GetProfileFromMouse()
         }
     } else {
         warningReadOrWriteError();
-        m_firmwareVersion = DWORD(defaultFirmwareVersion(m_mouseType));
-        Q_EMIT sig_VersionNumber(int(m_firmwareVersion));
+        // Only shown: the stored version keeps deciding how the battery level is read.
+        Q_EMIT sig_VersionNumber(defaultFirmwareVersion(m_mouseType));
         qDebug() << "slot_GetProfileFromMouse failed";
     }
     m_battery.reset();
@@ -579,7 +583,7 @@ void DCDataHandle::slot_removeOldTxtFile()
 
 void DCDataHandle::warningReadOrWriteError()
 {
-    m_battery.reset();
+    m_battery.seek();
     Q_EMIT sig_ShowWarningDialog(32);
     if (m_manager && m_manager->GetExtraSetting() >= 4)
         Q_EMIT sig_ShowUpdateWidget(true, true, m_mouseType, false);
@@ -595,7 +599,7 @@ void DCDataHandle::slot_GetBatteryPower()
     int level = 0;
     if (!m_manager->GetBatteryPower(level)) {
         Q_EMIT sig_BatteryPower(DWORD(BatteryFilter::kNoReading));
-        m_battery.reset();
+        m_battery.seek();
         return;
     }
     // These models report a level that is already steady.
