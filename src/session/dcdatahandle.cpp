@@ -160,23 +160,6 @@ void DCDataHandle::slot_OpenDeviceAgain()
     slot_OpenDevice(m_productId, ProductTable::vendorId());
 }
 
-void DCDataHandle::createAKelvoInitObject(KelvoUSBDriver *pdriver, int mosueType,
-                                          const QString &wireless, const QString &wired,
-                                          bool isWireless)
-{
-    // The Falcon family's own manager is built by the manager factory; this keeps the receiver
-    // bookkeeping of a driver that was built elsewhere.
-    auto *falcon = qobject_cast<USBDriverFalcon *>(pdriver);
-    if (falcon) {
-        falcon->SetWiredWirelessString(wired, wireless);
-        falcon->setLinkMode(isWireless ? 1 : 0);
-    }
-    m_receiverDriver = isWireless ? falcon : nullptr;
-    m_wireless = isWireless;
-    m_mouseType = mosueType;
-    MouseType::setCurrent(mosueType);
-}
-
 bool DCDataHandle::receiverPairingCheck(USHORT receiverId)
 {
     const int expected = ProductTable::wiredPartner(receiverId);
