@@ -253,12 +253,10 @@ void DCDataHandle::setLightParameterOnPage()
 {
     if (!m_manager)
         return;
+    // No error path: a refresh runs right after a request that has already warned.
     LightColorParam param;
-    bool ok = loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); });
-    if (ok)
+    if (loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); }))
         Q_EMIT sig_SetLightParameterOnPage(param);
-    else
-        warningReadOrWriteError();
 }
 
 void DCDataHandle::setMouseButtonOnPage()
@@ -276,8 +274,7 @@ void DCDataHandle::SetSilentHeightOnPage()
     if (!m_manager)
         return;
     int value = 0;
-    if (!m_manager->GetSilentHeight(value, kProfileIndex))
-        warningReadOrWriteError();
+    m_manager->GetSilentHeight(value, kProfileIndex); // no error path, as for the lighting
 }
 
 void DCDataHandle::slotSetMouseSilentHeigh(int value)

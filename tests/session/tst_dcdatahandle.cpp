@@ -87,6 +87,7 @@ private Q_SLOTS:
     void receiverPairingCheck();
     void noMatchingConfiguration();
     void failedWriteWarnsOnceAndOffersRepair();
+    void failedPageRefreshDoesNotWarn();
     void requestsWithoutMouseDoNothing();
     void dpiListSetsGearFlags();
     void batteryRawAndFiltered_data();
@@ -281,6 +282,23 @@ void TstDCDataHandle::failedWriteWarnsOnceAndOffersRepair()
     QCOMPARE(repair.size(), 1);
     QCOMPARE(repair.first(), (QList<QVariant>{true, true, 3, false}));
     QCOMPARE(loadingOn.size(), 1);
+    QCOMPARE(loadingOff.size(), 1);
+}
+
+void TstDCDataHandle::failedPageRefreshDoesNotWarn()
+{
+    Fixture f;
+    f.script.pageReads = false;
+    f.open(0x4122);
+    QSignalSpy warnings(f.handle, &DCDataHandle::sig_ShowWarningDialog);
+    QSignalSpy light(f.handle, &DCDataHandle::sig_SetLightParameterOnPage);
+    QSignalSpy loadingOff(f.handle, &DCDataHandle::sig_EndLoadingDialog);
+    f.run([&] {
+        f.handle->setLightParameterOnPage();
+        f.handle->SetSilentHeightOnPage();
+    });
+    QCOMPARE(ints(warnings), QList<int>{});
+    QCOMPARE(light.size(), 0);
     QCOMPARE(loadingOff.size(), 1);
 }
 
