@@ -10,6 +10,7 @@
 #include "storagepaths.h"
 #include "usbdriverfalcon.h"
 #include "usbdrivermanger.h"
+#include "usbdrivermanger_osprey.h"
 
 #include <QDebug>
 #include <QFile>
@@ -281,8 +282,28 @@ void DCDataHandle::slotSetMouseSilentHeigh(int value)
 {
     if (!m_manager)
         return;
-    if (!loading(this, [&] { return m_manager->SetSilentHeight(value, kProfileIndex); }))
+    if (!loading(this, [&] { return setSilentHeight(value); }))
         warningReadOrWriteError();
+}
+
+bool DCDataHandle::setSilentHeight(int value)
+{
+    auto *osprey = qobject_cast<UsbDriverManger_Osprey *>(m_manager.get());
+    if (!osprey)
+        return m_manager->SetSilentHeight(value, kProfileIndex); // written at its address
+    // The Osprey family's manager (the Heron's too) only stores the byte: the request writes
+    // the profile and saves the configuration, and a value the mouse did not take is taken back
+    // so that it does not ride along with the next write.
+    int before = 0;
+    osprey->GetSilentHeight(before, kProfileIndex);
+    if (!osprey->SetSilentHeight(value, kProfileIndex))
+        return false;
+    if (!osprey->WriteProfileIntoMouse()) {
+        osprey->SetSilentHeight(before, kProfileIndex);
+        return false;
+    }
+    osprey->SaveConfigFileByConfigureNumber(osprey->currentConfigNumber());
+    return true;
 }
 
 void DCDataHandle::refreshPages()

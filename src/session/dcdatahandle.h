@@ -151,6 +151,8 @@ public Q_SLOTS:
 
 private:
     bool receiverPairingCheck(USHORT receiverId);
+    // Lift-off on every family: the value reaches the mouse or nothing changes.
+    bool setSilentHeight(int value);
     void refreshPages();
     void loadGearForConfig(int configNumber, bool found);
     void sendEvent(const QString &action, const QString &second = QString());
