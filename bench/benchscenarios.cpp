@@ -330,17 +330,9 @@ BenchResult firmwareUpdate(BenchRig &rig, int imageSize)
     constexpr quint32 kNewVersion = 0x00000021;
     auto mouse = rig.makeFalconMouse(kFalconCable);
     rig.bus().plug(mouse);
-    const int model = ProductTable::mouseTypeOf(kFalconCable);
-    if (BenchRig::managerAvailable(kFalconCable)) {
-        QString why;
-        if (!rig.open(kFalconCable, &why))
-            return measured(false, {}, QStringLiteral("setup: ") + why);
-    } else {
-        // Without a manager the coordinator only needs to know the model to run the update.
-        rig.coordinator().createAKelvoInitObject(nullptr, model,
-                                                 ProductTable::wirelessSelector(kFalconCable),
-                                                 ProductTable::wiredSelector(kFalconCable), false);
-    }
+    QString why;
+    if (!rig.open(kFalconCable, &why))
+        return measured(false, {}, QStringLiteral("setup: ") + why);
     const QString path = rig.homePath() + QStringLiteral("/Update/falcon.bin");
     if (!BenchFixtures::writeFile(path, BenchFixtures::firmwareImage(imageSize, kNewVersion)))
         return measured(false, {}, QStringLiteral("setup: image not written"));

@@ -46,8 +46,13 @@ int loadFonts(const QString &fontDir)
 
 int loadSysLanguage()
 {
-    const QLocale::Language language = QLocale::system().language();
-    qDebug() << "loadSysLanguage" << QLocale::languageToString(language);
+    return loadSysLanguage(QLocale::system().language());
+}
+
+int loadSysLanguage(QLocale::Language language)
+{
+    // The enumerator, not the display name: one word that a log search finds.
+    qDebug() << "loadSysLanguage" << QMetaEnum::fromType<QLocale::Language>().valueToKey(language);
     const int index = TextTable::languageIndex(language);
     TextTable::set(TextTable::loadFile(AppPaths::shippedPath(QStringLiteral("/Language/translate.json")), index));
     return index;

@@ -1,6 +1,7 @@
 #pragma once
 // The start-up steps that do more than one call, as testable functions.
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,8 @@ int loadFonts(const QString &fontDir);
 // Logs "loadSysLanguage <Language>", picks the language index of the system locale and loads
 // the text table from the application's "/Language/translate.json". Returns the index.
 int loadSysLanguage();
+// The same for a given language; the log names its enumerator ("NorwegianBokmal").
+int loadSysLanguage(QLocale::Language language);
 
 // Sets the style sheet resource ":/qss/qss/myStyle.qss" on the widget, logging "open" when the
 // resource exists. Returns false when it does not.

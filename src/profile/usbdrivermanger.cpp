@@ -85,8 +85,6 @@ void USBDriverManger::checkAllMouseButtonIsOriginalMouseButton() {}
 bool USBDriverManger::leftButtonGuardRefuses(const QList<int> &leftClickButtons, int button,
                                             int changeType)
 {
-    if (changeType == MouseButtonChangeToLeftKey)
-        return false;
     if (leftClickButtons.size() != 1 || leftClickButtons.first() != button)
         return false;
     // Change type 32 restores the factory function, and button 4's factory function is left

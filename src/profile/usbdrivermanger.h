@@ -136,8 +136,10 @@ public:
     virtual void checkAllMouseButtonIsOriginalMouseButton();         // base no-op
 
     // The left-button guard: buttons lists every button (4..14) that holds plain left click
-    // now. Returns true when the request must be refused because it would take away the only
-    // left click. Assigning left click itself never takes it away.
+    // now. Returns true when the request must be refused because it is aimed at the only left
+    // click, whatever its change type (left click again included); the one exception is change
+    // type 32 on button 4, which restores button 4's factory left click. Managers ask this
+    // before any other check of the request.
     static bool leftButtonGuardRefuses(const QList<int> &leftClickButtons, int button, int changeType);
 
 Q_SIGNALS:

@@ -721,6 +721,16 @@ bool UsbDriverManger_Osprey::SetChangeButtonToKey(int button, int value, int mod
 {
     const int model = modelCode();
     const int offset = buttonOffset(button, model);
+    if (offset >= 0 && entry(offset) == kLeftClick && changeType == MouseButtonChangeToMacro && button == 4)
+        return true; // button 4 already holds its factory left click
+    // The guard comes first, whatever the change type: even a request that would be refused
+    // for its own reasons tells the user why the only left button stays as it is.
+    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
+        qDebug() << "CheckIsLeftButton is LeftKey";
+        qDebug() << "You Only Have One Left Key";
+        emit sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
+        return true;
+    }
     if (offset < 0) {
         qDebug() << "SetChangeButtonToKey" << "no button" << button << "on model" << model;
         return false;
@@ -769,14 +779,6 @@ bool UsbDriverManger_Osprey::SetChangeButtonToKey(int button, int value, int mod
         return false;
     }
 
-    if (entry(offset) == kLeftClick && changeType == MouseButtonChangeToMacro && button == 4)
-        return true; // button 4 already holds its factory left click
-    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
-        qDebug() << "CheckIsLeftButton is LeftKey";
-        qDebug() << "You Only Have One Left Key";
-        emit sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
-        return true;
-    }
     return change([&] {
         clearCorrespondingMacro(button);
         setEntry(offset, newEntry);

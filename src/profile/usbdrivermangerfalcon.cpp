@@ -587,6 +587,12 @@ bool UsbDriverMangerFalcon::restoreFactoryEntry(int button, int profile)
 bool UsbDriverMangerFalcon::SetChangeButtonToKey(int button, int value, int modifier,
                                                  int changeType, int profile)
 {
+    // The guard comes first, whatever the change type: even a request that would be refused
+    // for its own reasons tells the user why the only left button stays as it is.
+    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
+        Q_EMIT sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
+        return true;
+    }
     if (!m_driver || slotOf(button) < 0 || !validProfile(profile)) {
         qDebug() << "SetChangeButtonToKey refused: button" << button << "profile" << profile;
         return false;
@@ -599,10 +605,6 @@ bool UsbDriverMangerFalcon::SetChangeButtonToKey(int button, int value, int modi
                      << "modifier" << modifier;
             return false;
         }
-    }
-    if (leftButtonGuardRefuses(leftClickButtons(), button, changeType)) {
-        Q_EMIT sig_WarningOnlyLeftButton(kOnlyLeftButtonWarning);
-        return true;
     }
     const bool ok = entry ? writeButtonEntry(button, *entry, profile) : restoreFactoryEntry(button, profile);
     if (!ok)
@@ -632,8 +634,8 @@ void UsbDriverMangerFalcon::checkAllMouseButtonIsOriginalMouseButton()
             listCount = listMacroCountFromMouse();
         return *listCount;
     };
-    for (int i = 0; i < kButtonSlots; ++i) {
-        const int button = kButtonOrder[i];
+    // Buttons in ascending order, whatever slots they use.
+    for (int button = kFirstButton; button <= kLastButton; ++button) {
         const Entry current = currentEntry(button);
         if (current == factoryEntry(button) && (button != kFirstButton || count() == 0)) {
             Q_EMIT sig_CurrentButtonIsOriginalButton(true, button);
@@ -1002,8 +1004,12 @@ bool UsbDriverMangerFalcon::CompareMouseAndLocalFileData(int &configNumber)
         m_json->getMouseData_Kelvo(stored, model, n);
         // The current stage never counts.
         stored[kCurrentStage] = m_image[kCurrentStage];
-        if (stored.mid(16, 108) != m_image.mid(16, 108))
+        if (stored.mid(16, 108) != m_image.mid(16, 108)) {
+            // Not this one: the mirror's current stage becomes the capped last stage, as the
+            // mouse's does when a configuration matches.
+            putByte(kCurrentStage, std::min<int>(BYTE(m_image[kLastStageIndex]), cap));
             continue;
+        }
         m_currentConfig = n;
         configNumber = n;
         const int stage = std::min<int>(BYTE(m_image[kLastStageIndex]), cap);

@@ -17,8 +17,11 @@ public:
 
     // Feeds one raw reading; returns the value to report, if any.
     std::optional<int> feed(int value);
-    // Back to seeking, readings and samples cleared.
+    // Back to seeking, readings and samples cleared (a freshly read profile).
     void reset();
+    // Back to seeking with the last three readings kept (after an error or a failed read), so
+    // that one reading agreeing with them settles the filter again.
+    void seek() { m_seeking = true; }
     bool seeking() const { return m_seeking; }
     int reported() const { return m_reported; }
 

@@ -10,6 +10,7 @@
 #include "storage/storagepaths.h"
 #include "device/falcon/usbdriverfalcon.h"
 #include "profile/usbdrivermanger.h"
+#include "profile/usbdrivermanger_osprey.h"
 
 #include <QDebug>
 #include <QFile>
@@ -105,6 +106,10 @@ void DCDataHandle::slot_OpenDevice(uint Pid, uint Vid)
         return;
     m_wireless = false;
     m_mouseType = 0;
+    MouseType::setCurrent(m_mouseType);
+    // The version belongs to the mouse being opened: a previous mouse's must not decide how
+    // this one's battery is read when its profile cannot be read.
+    m_firmwareVersion = 1;
     releaseObject();
     ++m_openCount;
     qDebug() << QStringLiteral("openDevice Pid 0x%1").arg(Pid, 0, 16);
@@ -154,23 +159,6 @@ void DCDataHandle::slot_OpenDevice(uint Pid, uint Vid)
 void DCDataHandle::slot_OpenDeviceAgain()
 {
     slot_OpenDevice(m_productId, ProductTable::vendorId());
-}
-
-void DCDataHandle::createAKelvoInitObject(KelvoUSBDriver *pdriver, int mosueType,
-                                          const QString &wireless, const QString &wired,
-                                          bool isWireless)
-{
-    // The Falcon family's own manager is built by the manager factory; this keeps the receiver
-    // bookkeeping of a driver that was built elsewhere.
-    auto *falcon = qobject_cast<USBDriverFalcon *>(pdriver);
-    if (falcon) {
-        falcon->SetWiredWirelessString(wired, wireless);
-        falcon->setLinkMode(isWireless ? 1 : 0);
-    }
-    m_receiverDriver = isWireless ? falcon : nullptr;
-    m_wireless = isWireless;
-    m_mouseType = mosueType;
-    MouseType::setCurrent(mosueType);
 }
 
 bool DCDataHandle::receiverPairingCheck(USHORT receiverId)
@@ -266,12 +254,10 @@ void DCDataHandle::setLightParameterOnPage()
 {
     if (!m_manager)
         return;
+    // No error path: a refresh runs right after a request that has already warned.
     LightColorParam param;
-    bool ok = loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); });
-    if (ok)
+    if (loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); }))
         Q_EMIT sig_SetLightParameterOnPage(param);
-    else
-        warningReadOrWriteError();
 }
 
 void DCDataHandle::setMouseButtonOnPage()
@@ -289,16 +275,35 @@ void DCDataHandle::SetSilentHeightOnPage()
     if (!m_manager)
         return;
     int value = 0;
-    if (!m_manager->GetSilentHeight(value, kProfileIndex))
-        warningReadOrWriteError();
+    m_manager->GetSilentHeight(value, kProfileIndex); // no error path, as for the lighting
 }
 
 void DCDataHandle::slotSetMouseSilentHeigh(int value)
 {
     if (!m_manager)
         return;
-    if (!loading(this, [&] { return m_manager->SetSilentHeight(value, kProfileIndex); }))
+    if (!loading(this, [&] { return setSilentHeight(value); }))
         warningReadOrWriteError();
+}
+
+bool DCDataHandle::setSilentHeight(int value)
+{
+    auto *osprey = qobject_cast<UsbDriverManger_Osprey *>(m_manager.get());
+    if (!osprey)
+        return m_manager->SetSilentHeight(value, kProfileIndex); // written at its address
+    // The Osprey family's manager (the Heron's too) only stores the byte: the request writes
+    // the profile and saves the configuration, and a value the mouse did not take is taken back
+    // so that it does not ride along with the next write.
+    int before = 0;
+    osprey->GetSilentHeight(before, kProfileIndex);
+    if (!osprey->SetSilentHeight(value, kProfileIndex))
+        return false;
+    if (!osprey->WriteProfileIntoMouse()) {
+        osprey->SetSilentHeight(before, kProfileIndex);
+        return false;
+    }
+    osprey->SaveConfigFileByConfigureNumber(osprey->currentConfigNumber());
+    return true;
 }
 
 void DCDataHandle::refreshPages()
@@ -347,8 +352,8 @@ void DCDataHandle::GetProfileFromMouse()
         }
     } else {
         warningReadOrWriteError();
-        m_firmwareVersion = DWORD(defaultFirmwareVersion(m_mouseType));
-        Q_EMIT sig_VersionNumber(int(m_firmwareVersion));
+        // Only shown: the stored version keeps deciding how the battery level is read.
+        Q_EMIT sig_VersionNumber(defaultFirmwareVersion(m_mouseType));
         qDebug() << "slot_GetProfileFromMouse failed";
     }
     m_battery.reset();
@@ -579,7 +584,7 @@ void DCDataHandle::slot_removeOldTxtFile()
 
 void DCDataHandle::warningReadOrWriteError()
 {
-    m_battery.reset();
+    m_battery.seek();
     Q_EMIT sig_ShowWarningDialog(32);
     if (m_manager && m_manager->GetExtraSetting() >= 4)
         Q_EMIT sig_ShowUpdateWidget(true, true, m_mouseType, false);
@@ -595,7 +600,7 @@ void DCDataHandle::slot_GetBatteryPower()
     int level = 0;
     if (!m_manager->GetBatteryPower(level)) {
         Q_EMIT sig_BatteryPower(DWORD(BatteryFilter::kNoReading));
-        m_battery.reset();
+        m_battery.seek();
         return;
     }
     // These models report a level that is already steady.

@@ -23,7 +23,6 @@
 class FwUpdate;
 class GearHandle;
 class JsonHandle;
-class KelvoUSBDriver;
 class QTimer;
 class USBDriverFalcon;
 class USBDriverManger;
@@ -109,9 +108,6 @@ Q_SIGNALS:
 public Q_SLOTS:
     void slot_OpenDevice(uint Pid, uint Vid);
     void slot_OpenDeviceAgain();
-    // Builds a Falcon-family manager around pdriver (owned from here on) with the selectors.
-    void createAKelvoInitObject(KelvoUSBDriver *pdriver, int mosueType, const QString &wireless,
-                                const QString &wired, bool isWireless);
     void connectSignal();
     void destroyUselessThings();
     void releaseObject();
@@ -155,6 +151,8 @@ public Q_SLOTS:
 
 private:
     bool receiverPairingCheck(USHORT receiverId);
+    // Lift-off on every family: the value reaches the mouse or nothing changes.
+    bool setSilentHeight(int value);
     void refreshPages();
     void loadGearForConfig(int configNumber, bool found);
     void sendEvent(const QString &action, const QString &second = QString());

@@ -29,6 +29,8 @@ private Q_SLOTS:
     void fonts();
     void missingFontFolder();
     void languageFromFileWithFallback();
+    void languageLogLine_data();
+    void languageLogLine();
     void styleSheetApplied();
     void wantsFileLog_data();
     void wantsFileLog();
@@ -91,6 +93,26 @@ void TstStartup::languageFromFileWithFallback()
     QTest::ignoreMessage(QtDebugMsg, "NoArray");
     Startup::loadSysLanguage();
     QVERIFY(TextTable::texts().isEmpty());
+}
+
+void TstStartup::languageLogLine_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("index");
+    QTest::newRow("norwegian") << int(QLocale::NorwegianBokmal) << "loadSysLanguage NorwegianBokmal" << 1;
+    QTest::newRow("korean") << int(QLocale::Korean) << "loadSysLanguage Korean" << 2;
+}
+
+void TstStartup::languageLogLine()
+{
+    QFETCH(int, language);
+    QFETCH(QString, line);
+    QFETCH(int, index);
+    TempHome home;
+    Capture c;
+    QCOMPARE(Startup::loadSysLanguage(QLocale::Language(language)), index);
+    QVERIFY2(g_messages.contains(line), qPrintable(g_messages.join(" | ")));
 }
 
 void TstStartup::styleSheetApplied()

@@ -117,7 +117,8 @@ void TstUsbDriverManger::leftButtonGuard_data()
     QTest::newRow("only left button to a key") << QList<int>{4} << 4 << 29 << true;
     QTest::newRow("only left button disabled") << QList<int>{4} << 4 << 41 << true;
     QTest::newRow("only left button restored to factory") << QList<int>{4} << 4 << 32 << false;
-    QTest::newRow("only left button set to left again") << QList<int>{4} << 4 << 48 << false;
+    QTest::newRow("only left button set to left again") << QList<int>{4} << 4 << 48 << true;
+    QTest::newRow("only left button, unsupported type") << QList<int>{4} << 4 << 53 << true;
     QTest::newRow("moved left click, the new one reassigned") << QList<int>{7} << 7 << 29 << true;
     QTest::newRow("moved left click, restoring that button's factory") << QList<int>{7} << 7 << 32 << true;
     QTest::newRow("two left buttons") << QList<int>{4, 7} << 4 << 29 << false;

@@ -156,6 +156,8 @@ private Q_SLOTS:
     void unsupportedButtonRequestsWriteNothing_data();
     void unsupportedButtonRequestsWriteNothing();
     void onlyLeftButtonIsGuarded();
+    void onlyLeftButtonGuardComesFirst_data();
+    void onlyLeftButtonGuardComesFirst();
     void buttonReport();
     void lightSettings_data();
     void lightSettings();
@@ -459,6 +461,32 @@ void TstUsbDriverMangerOsprey::onlyLeftButtonIsGuarded()
     QVERIFY(f.manager->WriteSingleMacro(6, file));
     QCOMPARE(warning.count(), 2);
     QCOMPARE(f.settings().mid(94, 4), hex("0100F000"));
+}
+
+void TstUsbDriverMangerOsprey::onlyLeftButtonGuardComesFirst_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("changeType");
+    QTest::newRow("function report") << 0 << 31;
+    QTest::newRow("mouse key mask") << 1 << 40;
+    QTest::newRow("unused 53") << 0 << 53;
+    QTest::newRow("key without usage") << 0xFF << 29;
+    QTest::newRow("left click again") << 0 << 48;
+}
+
+void TstUsbDriverMangerOsprey::onlyLeftButtonGuardComesFirst()
+{
+    QFETCH(int, value);
+    QFETCH(int, changeType);
+    ManagerFixture f(MouseType::Osprey);
+    QVERIFY(f.openAndRead());
+    QSignalSpy warning(f.manager.get(), &USBDriverManger::sig_WarningOnlyLeftButton);
+    QVERIFY(f.manager->SetChangeButtonToKey(4, value, 0, changeType, 0));
+    QCOMPARE(warning.count(), 1);
+    QCOMPARE(warning.first().first().toInt(), 6);
+    QCOMPARE(f.fw().counters().setReports, 0);
+    QCOMPARE(f.settings().mid(90, 4), hex("0100F000"));
+    QVERIFY(!QFile::exists(StoragePaths::configJsonPath(3, 1)));
 }
 
 void TstUsbDriverMangerOsprey::buttonReport()

@@ -130,6 +130,8 @@ private Q_SLOTS:
     void refusedAssignments_data();
     void refusedAssignments();
     void onlyLeftButtonIsKept();
+    void onlyLeftButtonGuardComesFirst_data();
+    void onlyLeftButtonGuardComesFirst();
     void restoreFactoryFunction();
     void reportedValues_data();
     void reportedValues();
@@ -339,6 +341,35 @@ void TstUsbDriverMangerFalcon::onlyLeftButtonIsKept()
     QCOMPARE(r.mem(0x604, 4), hex("03 00 01 00"));
 }
 
+void TstUsbDriverMangerFalcon::onlyLeftButtonGuardComesFirst_data()
+{
+    QTest::addColumn<int>("changeType");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mod");
+    QTest::newRow("reported type 31") << 31 << 0 << 0;
+    QTest::newRow("unused 53") << 53 << 0 << 0;
+    QTest::newRow("profile loop 56") << 56 << 0 << 0;
+    QTest::newRow("29 key without usage") << 29 << 0xFF << 0;
+    QTest::newRow("modifier 16") << 30 << 0x41 << 16;
+    QTest::newRow("48 left click again") << 48 << 0 << 0;
+}
+
+void TstUsbDriverMangerFalcon::onlyLeftButtonGuardComesFirst()
+{
+    QFETCH(int, changeType);
+    QFETCH(int, key);
+    QFETCH(int, mod);
+    Rig r;
+    QSignalSpy warn(&r.manager, &USBDriverManger::sig_WarningOnlyLeftButton);
+    const int writes = r.fw().counters().memoryWrites;
+    QVERIFY(r.manager.SetChangeButtonToKey(4, key, mod, changeType, 1));
+    QCOMPARE(warn.size(), 1);
+    QCOMPARE(warn.first().first().toInt(), 6);
+    QCOMPARE(r.fw().counters().memoryWrites, writes);
+    QCOMPARE(r.mem(0x600, 4), hex("03 00 01 00"));
+    QVERIFY(!QFile::exists(StoragePaths::configJsonPath(11, 1)));
+}
+
 void TstUsbDriverMangerFalcon::restoreFactoryFunction()
 {
     Rig r;
@@ -417,6 +448,10 @@ void TstUsbDriverMangerFalcon::reportedValues()
     QSignalSpy value(&r.manager, &USBDriverManger::sig_TrueMouseValue);
     QVERIFY(r.manager.GetProfileData());
     QCOMPARE(same.size(), 11);
+    QList<int> order; // ascending, although the slots of these buttons are not
+    for (const QList<QVariant> &args : same)
+        order << args.at(1).toInt();
+    QCOMPARE(order, (QList<int>{4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
     QVERIFY(same.contains(QList<QVariant>{false, 9}));
     QList<QVariant> expected{9, changeType, trueValue, modifyValue};
     QVERIFY2(value.contains(expected), qPrintable(QString::number(value.size())));
@@ -808,6 +843,7 @@ void TstUsbDriverMangerFalcon::configurationCompare()
         QVERIFY(r.manager.SetMouseLightMode(false, n, 1)); // saves configuration n
     }
     QVERIFY(!r.manager.SetCurrentConfigNumber(6));
+    r.fw().setMemory(0x898, hex("00")); // current stage 0
     // The mouse differs from configuration 5 in one byte.
     const quint32 address = offset < 16 ? 0 : (offset < 60 ? 0x600 + offset - 16 : 0x880 + offset - 60);
     if (offset >= 16) {
@@ -829,6 +865,10 @@ void TstUsbDriverMangerFalcon::configurationCompare()
     } else {
         QVERIFY(capture.contains("didnt find  the config"));
         QCOMPARE(r.manager.currentConfigNumber(), 5);
+        // Each configuration that differs sets the mirror's current stage to min(4, 3); the
+        // mouse keeps its own.
+        QCOMPARE(r.manager.image()[84], char(3));
+        QCOMPARE(r.mem(0x898, 1), hex("00"));
     }
 }
 

@@ -20,7 +20,8 @@ public:
         DWORD version = 33;
         bool writes = true;          // result of every setter
         int extraSetting = 1;
-        QList<int> battery;          // readings handed out in turn; empty = read fails
+        QList<int> battery;          // readings handed out in turn; empty or negative = read fails
+        bool pageReads = true;       // result of GetLightParameter and GetSilentHeight
         QVector<int> dpi{800, 1600, 3200, 0, 0, 0, 0, 0};
         int rate = 3;
     };
@@ -61,8 +62,10 @@ public:
         if (m_script.battery.isEmpty())
             return false;
         level = m_script.battery.takeFirst();
-        return true;
+        return level >= 0;
     }
+    bool GetLightParameter(LightColorParam &, int) override { return m_script.pageReads; }
+    bool GetSilentHeight(int &, int) override { return m_script.pageReads; }
     int GetExtraSetting() override { return m_script.extraSetting; }
     void checkAllMouseButtonIsOriginalMouseButton() override
     {

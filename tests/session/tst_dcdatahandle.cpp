@@ -8,6 +8,7 @@
 #include "device/watcher/producttable.h"
 #include "support/temphome.h"
 #include "sim/virtualhidbus.h"
+#include "common/mousetype.h"
 
 #include <QSignalSpy>
 #include <QThread>
@@ -86,6 +87,7 @@ private Q_SLOTS:
     void receiverPairingCheck();
     void noMatchingConfiguration();
     void failedWriteWarnsOnceAndOffersRepair();
+    void failedPageRefreshDoesNotWarn();
     void requestsWithoutMouseDoNothing();
     void dpiListSetsGearFlags();
     void batteryRawAndFiltered_data();
@@ -208,12 +210,16 @@ void TstDCDataHandle::unknownProductAndBootLoader()
 {
     Fixture f;
     QSignalSpy result(f.handle, &DCDataHandle::sig_OpenDeviceResult);
-    f.open(0x3000);
-    QCOMPARE(result.size(), 0);
-    f.open(0x1234);
+    f.open(0x4130);
+    f.open(0x3000); // the boot loader changes nothing
     QCOMPARE(result.size(), 1);
-    QCOMPARE(result.first().first().toBool(), false);
+    QCOMPARE(MouseType::current(), 11);
+    f.open(0x1234);
+    QCOMPARE(result.size(), 2);
+    QCOMPARE(result.last(), (QList<QVariant>{false, 0, false}));
     f.run([&] { QVERIFY(!f.handle->manager()); });
+    // No mouse is open, so no model is current any more.
+    QCOMPARE(MouseType::current(), 0);
 }
 
 void TstDCDataHandle::receiverPairingCheck_data()
@@ -279,6 +285,23 @@ void TstDCDataHandle::failedWriteWarnsOnceAndOffersRepair()
     QCOMPARE(loadingOff.size(), 1);
 }
 
+void TstDCDataHandle::failedPageRefreshDoesNotWarn()
+{
+    Fixture f;
+    f.script.pageReads = false;
+    f.open(0x4122);
+    QSignalSpy warnings(f.handle, &DCDataHandle::sig_ShowWarningDialog);
+    QSignalSpy light(f.handle, &DCDataHandle::sig_SetLightParameterOnPage);
+    QSignalSpy loadingOff(f.handle, &DCDataHandle::sig_EndLoadingDialog);
+    f.run([&] {
+        f.handle->setLightParameterOnPage();
+        f.handle->SetSilentHeightOnPage();
+    });
+    QCOMPARE(ints(warnings), QList<int>{});
+    QCOMPARE(light.size(), 0);
+    QCOMPARE(loadingOff.size(), 1);
+}
+
 void TstDCDataHandle::requestsWithoutMouseDoNothing()
 {
     Fixture f;
@@ -311,35 +334,58 @@ void TstDCDataHandle::dpiListSetsGearFlags()
     QCOMPARE(enabled, (QList<int>{1, 1, 0, 0, 0, 0, 0}));
 }
 
+// In a readings column: the battery read fails here / a failed request runs the error path.
+constexpr int kReadFails = -1;
+constexpr int kErrorPath = -2;
+
 void TstDCDataHandle::batteryRawAndFiltered_data()
 {
     QTest::addColumn<int>("receiverPid");
     QTest::addColumn<int>("version");
+    QTest::addColumn<bool>("profileRead"); // false: read once with the version, then failing
     QTest::addColumn<QList<int>>("readings");
     QTest::addColumn<QList<int>>("reported");
-    QTest::newRow("falconq raw") << 0x180B << 5 << QList<int>{50, 61} << QList<int>{50, 61};
-    QTest::newRow("falconeu raw") << 0x180F << 5 << QList<int>{7, 8} << QList<int>{7, 8};
-    QTest::newRow("falcon fw 30 raw") << 0x1804 << 30 << QList<int>{50, 61} << QList<int>{50, 61};
-    QTest::newRow("falcon fw 29 filtered") << 0x1804 << 29 << QList<int>{50, 50, 50, 61} << QList<int>{50};
-    QTest::newRow("kite filtered") << 0x4133 << 40 << QList<int>{0, 0, 0} << QList<int>{103, 103, 103};
-    QTest::newRow("read fails") << 0x180A << 5 << QList<int>{} << QList<int>{103};
+    QTest::newRow("falconq raw") << 0x180B << 5 << true << QList<int>{50, 61} << QList<int>{50, 61};
+    QTest::newRow("falconeu raw") << 0x180F << 5 << true << QList<int>{7, 8} << QList<int>{7, 8};
+    QTest::newRow("falcon fw 30 raw") << 0x1804 << 30 << true << QList<int>{50, 61} << QList<int>{50, 61};
+    QTest::newRow("falcon fw 29 filtered") << 0x1804 << 29 << true << QList<int>{50, 50, 50, 61} << QList<int>{50};
+    QTest::newRow("kite filtered") << 0x4133 << 40 << true << QList<int>{0, 0, 0} << QList<int>{103, 103, 103};
+    QTest::newRow("read fails") << 0x180A << 5 << true << QList<int>{} << QList<int>{103};
+    // The default version 32 a failed read reports is not stored, nor is the last mouse's.
+    QTest::newRow("falcon profile unread: filtered") << 0x1804 << 40 << false
+        << QList<int>{50, 50, 50, 61} << QList<int>{50};
+    // Back to seeking, the last three readings kept: one agreeing reading settles again.
+    QTest::newRow("failed read keeps readings") << 0x4133 << 40 << true
+        << QList<int>{50, 50, 50, kReadFails, 50} << QList<int>{50, 103, 50};
+    QTest::newRow("error path keeps readings") << 0x4133 << 40 << true
+        << QList<int>{50, 50, 50, kErrorPath, 50} << QList<int>{50, 50};
 }
 
 void TstDCDataHandle::batteryRawAndFiltered()
 {
     QFETCH(int, receiverPid);
     QFETCH(int, version);
+    QFETCH(bool, profileRead);
     QFETCH(QList<int>, readings);
     QFETCH(QList<int>, reported);
     Fixture f;
     f.bus.plug(FalconReceiverDevice::withPartnerMouse(USHORT(receiverPid)));
     f.script.version = DWORD(version);
     f.script.battery = readings;
+    f.script.battery.removeAll(kErrorPath);
     f.open(uint(receiverPid));
+    QSignalSpy versions(f.handle, &DCDataHandle::sig_VersionNumber);
+    if (!profileRead) {
+        f.script.readProfile = false;
+        f.open(uint(receiverPid));
+        QCOMPARE(ints(versions), QList<int>{32});
+        f.run([&] { QCOMPARE(f.handle->firmwareVersion(), DWORD(1)); });
+    }
     QSignalSpy battery(f.handle, &DCDataHandle::sig_BatteryPower);
-    const int polls = qMax(1, readings.size());
-    for (int i = 0; i < polls; ++i)
-        f.run([&] { f.handle->slot_GetBatteryPower(); });
+    if (readings.isEmpty())
+        readings << kReadFails;
+    for (int r : readings)
+        f.run([&] { r == kErrorPath ? f.handle->warningReadOrWriteError() : f.handle->slot_GetBatteryPower(); });
     QCOMPARE(ints(battery), reported);
 }
 

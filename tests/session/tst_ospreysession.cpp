@@ -6,7 +6,10 @@
 #include "storage/storagepaths.h"
 #include "support/temphome.h"
 #include "sim/virtualhidbus.h"
+#include "profile/usbdrivermanger.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -17,6 +20,8 @@ private Q_SLOTS:
     void openFillsPagesFromTheMouse_data();
     void openFillsPagesFromTheMouse();
     void factoryResetRewritesMouseAndDeletesFiles();
+    void liftOffAloneReachesTheMouse_data();
+    void liftOffAloneReachesTheMouse();
 };
 
 void TstOspreySession::openFillsPagesFromTheMouse_data()
@@ -96,6 +101,53 @@ void TstOspreySession::factoryResetRewritesMouseAndDeletesFiles()
     QCOMPARE(mouse->firmware().settings(), OspreyMouseFirmware::factorySettings(3));
     for (int n = 1; n <= 5; ++n)
         QVERIFY2(!QFile::exists(StoragePaths::configJsonPath(3, n)), qPrintable(QString::number(n)));
+}
+
+void TstOspreySession::liftOffAloneReachesTheMouse_data()
+{
+    QTest::addColumn<int>("pid");
+    QTest::addColumn<int>("type");
+    QTest::newRow("osprey") << 0x4122 << 3;
+    QTest::newRow("heron") << 0x4161 << 13;
+    QTest::newRow("lark") << 0x4162 << 18;
+}
+
+void TstOspreySession::liftOffAloneReachesTheMouse()
+{
+    QFETCH(int, pid);
+    QFETCH(int, type);
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    auto mouse = std::make_shared<OspreyMouseDevice>(USHORT(pid));
+    bus.plug(mouse);
+    DeviceSession session;
+    session.setAutoOpen(false);
+    DCDataHandle *c = session.coordinator();
+    Q_EMIT session.sig_OpenDevice(uint(pid), 0);
+    session.runOnCoordinator([] {});
+    QVERIFY(c->manager());
+    QSignalSpy warnings(c, &DCDataHandle::sig_ShowWarningDialog);
+    QVERIFY(mouse->firmware().settings().at(1) != 7);
+
+    session.runOnCoordinator([c] { c->slotSetMouseSilentHeigh(7); });
+    QCOMPARE(int(mouse->firmware().settings().at(1)), 7);
+    QFile file(StoragePaths::configJsonPath(type, 1));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QJsonDocument::fromJson(file.readAll()).object().value("MouseDataOfGamingMode").toObject()
+                 .value("1").toInt(), 7);
+    QCOMPARE(warnings.size(), 0);
+
+    // A value the mouse does not take is not kept for the next write.
+    mouse->firmware().setVanished(true);
+    session.runOnCoordinator([c] { c->slotSetMouseSilentHeigh(9); });
+    QCOMPARE(warnings.size(), 1);
+    mouse->firmware().setVanished(false);
+    int lift = 0;
+    session.runOnCoordinator([&] { c->manager()->GetSilentHeight(lift, 1); });
+    QCOMPARE(lift, 7);
+    QCOMPARE(int(mouse->firmware().settings().at(1)), 7);
 }
 
 QTEST_GUILESS_MAIN(TstOspreySession)
