@@ -3,7 +3,7 @@
 #include "common/apppaths.h"
 #include "device/watcher/checkdevice.h"
 #include "session/devicesession.h"
-#include "common/dpirange.h"
+#include "catalog/modelcatalog.h"
 #include "sim/falconreceiverdevice.h"
 #include "hid/hidbackend.h"
 #include "cli/keynames.h"
@@ -498,7 +498,7 @@ int CtlApp::setDpi(const QStringList &args)
         return usageError(QStringLiteral("at most 7 DPI stages"));
     if (const int rc = openDevice())
         return rc;
-    const DpiRange range = dpiRangeOf(m_mouseType);
+    const DpiRange range = Catalog::dpiRangeOf(m_mouseType);
     for (DWORD v : qAsConst(list))
         if (!range.accepts(int(v)))
             return usageError(QStringLiteral("%1 DPI is not possible on the %2; accepted: %3")

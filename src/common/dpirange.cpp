@@ -16,13 +16,3 @@ QString DpiRange::describe() const
         text += QStringLiteral(" (of %1 from %2 on)").arg(upperStep).arg(boundary);
     return text;
 }
-
-DpiRange dpiRangeOf(int mouseType)
-{
-    switch (mouseType) {
-    case 3: case 5: case 6: case 11: return {50, 16000, 50};
-    case 2: case 4: case 13: case 18: return {200, 6200, 100};
-    case 14: return {200, 10000, 100, 5000, 200};
-    default: return {200, 5000, 100};
-    }
-}

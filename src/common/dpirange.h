@@ -1,5 +1,5 @@
 #pragma once
-// The DPI values each model takes: the range and step of the DPI page's sliders, shared by the
+// A DPI range: the values a model takes (its row in the model catalog holds it), shared by the
 // pages and the command-line tool.
 
 #include <QString>
@@ -18,6 +18,3 @@ struct DpiRange
     // "50 to 16000 in steps of 50" (for messages).
     QString describe() const;
 };
-
-// The range of a model code (unknown codes get the Falcon-family default 200..5000 by 100).
-DpiRange dpiRangeOf(int mouseType);

@@ -1,5 +1,7 @@
 #include "storage/gearhandle.h"
 
+#include "catalog/modelcatalog.h"
+
 #include "storage/storageio.h"
 #include "storage/storagepaths.h"
 
@@ -30,7 +32,8 @@ GearHandle::GearHandle(QObject *parent) : QObject(parent) {}
 
 QJsonObject GearHandle::createDefaultGearObject(int modelCode) const
 {
-    const bool falconRelative = (modelCode >= 7 && modelCode <= 12) || modelCode == 14;
+    const Catalog::Model *model = Catalog::find(modelCode);
+    const bool falconRelative = model && model->relativeGears;
     QJsonArray gears;
     for (int i = 0; i < kGearCount; ++i) {
         QJsonObject gear;

@@ -1,5 +1,7 @@
 #include "device/osprey/usbdriver_osprey.h"
 
+#include "catalog/modelcatalog.h"
+
 #include "hid/hidbackend.h"
 #include "hid/hidenumeration.h"
 #include "common/mousetype.h"
@@ -257,12 +259,13 @@ int USBDriver_Osprey::modelCode() const
 
 void USBDriver_Osprey::checksumPair(int modelCode, BYTE &low, BYTE &high)
 {
+    if (const Catalog::Model *m = Catalog::find(modelCode)) {
+        low = m->checksumLow;
+        high = m->checksumHigh;
+        return;
+    }
+    // The two spare codes have constants of their own but no model.
     switch (modelCode) {
-    case MouseType::Swift: low = 0xE7; high = 0x7A; break;
-    case MouseType::Osprey: low = 0x02; high = 0x7C; break;
-    case MouseType::Wren:
-    case MouseType::Lark: low = 0xD6; high = 0x79; break;
-    case MouseType::SwiftS: low = 0xB7; high = 0x77; break;
     case MouseType::Spare15: low = 0x26; high = 0x79; break;
     case MouseType::Spare16: low = 0xAB; high = 0x77; break;
     default: low = 0x4A; high = 0x79; break;

@@ -1,5 +1,7 @@
 #include "device/watcher/checkdevice.h"
 
+#include "catalog/modelcatalog.h"
+
 #include "hid/hidbackend.h"
 #include "hid/hidenumeration.h"
 #include "device/watcher/producttable.h"
@@ -20,12 +22,23 @@ CheckDevice::~CheckDevice() = default;
 
 QList<int> CheckDevice::initialCandidateOrder()
 {
-    return {0x3000, 0x1022, 0x4122, 0x4123, 0x4130, 0x1804, 0x4133, 0x4132,
-            0x4126, 0x4162, 0x4124, 0x4118, 0x4137, 0x180A, 0x4138, 0x180B,
-            0x4139, 0x180C, 0x413A, 0x180D,
-            // Not in the original order, so FalconEU and Heron were never reported. Appended
-            // with the cable id before its receiver, which the reordering rule needs.
-            0x413B, 0x180F, 0x4161};
+    QList<int> order{0x3000, 0x1022, 0x4122, 0x4123, 0x4130, 0x1804, 0x4133, 0x4132,
+                     0x4126, 0x4162, 0x4124, 0x4118, 0x4137, 0x180A, 0x4138, 0x180B,
+                     0x4139, 0x180C, 0x413A, 0x180D};
+    // The original order left out FalconEU and Heron, so they were never reported. Every id of
+    // the catalog that the order lacks is appended, highest model code first (FalconEU before
+    // Heron, as it has always been), each cable id before its receiver id, which the reordering
+    // rule needs.
+    QList<const Catalog::Model *> rows;
+    for (const Catalog::Model &m : Catalog::models())
+        rows.prepend(&m);
+    for (const Catalog::Model *m : rows) {
+        for (const int id : {int(m->cableId), int(m->receiverId)}) {
+            if (id != 0 && !order.contains(id))
+                order.append(id);
+        }
+    }
+    return order;
 }
 
 HidBackend &CheckDevice::backend() const

@@ -22,8 +22,9 @@ public:
     explicit CheckDevice(QObject *parent = nullptr, HidBackend *backend = nullptr);
     ~CheckDevice() override;
 
-    // The candidate order the tick walks: the 20 ids of the original order, then 0x413B, 0x180F
-    // (FalconEU cable before its receiver) and 0x4161 (Heron).
+    // The candidate order the tick walks: the 20 ids of the original order, then every other id
+    // of the model catalog (today 0x413B, 0x180F: FalconEU cable before its receiver, and
+    // 0x4161: Heron).
     static QList<int> initialCandidateOrder();
 
     QList<int> candidateOrder() const { return m_candidates; }

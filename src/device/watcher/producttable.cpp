@@ -1,41 +1,27 @@
 #include "device/watcher/producttable.h"
 
-#include "common/mousetype.h"
+#include "catalog/modelcatalog.h"
 
 #include <QDebug>
 
 namespace ProductTable {
 
 namespace {
-using MT = MouseType::Code;
-
+// Built from the model catalog: for each model its cable id, then its receiver id if it has one.
 QList<Product> makeTable()
 {
-    const Link C = Link::Cable;
-    const Link R = Link::Receiver;
-    return {
-        {0x4130, C, MT::Falcon, Driver::Falcon, 0x4130, 0x1804},
-        {0x1804, R, MT::Falcon, Driver::Falcon, 0x4130, 0x1804},
-        {0x4137, C, MT::FalconC, Driver::Falcon, 0x4137, 0x180A},
-        {0x180A, R, MT::FalconC, Driver::Falcon, 0x4137, 0x180A},
-        {0x4138, C, MT::FalconQ, Driver::Falcon, 0x4138, 0x180B},
-        {0x180B, R, MT::FalconQ, Driver::Falcon, 0x4138, 0x180B},
-        {0x4139, C, MT::KiteC, Driver::Falcon, 0x4139, 0x180C},
-        {0x180C, R, MT::KiteC, Driver::Falcon, 0x4139, 0x180C},
-        {0x413A, C, MT::KiteQ, Driver::Falcon, 0x413A, 0x180D},
-        {0x180D, R, MT::KiteQ, Driver::Falcon, 0x413A, 0x180D},
-        {0x413B, C, MT::FalconEU, Driver::Falcon, 0x413B, 0x180F},
-        {0x180F, R, MT::FalconEU, Driver::Falcon, 0x413B, 0x180F},
-        {0x4132, C, MT::Kite, Driver::Falcon, 0x4132, 0x4133},
-        {0x4133, R, MT::Kite, Driver::Falcon, 0x4132, 0x4133},
-        {0x4118, C, MT::WrenS, Driver::Osprey, 0, 0},
-        {0x4122, C, MT::Osprey, Driver::Osprey, 0, 0},
-        {0x4123, C, MT::Swift, Driver::Osprey, 0, 0},
-        {0x4124, C, MT::SwiftS, Driver::Osprey, 0, 0},
-        {0x4126, C, MT::Wren, Driver::Osprey, 0, 0},
-        {0x4161, C, MT::Heron, Driver::Heron, 0, 0},
-        {0x4162, C, MT::Lark, Driver::Osprey, 0, 0},
-    };
+    QList<Product> table;
+    for (const Catalog::Model &m : Catalog::models()) {
+        const Driver driver = m.family == Catalog::Family::Falcon ? Driver::Falcon
+                              : m.family == Catalog::Family::Heron ? Driver::Heron
+                                                                   : Driver::Osprey;
+        const USHORT wired = driver == Driver::Falcon ? m.cableId : USHORT(0);
+        const USHORT wireless = driver == Driver::Falcon ? m.receiverId : USHORT(0);
+        table.append({m.cableId, Link::Cable, m.code, driver, wired, wireless});
+        if (m.hasReceiver())
+            table.append({m.receiverId, Link::Receiver, m.code, driver, wired, wireless});
+    }
+    return table;
 }
 } // namespace
 
@@ -122,25 +108,12 @@ QString wirelessSelector(int productId)
 
 int bootTypeFromProductString(const QString &productString)
 {
-    if (productString.contains(QLatin1String("FalconEU")))
-        return MT::FalconEU;
-    if (productString.contains(QLatin1String("Kite")))
-        return MT::Kite;
-    return MT::None;
+    return Catalog::bootModelFromProductString(productString);
 }
 
 int bootTypeFromReleaseNumber(USHORT releaseNumber)
 {
-    switch (releaseNumber) {
-    case 0x4118: return MT::WrenS;
-    case 0x4122: return MT::Osprey;
-    case 0x4123: return MT::Swift;
-    case 0x4124: return MT::SwiftS;
-    case 0x4126: return MT::Wren;
-    case 0x4161: return MT::Heron;
-    case 0x4162: return MT::Lark;
-    default: return MT::None;
-    }
+    return Catalog::bootModelFromReleaseNumber(releaseNumber);
 }
 
 } // namespace ProductTable

@@ -1,4 +1,4 @@
-#include "common/dpirange.h"
+#include "catalog/modelcatalog.h"
 
 #include <QtTest>
 
@@ -39,7 +39,7 @@ void TstDpiRange::accepts()
     QFETCH(int, type);
     QFETCH(int, value);
     QFETCH(bool, ok);
-    QCOMPARE(dpiRangeOf(type).accepts(value), ok);
+    QCOMPARE(Catalog::dpiRangeOf(type).accepts(value), ok);
 }
 
 QTEST_GUILESS_MAIN(TstDpiRange)
