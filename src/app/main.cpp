@@ -1,4 +1,5 @@
 #include "apppaths.h"
+#include "devicelock.h"
 #include "filelog.h"
 #include "mainwindow.h"
 #include "qktypes.h"
@@ -6,6 +7,7 @@
 #include "simulation.h"
 #include "startup.h"
 
+#include <QDebug>
 #include <QStringList>
 #include <cstdio>
 
@@ -25,6 +27,12 @@ int main(int argc, char *argv[])
         app.sendMessage(QStringLiteral("Osprey"), 5000);
         return -1;
     }
+    // The mouse of this application folder is this window's for as long as it runs; a
+    // qkdriverctl command that is busy with it now is given time to finish. Without the lock
+    // file (unwritable folder) the window runs all the same.
+    DeviceLock deviceLock;
+    if (deviceLock.acquire(DeviceLock::kDefaultWaitMs) != DeviceLock::Outcome::Taken)
+        qDebug() << "DeviceLock not taken:" << DeviceLock::lockPath() << deviceLock.holderPid();
 
     // --simulate MODEL[,MODEL] / QKDRIVER_SIMULATE: emulated devices instead of the system's;
     // they keep their memory in the application folder between runs, like real mice.
