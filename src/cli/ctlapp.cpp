@@ -455,7 +455,7 @@ void CtlApp::startSession()
     connect(c, &DCDataHandle::sig_finishCode, this, [this](bool ok) { m_paired = ok; });
 }
 
-int CtlApp::openDevice()
+int CtlApp::openDevice(bool needProfile)
 {
     if (m_session)
         return m_opened.value_or(false) ? Ok : Failure;
@@ -496,6 +496,10 @@ int CtlApp::openDevice()
         settle();
         m_readFailed = m_warnings.contains(32);
     }
+    // Changes are made on top of what was read; without it they would write stale settings.
+    if (m_readFailed && needProfile)
+        return failure(QStringLiteral("the profile could not be read from the %1 (the exchange with the mouse failed); nothing was changed")
+                           .arg(modelOfOpenDevice()));
     return Ok;
 }
 
@@ -534,17 +538,18 @@ int CtlApp::cmdList()
 
 int CtlApp::cmdInfo()
 {
-    if (const int rc = openDevice())
+    if (const int rc = openDevice(false))
         return rc;
     QJsonObject info{{"model", modelOfOpenDevice()},
                      {"productId", hex4(m_productId)},
                      {"connection", m_wireless ? "receiver" : "cable"},
-                     {"firmwareVersion", qint64(m_version)},
+                     // The version comes with the profile; a failed read reports only a default.
+                     {"firmwareVersion", m_readFailed ? QJsonValue() : QJsonValue(qint64(m_version))},
                      {"configuration", m_config}};
     m_text << QStringLiteral("model          %1").arg(modelOfOpenDevice())
            << QStringLiteral("product id     %1").arg(hex4(m_productId))
            << QStringLiteral("connection     %1").arg(m_wireless ? "2.4 GHz receiver" : "cable")
-           << QStringLiteral("firmware       %1").arg(m_version)
+           << QStringLiteral("firmware       %1").arg(m_readFailed ? QStringLiteral("unknown (the profile could not be read)") : QString::number(m_version))
            << QStringLiteral("configuration  %1").arg(m_config ? QString::number(m_config) : QStringLiteral("none matches"));
     if (m_wireless) {
         int level = -1;
@@ -561,8 +566,6 @@ int CtlApp::cmdShow()
 {
     if (const int rc = openDevice())
         return rc;
-    if (m_readFailed)
-        return failure(QStringLiteral("the profile could not be read from the %1").arg(modelOfOpenDevice()));
     QJsonArray dpi;
     QStringList dpiText;
     for (DWORD v : activeDpiStages(m_dpi, 7)) {
@@ -865,7 +868,7 @@ int CtlApp::cmdConfig(const QStringList &args)
         const auto n = parseInt(args.value(1), 1, 5);
         if (!n || args.size() != 2)
             return usageError(QStringLiteral("config load takes a configuration number 1 to 5"));
-        if (const int rc = openDevice())
+        if (const int rc = openDevice(false)) // a whole stored image: nothing stale
             return rc;
         if (!request([&] { Q_EMIT m_session->sig_LoadFileAndeWriteIntoMouse(*n); }))
             return failure(QStringLiteral("configuration %1 could not be written into the mouse").arg(*n));
@@ -876,7 +879,7 @@ int CtlApp::cmdConfig(const QStringList &args)
     if (what == QLatin1String("save") || what == QLatin1String("reset")) {
         if (args.size() != 1)
             return usageError(QStringLiteral("config %1 takes no argument").arg(what));
-        if (const int rc = openDevice())
+        if (const int rc = openDevice(what == QLatin1String("save")))
             return rc;
         const bool save = what == QLatin1String("save");
         const bool ok = request([&] {
@@ -975,7 +978,7 @@ int CtlApp::cmdImport(const QStringList &args)
 
 int CtlApp::cmdPair()
 {
-    if (const int rc = openDevice())
+    if (const int rc = openDevice(false))
         return rc;
     if (!m_wireless)
         return usageError(QStringLiteral("pairing needs the mouse's receiver; this mouse is on the cable"));
@@ -1020,7 +1023,7 @@ int CtlApp::cmdFirmware(const QStringList &args)
         return usageError(QStringLiteral("the %1 boot loader takes its firmware from the model's own updater")
                               .arg(devices.first().model));
     }
-    if (const int rc = openDevice())
+    if (const int rc = openDevice(false))
         return rc;
     if (!MouseType::hasFalconDriver(m_mouseType))
         return usageError(QStringLiteral("%1 firmware is updated with its own updater").arg(modelOfOpenDevice()));

@@ -71,8 +71,9 @@ private:
     // Creates the session and connects to what the coordinator reports, without opening.
     void startSession();
     // Opens the first supported device and reads its profile; when no stored configuration
-    // matches it, reads the settings from the mouse itself. Returns Ok, NoDevice or Failure.
-    int openDevice();
+    // matches it, reads the settings from the mouse itself. Returns Ok, NoDevice or Failure
+    // (also when the profile could not be read and needProfile is set).
+    int openDevice(bool needProfile = true);
     // Updates a Falcon-family mouse that waits in its boot loader (no mouse to open).
     int updateBootLoader(const Found &loader, const QString &imagePath);
     int runFirmwareUpdate(const QString &imagePath, const QString &model);

@@ -73,6 +73,7 @@ private Q_SLOTS:
     void setThenShow();
     void showWithoutMatchingConfiguration_data();
     void showWithoutMatchingConfiguration();
+    void unreadableProfileIsNamed();
     void concurrentCommandsKeepEveryChange();
     void busyMouseIsRefused();
     void exportResetImport_data();
@@ -282,6 +283,25 @@ void TstQkdriverctl::showWithoutMatchingConfiguration()
     QCOMPARE(at(r, "profile/reportRate").toInt(), 500);
     QCOMPARE(at(r, "profile/matchesStoredConfiguration").toBool(true), false);
     QVERIFY(ctl(home, sim + QStringList{"show"}).out.contains("matches no stored configuration"));
+}
+
+void TstQkdriverctl::unreadableProfileIsNamed()
+{
+    // The simulated Osprey's profile fails its checksum: one bit of profile byte 1 flipped in
+    // the emulator's memory file (after its 13-byte tag and two 16-bit words, a length word).
+    TempHome home;
+    const QStringList sim{"--simulate", "osprey"};
+    QCOMPARE(ctl(home, sim + QStringList{"set", "rate", "500"}).code, 0);
+    QByteArray state = home.read("/Simulator/osprey.state");
+    QCOMPARE(state.left(13), QByteArray("\0\0\0\x09QKOSPREY1", 13));
+    state[22] = char(state.at(22) ^ 0x01);
+    QVERIFY(home.write("/Simulator/osprey.state", state));
+    for (const QStringList &command : {QStringList{"set", "dpi", "800"}, QStringList{"show"}}) {
+        const Result r = ctl(home, sim + command);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("the profile could not be read from the osprey"), r.err.constData());
+    }
+    QVERIFY(ctl(home, sim + QStringList{"info"}).out.contains("firmware       unknown"));
 }
 
 void TstQkdriverctl::concurrentCommandsKeepEveryChange()
