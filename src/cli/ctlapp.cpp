@@ -239,7 +239,8 @@ QString CtlApp::usage()
         "  config load N | config save | config reset\n"
         "  export FILE | import FILE              all five stored configurations and the macros\n"
         "  pair                                   pair the mouse with its receiver\n"
-        "  firmware update FILE                   write a firmware image (cable only)\n"
+        "  firmware update FILE                   write a firmware image (cable only, or to a mouse left\n"
+        "                                         in its boot loader)\n"
         "  watch                                  print device and battery events until interrupted\n"
         "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
