@@ -11,6 +11,7 @@
 #include "jsonhandle.h"
 #include "keynames.h"
 #include "mousetype.h"
+#include "ospreykeytable.h"
 #include "pacer.h"
 #include "producttable.h"
 #include "simulation.h"
@@ -181,6 +182,12 @@ std::optional<QString> macroFileProblem(const QString &path, int mouseType)
                                                         json.getRepeatTimes(path), json.getMacroType(path));
         if (!encoded.ok)
             return QStringLiteral("cannot be written to this mouse (%1)").arg(encoded.error);
+    } else if (mouseType != MouseType::None) {
+        // The Osprey family's key table lacks a few keys; such a step would be dropped.
+        for (const MacroNode &n : nodes)
+            if (n.valueType == 3 && OspreyKeyTable::hidFromVirtualKey(n.keyValue) == 0)
+                return QStringLiteral("cannot be written to this mouse (key 0x%1 has no code on it)")
+                    .arg(n.keyValue, 0, 16);
     }
     return std::nullopt;
 }

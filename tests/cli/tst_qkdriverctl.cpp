@@ -150,19 +150,23 @@ void TstQkdriverctl::badInput()
 
 void TstQkdriverctl::inputFileErrors_data()
 {
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("command"); // device and what is written
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("garbage macro") << "macro" << "/m.json" << QByteArray("{not json") << "is not JSON";
-    QTest::newRow("empty macro") << "macro" << "/m.json" << QByteArray() << "is empty";
-    QTest::newRow("macro steps not a list") << "macro" << "/m.json" << QByteArray(R"({"Macro":{"not":"an array"}})")
+    QTest::newRow("garbage macro") << "falcon macro" << "/m.json" << QByteArray("{not json") << "is not JSON";
+    QTest::newRow("empty macro") << "falcon macro" << "/m.json" << QByteArray() << "is empty";
+    QTest::newRow("macro steps not a list") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":{"not":"an array"}})")
                                             << "is not a macro (no \"Macro\" list of steps)";
-    QTest::newRow("macro without a step") << "macro" << "/m.json" << QByteArray(R"({"Macro":[]})")
+    QTest::newRow("macro without a step") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":[]})")
                                           << "holds no key or mouse-movement step";
-    QTest::newRow("empty image") << "firmware" << "/fw.bin" << QByteArray() << "is empty";
-    QTest::newRow("oversized image") << "firmware" << "/fw.bin" << QByteArray(0x20001, 'x') << "is larger than 131072 bytes";
-    QTest::newRow("hex image") << "firmware" << "/fw.hex" << QByteArray(":00000001FF") << "is a hex file";
+    QTest::newRow("macro key without a code") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":[{"ValueType":3,"KeyValue":255}]})")
+                                              << "cannot be written to this mouse (key 0xff has no";
+    QTest::newRow("macro key the osprey lacks") << "osprey macro" << "/m.json" << QByteArray(R"({"Macro":[{"ValueType":3,"KeyValue":165}]})")
+                                                << "cannot be written to this mouse (key 0xa5 has no code on it)";
+    QTest::newRow("empty image") << "falcon firmware" << "/fw.bin" << QByteArray() << "is empty";
+    QTest::newRow("oversized image") << "falcon firmware" << "/fw.bin" << QByteArray(0x20001, 'x') << "is larger than 131072 bytes";
+    QTest::newRow("hex image") << "falcon firmware" << "/fw.hex" << QByteArray(":00000001FF") << "is a hex file";
 }
 
 void TstQkdriverctl::inputFileErrors()
@@ -173,9 +177,9 @@ void TstQkdriverctl::inputFileErrors()
     QFETCH(QString, reason);
     TempHome home;
     QVERIFY(home.write(file, content));
-    const QStringList sim{"--simulate", "falcon"};
-    const Result r = ctl(home, sim + (command == "macro" ? QStringList{"macro", "write", home.file(file)}
-                                                         : QStringList{"firmware", "update", home.file(file)}));
+    const QStringList sim{"--simulate", command.section(' ', 0, 0)};
+    const Result r = ctl(home, sim + (command.endsWith("macro") ? QStringList{"macro", "write", home.file(file)}
+                                                                : QStringList{"firmware", "update", home.file(file)}));
     QCOMPARE(r.code, 2);
     QVERIFY2(r.err.contains(QString("\"%1\" %2").arg(home.file(file), reason).toUtf8()), r.err.constData());
     // Nothing reached the mouse: button 5 keeps its factory function.
