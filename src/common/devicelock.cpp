@@ -63,8 +63,3 @@ void DeviceLock::release()
     m_holderPid = 0;
     m_holderName.clear();
 }
-
-bool DeviceLock::isHeld() const
-{
-    return m_lock && m_lock->isLocked();
-}

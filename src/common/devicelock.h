@@ -39,7 +39,6 @@ public:
     // once, without waiting: it keeps the mouse until it is closed.
     Outcome acquire(int waitMs);
     void release();
-    bool isHeld() const;
 
     // Who held the lock when acquire() last returned Held.
     qint64 holderPid() const { return m_holderPid; }

@@ -292,7 +292,8 @@ void TstQkdriverctl::showWithoutMatchingConfiguration()
 void TstQkdriverctl::unreadableProfileIsNamed()
 {
     // The simulated Osprey's profile fails its checksum: one bit of profile byte 1 flipped in
-    // the emulator's memory file (after its 13-byte tag and two 16-bit words, a length word).
+    // the emulator's memory file (after its 13-byte tag, the product id and version words and
+    // the profile's 4-byte length).
     TempHome home;
     const QStringList sim{"--simulate", "osprey"};
     QCOMPARE(ctl(home, sim + QStringList{"set", "rate", "500"}).code, 0);
