@@ -6,7 +6,9 @@
 #include "hid/hidapibackend.h"
 #include "sim/simulation.h"
 #include "app/startup.h"
+#include "common/devicelock.h"
 
+#include <QDebug>
 #include <QStringList>
 #include <cstdio>
 
@@ -26,6 +28,12 @@ int main(int argc, char *argv[])
         app.sendMessage(QStringLiteral("Osprey"), 5000);
         return -1;
     }
+    // The mouse of this application folder is this window's for as long as it runs; a
+    // qkdriverctl command that is busy with it now is given time to finish. Without the lock
+    // file (unwritable folder) the window runs all the same.
+    DeviceLock deviceLock;
+    if (deviceLock.acquire(DeviceLock::kDefaultWaitMs) != DeviceLock::Outcome::Taken)
+        qDebug() << "DeviceLock not taken:" << DeviceLock::lockPath() << deviceLock.holderPid();
 
     static HidapiBackend hidapi;
     HidBackend::setSystemBackend(&hidapi);

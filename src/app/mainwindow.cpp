@@ -73,7 +73,7 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     });
     connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int version) {
         m_deviceLine = m_deviceLine.section(QStringLiteral(", firmware"), 0, 0)
-            + tr(", firmware %1").arg(version);
+            + tr(", firmware %1").arg(quint32(version)); // a 32-bit word, not a signed number
         showSummary();
     });
     connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> list) {
@@ -113,8 +113,13 @@ void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
     qDebug() << "=======================";
     const QString id = QStringLiteral("0x%1").arg(Pid, 4, 16, QLatin1Char('0'));
     QString model;
-    if (Pid == ProductTable::kFalconBootProductId || Pid == ProductTable::kLoaderProductId)
-        model = tr("%1 boot loader").arg(MouseType::modelName(m_bootType));
+    if (Pid == ProductTable::kFalconBootProductId || Pid == ProductTable::kLoaderProductId) {
+        // Model 0 is a loader the watcher could not place; its folder name ("osprey") would
+        // name another model.
+        const QString family = Pid == ProductTable::kFalconBootProductId ? QStringLiteral("falcon-family")
+                                                                         : QStringLiteral("osprey-family");
+        model = tr("%1 boot loader").arg(m_bootType ? MouseType::modelName(m_bootType) : family);
+    }
     else
         model = MouseType::modelName(ProductTable::mouseTypeOf(int(Pid)));
     if (ProductTable::isReceiverId(int(Pid)))

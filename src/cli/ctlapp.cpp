@@ -14,6 +14,11 @@
 #include "storage/storagepaths.h"
 #include "storage/storageio.h"
 #include "profile/usbdrivermanger.h"
+#include "common/dpirange.h"
+#include "profile/falconmacroencoder.h"
+#include "device/firmware/fwupdate.h"
+#include "storage/jsonhandle.h"
+#include "profile/ospreykeytable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,9 +27,12 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonParseError>
 #include <QSaveFile>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <unistd.h>
 
@@ -90,13 +98,119 @@ QJsonObject zoneJson(const LightZone &z)
                                      .arg(colorRefBlue(c), 2, 16, QLatin1Char('0'))}};
 }
 
+// Plain decimal digits only: no sign, no blanks, no "0x" (QString::toInt takes all of those).
 std::optional<int> parseInt(const QString &text, int min, int max)
 {
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok || v < min || v > max)
+    if (text.isEmpty() || text.size() > 9)
+        return std::nullopt;
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return std::nullopt;
+    const int v = text.toInt();
+    if (v < min || v > max)
         return std::nullopt;
     return v;
+}
+
+// Exactly six hexadecimal digits.
+std::optional<uint> parseRgb(const QString &text)
+{
+    if (text.size() != 6)
+        return std::nullopt;
+    for (const QChar c : text)
+        if (!std::isxdigit(c.unicode() < 128 ? c.toLatin1() : 'x'))
+            return std::nullopt;
+    return text.toUInt(nullptr, 16);
+}
+
+// The model name of a boot loader. The Falcon family's loader names its model in the product
+// string ("FalconQ Boot"); the watcher's mapping knows only FalconEU and Kite and calls every
+// other loader model 0, whose folder name is "osprey". An unrecognised loader is named by its
+// family here, never as another model.
+QString bootLoaderModel(const HidDeviceInfo &info)
+{
+    if (info.productId == ProductTable::kFalconBootProductId) {
+        for (const QString &word : info.productString.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            for (const ProductTable::Product &p : ProductTable::products())
+                if (MouseType::hasFalconDriver(p.mouseType)
+                    && word.compare(MouseType::modelName(p.mouseType), Qt::CaseInsensitive) == 0)
+                    return MouseType::modelName(p.mouseType);
+        const int type = ProductTable::bootTypeFromProductString(info.productString);
+        return type ? MouseType::modelName(type) : QStringLiteral("falcon-family");
+    }
+    const int type = ProductTable::bootTypeFromReleaseNumber(info.releaseNumber);
+    return type ? MouseType::modelName(type) : QStringLiteral("osprey-family");
+}
+
+// Why a macro file cannot be written, or nothing when it can: checked before the mouse is
+// touched, so that a bad file is reported as what it is and not as a refusal of the mouse.
+std::optional<QString> macroFileProblem(const QString &path, int mouseType)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("does not exist");
+    if (!info.isFile())
+        return QStringLiteral("is not a file");
+    if (info.size() == 0)
+        return QStringLiteral("is empty");
+    if (info.size() > StorageIo::kMaxJsonFileSize)
+        return QStringLiteral("is larger than %1 bytes").arg(StorageIo::kMaxJsonFileSize);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("is not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
+    if (!doc.isObject())
+        return QStringLiteral("is not a macro (not a JSON object)");
+    const QJsonValue steps = doc.object().value(QStringLiteral("Macro"));
+    if (!steps.isArray())
+        return QStringLiteral("is not a macro (no \"Macro\" list of steps)");
+    if (steps.toArray().size() > JsonHandle::kMaxMacroNodes)
+        return QStringLiteral("holds more than %1 steps").arg(JsonHandle::kMaxMacroNodes);
+    JsonHandle json;
+    const QList<MacroNode> nodes = json.getMacroNodeList(path);
+    const bool playable = std::any_of(nodes.begin(), nodes.end(), [](const MacroNode &n) {
+        return n.valueType == 3 || n.valueType == 6;
+    });
+    if (!playable)
+        return QStringLiteral("holds no key or mouse-movement step");
+    if (MouseType::hasFalconDriver(mouseType)) {
+        const auto encoded = FalconMacroEncoder::encode(nodes, json.getIgnoreDelayTime(path),
+                                                        json.getRepeatTimes(path), json.getMacroType(path));
+        if (!encoded.ok)
+            return QStringLiteral("cannot be written to this mouse (%1)").arg(encoded.error);
+    } else if (mouseType != MouseType::None) {
+        // The Osprey family's key table lacks a few keys; such a step would be dropped.
+        for (const MacroNode &n : nodes)
+            if (n.valueType == 3 && OspreyKeyTable::hidFromVirtualKey(n.keyValue) == 0)
+                return QStringLiteral("cannot be written to this mouse (key 0x%1 has no code on it)")
+                    .arg(n.keyValue, 0, 16);
+    }
+    return std::nullopt;
+}
+
+// Why a firmware image is refused, or nothing. Nothing is sent for a refused image.
+std::optional<QString> firmwareImageProblem(const QString &path)
+{
+    switch (FwUpdate::readImageFile(path, FwUpdate::Target::ApplicationImage, nullptr)) {
+    case FwUpdate::ImageCheck::Ok: return std::nullopt;
+    case FwUpdate::ImageCheck::HexFile: return QStringLiteral("is a hex file; only raw binary images are written");
+    case FwUpdate::ImageCheck::Unreadable:
+        return QFileInfo(path).exists() ? QStringLiteral("cannot be read") : QStringLiteral("does not exist");
+    case FwUpdate::ImageCheck::TooBig:
+        return QStringLiteral("is larger than %1 bytes, the room for an image").arg(FwUpdate::kMaxImageSize);
+    case FwUpdate::ImageCheck::Empty: return QStringLiteral("is empty");
+    case FwUpdate::ImageCheck::ShortRead: return QStringLiteral("could not be read whole");
+    }
+    return QStringLiteral("cannot be used");
+}
+
+int lockWaitMs()
+{
+    const auto v = parseInt(qEnvironmentVariable("QKDRIVER_LOCK_WAIT_MS"), 0, 600000);
+    return v ? *v : DeviceLock::kDefaultWaitMs;
 }
 
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -131,7 +245,8 @@ QString CtlApp::usage()
         "  config load N | config save | config reset\n"
         "  export FILE | import FILE              all five stored configurations and the macros\n"
         "  pair                                   pair the mouse with its receiver\n"
-        "  firmware update FILE                   write a firmware image (cable only)\n"
+        "  firmware update FILE                   write a firmware image (cable only, or to a mouse left\n"
+        "                                         in its boot loader)\n"
         "  watch                                  print device and battery events until interrupted\n"
         "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
@@ -154,27 +269,31 @@ int CtlApp::failure(const QString &message)
 int CtlApp::run(const QStringList &argsIn)
 {
     QStringList args;
-    QString simulate;
-    bool simulateGiven = false;
     for (int i = 0; i < argsIn.size(); ++i) {
         const QString &a = argsIn.at(i);
+        const bool home = a == QLatin1String("--home") || a.startsWith(QLatin1String("--home="));
+        const bool simulate = a == QLatin1String("--simulate") || a.startsWith(QLatin1String("--simulate="));
         if (a == QLatin1String("--json")) {
             m_json = true;
-        } else if (a == QLatin1String("--simulate") || a == QLatin1String("--home")) {
-            if (i + 1 >= argsIn.size())
-                return usageError(a + QStringLiteral(" needs a value"));
-            if (a == QLatin1String("--home"))
-                AppPaths::setHomeOverride(argsIn.at(i + 1));
-            if (a == QLatin1String("--simulate")) {
-                simulate = argsIn.at(i + 1);
-                simulateGiven = true;
+        } else if (home || simulate) {
+            const QString name = a.section(QLatin1Char('='), 0, 0);
+            QString value;
+            if (a.contains(QLatin1Char('='))) {
+                value = a.section(QLatin1Char('='), 1);
+            } else {
+                if (i + 1 >= argsIn.size())
+                    return usageError(name + QStringLiteral(" needs a value"));
+                value = argsIn.at(++i);
             }
-            ++i;
-        } else if (a.startsWith(QLatin1String("--simulate="))) {
-            simulate = a.mid(11);
-            simulateGiven = true;
-        } else if (a.startsWith(QLatin1String("--home="))) {
-            AppPaths::setHomeOverride(a.mid(7));
+            if (home) {
+                // An empty folder would quietly mean "the default folder" instead.
+                if (value.isEmpty())
+                    return usageError(QStringLiteral("--home needs a folder"));
+                AppPaths::setHomeOverride(value);
+            } else {
+                m_simulate = value; // empty: no simulated device at all
+                m_simulateGiven = true;
+            }
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             m_out << usage() << Qt::endl;
             return Ok;
@@ -182,32 +301,20 @@ int CtlApp::run(const QStringList &argsIn)
             args << a;
         }
     }
-    if (!simulateGiven && qEnvironmentVariableIsSet("QKDRIVER_SIMULATE")) {
-        simulate = qEnvironmentVariable("QKDRIVER_SIMULATE");
-        simulateGiven = true;
+    if (!m_simulateGiven && qEnvironmentVariableIsSet("QKDRIVER_SIMULATE")) {
+        m_simulate = qEnvironmentVariable("QKDRIVER_SIMULATE");
+        m_simulateGiven = true;
     }
     if (args.isEmpty())
         return usageError(QStringLiteral("no command given (try --help)"));
 
     int code = Ok;
-    if (simulateGiven) {
-        // Simulated mice keep their memory in the home folder; no real waiting on them.
-        Simulation::setStateFolder(AppPaths::applicationDir() + QStringLiteral("/Simulator"));
-        QString error;
-        const QStringList names = simulate.split(QLatin1Char(','), Qt::SkipEmptyParts);
-        if (!Simulation::install(names, &error))
-            return usageError(error);
-        m_simulated = true;
-        static VirtualClock clock; // lives for the process
-        Pacer::install(&clock);
-        // The simulated user switches the mouse on as soon as a receiver waits for one.
-        for (const auto &device : Simulation::bus()->devices())
-            if (auto receiver = std::dynamic_pointer_cast<FalconReceiverDevice>(device))
-                receiver->setAutoSwitchOn(true);
-    }
-
     const QString command = args.takeFirst();
-    if (command == QLatin1String("list"))
+    const bool takesNoArgument = command == QLatin1String("list") || command == QLatin1String("info")
+        || command == QLatin1String("show") || command == QLatin1String("pair") || command == QLatin1String("watch");
+    if (takesNoArgument && !args.isEmpty())
+        code = usageError(QStringLiteral("%1 takes no argument (\"%2\" is one too many)").arg(command, args.first()));
+    else if (command == QLatin1String("list"))
         code = cmdList();
     else if (command == QLatin1String("info"))
         code = cmdInfo();
@@ -261,11 +368,9 @@ QList<CtlApp::Found> CtlApp::presentDevices() const
             const int type = ProductTable::mouseTypeOf(i.productId);
             f.model = MouseType::modelName(type);
             f.link = ProductTable::isReceiverId(i.productId) ? QStringLiteral("receiver") : QStringLiteral("cable");
-        } else if (i.vendorId == vendor && i.productId == ProductTable::kFalconBootProductId) {
-            f.model = MouseType::modelName(ProductTable::bootTypeFromProductString(i.productString));
-            f.link = QStringLiteral("boot loader");
-        } else if (i.vendorId == ProductTable::kLoaderVendorId && i.productId == ProductTable::kLoaderProductId) {
-            f.model = MouseType::modelName(ProductTable::bootTypeFromReleaseNumber(i.releaseNumber));
+        } else if ((i.vendorId == vendor && i.productId == ProductTable::kFalconBootProductId)
+                   || (i.vendorId == ProductTable::kLoaderVendorId && i.productId == ProductTable::kLoaderProductId)) {
+            f.model = bootLoaderModel(i);
             f.link = QStringLiteral("boot loader");
         } else {
             continue;
@@ -283,10 +388,52 @@ void CtlApp::settle()
     QCoreApplication::sendPostedEvents();
 }
 
-int CtlApp::openDevice()
+int CtlApp::prepareDevices(bool listOnly)
 {
-    if (m_session)
-        return m_opened.value_or(false) ? Ok : Failure;
+    if (m_devicesReady)
+        return Ok;
+    // Listing real devices only enumerates them; everything else drives the mouse, and a
+    // simulated mouse also rewrites its memory file on exit.
+    if (!listOnly || m_simulateGiven) {
+        switch (m_lock.acquire(lockWaitMs())) {
+        case DeviceLock::Outcome::Taken:
+            break;
+        case DeviceLock::Outcome::Unavailable:
+            // No lock file possible (folder missing or not writable): nothing can be stored
+            // there either, so there is nothing for two commands to overwrite.
+            qDebug() << "qkdriverctl: running without the device lock" << DeviceLock::lockPath();
+            break;
+        case DeviceLock::Outcome::Held:
+            if (m_lock.heldByGui())
+                return failure(QStringLiteral("QKDriver (process %1) is using the mouse of %2; close it first")
+                                   .arg(m_lock.holderPid()).arg(AppPaths::applicationDir()));
+            return failure(QStringLiteral("the mouse of %1 is busy: %2 (process %3) is still using it; try again when it has finished")
+                               .arg(AppPaths::applicationDir(),
+                                    m_lock.holderName().isEmpty() ? QStringLiteral("another program") : m_lock.holderName())
+                               .arg(m_lock.holderPid()));
+        }
+    }
+    if (m_simulateGiven) {
+        // Simulated mice keep their memory in the home folder; no real waiting on them.
+        Simulation::setStateFolder(AppPaths::applicationDir() + QStringLiteral("/Simulator"));
+        QString error;
+        const QStringList names = m_simulate.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        if (!Simulation::install(names, &error))
+            return usageError(error);
+        m_simulated = true;
+        static VirtualClock clock; // lives for the process
+        Pacer::install(&clock);
+        // The simulated user switches the mouse on as soon as a receiver waits for one.
+        for (const auto &device : Simulation::bus()->devices())
+            if (auto receiver = std::dynamic_pointer_cast<FalconReceiverDevice>(device))
+                receiver->setAutoSwitchOn(true);
+    }
+    m_devicesReady = true;
+    return Ok;
+}
+
+void CtlApp::startSession()
+{
     m_session = std::make_unique<DeviceSession>();
     m_session->setAutoOpen(false);
     DCDataHandle *c = m_session->coordinator();
@@ -295,7 +442,7 @@ int CtlApp::openDevice()
         m_mouseType = type;
         m_wireless = wireless;
     });
-    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int v) { m_version = v; });
+    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int v) { m_version = quint32(v); });
     connect(c, &DCDataHandle::sig_SetCurrentConfigure, this, [this](int n) { m_config = n; });
     connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> l) { m_dpi = l; });
     connect(c, &DCDataHandle::sig_SetCurrentReportRate, this, [this](int r) { m_rate = r; });
@@ -313,6 +460,15 @@ int CtlApp::openDevice()
     connect(c, &DCDataHandle::sig_ProcessVaule, this, [this](int p) { m_progress << p; });
     connect(c, &DCDataHandle::sig_startCode, this, [this](bool ok) { m_pairStarted = ok; });
     connect(c, &DCDataHandle::sig_finishCode, this, [this](bool ok) { m_paired = ok; });
+}
+
+int CtlApp::openDevice(bool needProfile)
+{
+    if (m_session)
+        return m_opened.value_or(false) ? Ok : Failure;
+    if (const int rc = prepareDevices())
+        return rc;
+    startSession();
 
     const QList<Found> devices = presentDevices();
     const Found *target = nullptr;
@@ -327,10 +483,30 @@ int CtlApp::openDevice()
         return NoDevice;
     }
     m_productId = target->productId;
+    m_warnings.clear();
     Q_EMIT m_session->sig_OpenDevice(target->productId, ProductTable::vendorId());
     settle();
     if (!m_opened.value_or(false))
         return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId)));
+    m_readFailed = m_warnings.contains(32);
+    if (m_config == 0 && !m_readFailed) {
+        // No stored configuration equals the mouse (a damaged or deleted file, or another
+        // program changed the mouse): the coordinator then leaves the pages as they were, so
+        // take the settings from what it read out of the mouse.
+        DCDataHandle *c = m_session->coordinator();
+        m_session->runOnCoordinator([c] {
+            c->setCPIValueOnPage();
+            c->setUsbReportRateOnPage();
+            c->setLightParameterOnPage();
+            c->setMouseButtonOnPage();
+        });
+        settle();
+        m_readFailed = m_warnings.contains(32);
+    }
+    // Changes are made on top of what was read; without it they would write stale settings.
+    if (m_readFailed && needProfile)
+        return failure(QStringLiteral("the profile could not be read from the %1 (the exchange with the mouse failed); nothing was changed")
+                           .arg(modelOfOpenDevice()));
     return Ok;
 }
 
@@ -351,6 +527,8 @@ QString CtlApp::modelOfOpenDevice() const
 
 int CtlApp::cmdList()
 {
+    if (const int rc = prepareDevices(true))
+        return rc;
     const QList<Found> devices = presentDevices();
     QJsonArray list;
     for (const Found &f : devices) {
@@ -367,17 +545,18 @@ int CtlApp::cmdList()
 
 int CtlApp::cmdInfo()
 {
-    if (const int rc = openDevice())
+    if (const int rc = openDevice(false))
         return rc;
     QJsonObject info{{"model", modelOfOpenDevice()},
                      {"productId", hex4(m_productId)},
                      {"connection", m_wireless ? "receiver" : "cable"},
-                     {"firmwareVersion", m_version},
+                     // The version comes with the profile; a failed read reports only a default.
+                     {"firmwareVersion", m_readFailed ? QJsonValue() : QJsonValue(qint64(m_version))},
                      {"configuration", m_config}};
     m_text << QStringLiteral("model          %1").arg(modelOfOpenDevice())
            << QStringLiteral("product id     %1").arg(hex4(m_productId))
            << QStringLiteral("connection     %1").arg(m_wireless ? "2.4 GHz receiver" : "cable")
-           << QStringLiteral("firmware       %1").arg(m_version)
+           << QStringLiteral("firmware       %1").arg(m_readFailed ? QStringLiteral("unknown (the profile could not be read)") : QString::number(m_version))
            << QStringLiteral("configuration  %1").arg(m_config ? QString::number(m_config) : QStringLiteral("none matches"));
     if (m_wireless) {
         int level = -1;
@@ -411,10 +590,13 @@ int CtlApp::cmdShow()
     });
     QJsonObject profile{{"model", modelOfOpenDevice()},
                         {"configuration", m_config},
+                        {"matchesStoredConfiguration", m_config != 0},
                         {"dpi", dpi},
                         {"reportRate", m_rate >= 0 && m_rate < 4 ? QString::fromLatin1(kRates[m_rate]).toInt() : -1},
                         {"liftOff", lift}};
-    m_text << QStringLiteral("model        %1 (configuration %2)").arg(modelOfOpenDevice()).arg(m_config)
+    m_text << (m_config ? QStringLiteral("model        %1 (configuration %2)").arg(modelOfOpenDevice()).arg(m_config)
+                        : QStringLiteral("model        %1 (the mouse matches no stored configuration; showing what it holds)")
+                              .arg(modelOfOpenDevice()))
            << QStringLiteral("dpi          %1").arg(dpiText.join(QStringLiteral(", ")))
            << QStringLiteral("report rate  %1 Hz").arg(m_rate >= 0 && m_rate < 4 ? kRates[m_rate] : "?")
            << QStringLiteral("lift-off     %1").arg(lift);
@@ -438,10 +620,11 @@ int CtlApp::cmdShow()
         m_text << QStringLiteral("button %1%2").arg(QString::number(it.key()).leftJustified(6), it.value().value("text").toString());
     }
     profile.insert("buttons", buttons);
-    // Macros: the current configuration's file mirrors the mouse's macro slots.
+    // Macros: the current configuration's file mirrors the mouse's macro slots. When no
+    // configuration matches the mouse, no file tells what its slots hold.
     QJsonObject macros;
-    {
-        QFile f(StoragePaths::configJsonPath(m_mouseType, m_config ? m_config : 1));
+    if (m_config) {
+        QFile f(StoragePaths::configJsonPath(m_mouseType, m_config));
         const QJsonObject stored = f.open(QIODevice::ReadOnly)
             ? QJsonDocument::fromJson(f.readAll()).object().value("MacroDataOfGamingMode").toObject()
             : QJsonObject();
@@ -489,7 +672,7 @@ int CtlApp::setDpi(const QStringList &args)
         return usageError(QStringLiteral("set dpi takes one list, e.g. 800,1600,3200"));
     QList<DWORD> list;
     for (const QString &part : args.first().split(QLatin1Char(','))) {
-        const auto v = parseInt(part.trimmed(), 50, 26000);
+        const auto v = parseInt(part, 50, 26000);
         if (!v)
             return usageError(QStringLiteral("\"%1\" is not a DPI value (whole numbers 50 to 26000)").arg(part));
         list << DWORD(*v);
@@ -498,6 +681,10 @@ int CtlApp::setDpi(const QStringList &args)
         return usageError(QStringLiteral("at most 7 DPI stages"));
     if (const int rc = openDevice())
         return rc;
+    const Catalog::Model *model = Catalog::find(m_mouseType);
+    const int stages = model ? model->maxStages : 7;
+    if (list.size() > stages)
+        return usageError(QStringLiteral("the %1 has at most %2 DPI stages").arg(modelOfOpenDevice()).arg(stages));
     const DpiRange range = Catalog::dpiRangeOf(m_mouseType);
     for (DWORD v : qAsConst(list))
         if (!range.accepts(int(v)))
@@ -506,7 +693,7 @@ int CtlApp::setDpi(const QStringList &args)
     while (list.size() < 7)
         list << 0;
     if (!request([&] { Q_EMIT m_session->sig_ChangeCPIListValue(list); }))
-        return failure(QStringLiteral("the mouse did not take the DPI stages (a value outside the model's range?)"));
+        return failure(QStringLiteral("the mouse did not take the DPI stages"));
     m_text << QStringLiteral("dpi set");
     return Ok;
 }
@@ -552,11 +739,10 @@ int CtlApp::setLight(const QStringList &argsIn)
                 return usageError(QStringLiteral("zone must be wheel or logo"));
             wheel = value == QLatin1String("wheel");
         } else if (key == QLatin1String("--color")) {
-            bool ok = false;
-            const uint rgb = value.toUInt(&ok, 16);
-            if (!ok || value.size() != 6)
+            const auto rgb = parseRgb(value);
+            if (!rgb)
                 return usageError(QStringLiteral("\"%1\" is not a colour; use six hex digits RRGGBB").arg(value));
-            color = makeColorRef(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb));
+            color = makeColorRef(BYTE(*rgb >> 16), BYTE(*rgb >> 8), BYTE(*rgb));
         } else if (key == QLatin1String("--speed")) {
             speed = parseInt(value, 0, 9);
             if (!speed)
@@ -629,15 +815,31 @@ int CtlApp::setButton(const QStringList &args)
     } else if (kind == QLatin1String("default")) {
         changeType = MouseButtonChangeToMacro; // restores the factory function
     } else if (kind == QLatin1String("macro")) {
-        if (!QFileInfo(value).isFile())
-            return usageError(QStringLiteral("macro file \"%1\" does not exist").arg(value));
+        if (const auto problem = macroFileProblem(value, MouseType::None))
+            return usageError(QStringLiteral("macro file \"%1\" %2").arg(value, *problem));
         macroFile = QFileInfo(value).absoluteFilePath();
     } else {
         return usageError(QStringLiteral("unknown assignment \"%1 %2\"; accepted: key, combo, media, mouse, dpi, fire, macro, disable, default").arg(kind, value));
     }
+    const bool bare = changeType == MouseButtonChangeToFireKey || changeType == MouseButtonChangeToForbidden
+        || changeType == MouseButtonChangeToMacro;
+    if (args.size() > (bare ? 2 : 3))
+        return usageError(QStringLiteral("set button N %1 takes %2 (\"%3\" is one too many)")
+                              .arg(kind, bare ? QStringLiteral("no value") : QStringLiteral("one value"),
+                                   args.at(bare ? 2 : 3)));
     if (const int rc = openDevice())
         return rc;
-    QList<int> before;
+    // The buttons the coordinator reported for this mouse are the ones it has.
+    if (!m_buttons.isEmpty() && !m_buttons.contains(*button)) {
+        QStringList have;
+        for (int b : m_buttons.keys())
+            have << QString::number(b);
+        return usageError(QStringLiteral("the %1 has no button %2; its buttons: %3")
+                              .arg(modelOfOpenDevice()).arg(*button).arg(have.join(QStringLiteral(", "))));
+    }
+    if (!macroFile.isEmpty())
+        if (const auto problem = macroFileProblem(macroFile, m_mouseType))
+            return usageError(QStringLiteral("macro file \"%1\" %2").arg(value, *problem));
     bool ok;
     if (!macroFile.isEmpty()) {
         ok = request([&] { Q_EMIT m_session->sig_WriteSingleMacro(*button, macroFile); });
@@ -647,7 +849,7 @@ int CtlApp::setButton(const QStringList &args)
     if (m_warnings.contains(USBDriverManger::kOnlyLeftButtonWarning))
         return failure(QStringLiteral("button %1 is the only left button; assign left click to another button first").arg(*button));
     if (!ok)
-        return failure(QStringLiteral("the mouse did not take the assignment of button %1 (does this model have it?)").arg(*button));
+        return failure(QStringLiteral("the mouse did not take the assignment of button %1").arg(*button));
     m_text << QStringLiteral("button %1 set").arg(*button);
     return Ok;
 }
@@ -673,7 +875,7 @@ int CtlApp::cmdConfig(const QStringList &args)
         const auto n = parseInt(args.value(1), 1, 5);
         if (!n || args.size() != 2)
             return usageError(QStringLiteral("config load takes a configuration number 1 to 5"));
-        if (const int rc = openDevice())
+        if (const int rc = openDevice(false)) // a whole stored image: nothing stale
             return rc;
         if (!request([&] { Q_EMIT m_session->sig_LoadFileAndeWriteIntoMouse(*n); }))
             return failure(QStringLiteral("configuration %1 could not be written into the mouse").arg(*n));
@@ -684,7 +886,7 @@ int CtlApp::cmdConfig(const QStringList &args)
     if (what == QLatin1String("save") || what == QLatin1String("reset")) {
         if (args.size() != 1)
             return usageError(QStringLiteral("config %1 takes no argument").arg(what));
-        if (const int rc = openDevice())
+        if (const int rc = openDevice(what == QLatin1String("save")))
             return rc;
         const bool save = what == QLatin1String("save");
         const bool ok = request([&] {
@@ -783,7 +985,7 @@ int CtlApp::cmdImport(const QStringList &args)
 
 int CtlApp::cmdPair()
 {
-    if (const int rc = openDevice())
+    if (const int rc = openDevice(false))
         return rc;
     if (!m_wireless)
         return usageError(QStringLiteral("pairing needs the mouse's receiver; this mouse is on the cable"));
@@ -810,13 +1012,41 @@ int CtlApp::cmdFirmware(const QStringList &args)
 {
     if (args.size() != 2 || args.first() != QLatin1String("update"))
         return usageError(QStringLiteral("firmware update FILE"));
-    const QFileInfo file(args.at(1));
-    if (!file.isFile())
-        return usageError(QStringLiteral("firmware image \"%1\" does not exist").arg(args.at(1)));
-    if (const int rc = openDevice())
+    const QString path = args.at(1);
+    if (const auto problem = firmwareImageProblem(path))
+        return usageError(QStringLiteral("firmware image \"%1\" %2").arg(path, *problem));
+    const QString image = QFileInfo(path).absoluteFilePath();
+    if (const int rc = prepareDevices())
+        return rc;
+    // A mouse left in its boot loader (an update that did not finish) has no mouse side to
+    // open; the image goes straight to the boot loader, without a restart request.
+    const QList<Found> devices = presentDevices();
+    const bool mouse = std::any_of(devices.begin(), devices.end(),
+                                   [](const Found &f) { return f.link != QLatin1String("boot loader"); });
+    if (!mouse && !devices.isEmpty()) {
+        for (const Found &f : devices)
+            if (f.productId == ProductTable::kFalconBootProductId)
+                return updateBootLoader(f, image);
+        return usageError(QStringLiteral("the %1 boot loader takes its firmware from the model's own updater")
+                              .arg(devices.first().model));
+    }
+    if (const int rc = openDevice(false))
         return rc;
     if (!MouseType::hasFalconDriver(m_mouseType))
         return usageError(QStringLiteral("%1 firmware is updated with its own updater").arg(modelOfOpenDevice()));
+    return runFirmwareUpdate(image, modelOfOpenDevice());
+}
+
+int CtlApp::updateBootLoader(const Found &loader, const QString &imagePath)
+{
+    startSession();
+    if (!m_json)
+        m_err << "The " << loader.model << " waits in its boot loader; writing the image to it." << Qt::endl;
+    return runFirmwareUpdate(imagePath, loader.model);
+}
+
+int CtlApp::runFirmwareUpdate(const QString &imagePath, const QString &model)
+{
     const bool tty = isatty(STDERR_FILENO) && !m_json;
     int shown = -1;
     connect(m_session->coordinator(), &DCDataHandle::sig_ProcessVaule, this, [&](int p) {
@@ -829,7 +1059,7 @@ int CtlApp::cmdFirmware(const QStringList &args)
             m_err << p << "%" << Qt::endl;
     });
     m_warnings.clear();
-    Q_EMIT m_session->sig_Update(file.absoluteFilePath(), modelOfOpenDevice());
+    Q_EMIT m_session->sig_Update(imagePath, model);
     settle();
     if (tty)
         m_err << Qt::endl;
@@ -849,6 +1079,8 @@ int CtlApp::cmdFirmware(const QStringList &args)
 
 int CtlApp::cmdWatch()
 {
+    if (const int rc = prepareDevices())
+        return rc;
     m_session = std::make_unique<DeviceSession>();
     m_session->setAutoOpen(true);
     DCDataHandle *c = m_session->coordinator();

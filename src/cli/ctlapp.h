@@ -3,8 +3,14 @@
 // coordinator, managers, storage). Every command prints for people, or one JSON document with
 // --json. Exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported
 // device.
+//
+// Every command that drives the mouse holds the application folder's device lock (DeviceLock)
+// from before the simulated devices load their memory until after they saved it: a second
+// command waits for it up to QKDRIVER_LOCK_WAIT_MS milliseconds (10 s when unset), then gives
+// up with exit 1; while QKDriver itself runs on the folder, commands give up at once.
 
 #include "common/qktypes.h"
+#include "common/devicelock.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -59,8 +65,18 @@ private:
     int setButton(const QStringList &args);
 
     QList<Found> presentDevices() const;
-    // Opens the first supported device and reads its profile. Returns Ok, NoDevice or Failure.
-    int openDevice();
+    // Takes the device lock (unless listing real devices, which only enumerates) and installs
+    // the simulated devices when asked for. Returns Ok, Usage or Failure.
+    int prepareDevices(bool listOnly = false);
+    // Creates the session and connects to what the coordinator reports, without opening.
+    void startSession();
+    // Opens the first supported device and reads its profile; when no stored configuration
+    // matches it, reads the settings from the mouse itself. Returns Ok, NoDevice or Failure
+    // (also when the profile could not be read and needProfile is set).
+    int openDevice(bool needProfile = true);
+    // Updates a Falcon-family mouse that waits in its boot loader (no mouse to open).
+    int updateBootLoader(const Found &loader, const QString &imagePath);
+    int runFirmwareUpdate(const QString &imagePath, const QString &model);
     // Waits until the coordinator has handled everything sent so far, then delivers its signals.
     void settle();
     // Sends a request and reports whether it went through (no read/write warning).
@@ -73,6 +89,9 @@ private:
     QTextStream &m_err;
     bool m_json = false;
     bool m_simulated = false;
+    bool m_simulateGiven = false;
+    bool m_devicesReady = false;
+    QString m_simulate;
     std::unique_ptr<DeviceSession> m_session;
     QJsonObject m_result;
     QStringList m_text;
@@ -82,8 +101,9 @@ private:
     int m_mouseType = 0;
     bool m_wireless = false;
     uint m_productId = 0;
-    int m_version = 0;
+    quint32 m_version = 0; // the mouse reports a 32-bit word; the top bit is no sign
     int m_config = 0;
+    bool m_readFailed = false; // the profile read at open failed
     QList<DWORD> m_dpi;
     int m_rate = -1;
     std::optional<LightColorParam> m_light;
@@ -92,4 +112,8 @@ private:
     QList<int> m_progress;
     std::optional<bool> m_pairStarted;
     std::optional<bool> m_paired;
+
+    // Released with the members, after the destructor has closed the session and saved the
+    // simulated devices.
+    DeviceLock m_lock;
 };

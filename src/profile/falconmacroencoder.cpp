@@ -17,10 +17,16 @@ DWORD delayWord(const MacroNode &node, int ignoreDelayTime)
     return (kDelay << 24) | DWORD(ms);
 }
 
+// |v| clamped to the 11 bits of a move; taken in 64 bits, where |INT_MIN| exists.
+int moveMagnitude(int v)
+{
+    return int(std::min<qint64>(std::abs(qint64(v)), FalconMacroEncoder::kMaxMove));
+}
+
 DWORD moveWord(const MacroNode &node)
 {
-    const int x = std::min(std::abs(node.coordinateX), FalconMacroEncoder::kMaxMove);
-    const int y = std::min(std::abs(node.coordinateY), FalconMacroEncoder::kMaxMove);
+    const int x = moveMagnitude(node.coordinateX);
+    const int y = moveMagnitude(node.coordinateY);
     DWORD w = (kMove << 24) | DWORD(x) | (DWORD(y) << 12);
     if (node.coordinateX < 0)
         w |= 1u << 11;

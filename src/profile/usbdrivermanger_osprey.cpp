@@ -59,9 +59,10 @@ bool isEmptyRecord(const QByteArray &record)
     return record.size() < 4 || (record.at(2) == 0 && record.at(3) == 0);
 }
 
-BYTE signedByte(int v)
+// Clamped in 64 bits, so that a negated INT_MIN coordinate is a large positive value.
+BYTE signedByte(qint64 v)
 {
-    return BYTE(qint8(qBound(-128, v, 127)));
+    return BYTE(qint8(qBound<qint64>(-128, v, 127)));
 }
 
 void appendWord(QByteArray &words, int first, int second)
@@ -905,7 +906,7 @@ QByteArray UsbDriverManger_Osprey::defineLocalMacro(const QList<MacroNode> &node
             if (node.coordinateX == 0 && node.coordinateY == 0)
                 continue;
             appendWord(words, 0x00, 0x02);
-            appendWord(words, signedByte(node.coordinateX), signedByte(-node.coordinateY));
+            appendWord(words, signedByte(node.coordinateX), signedByte(-qint64(node.coordinateY)));
             if (!ignoreDelays && node.timeLapse >= 1) {
                 appendWord(words, 0x00, 0x03);
                 appendBigEndian(words, node.timeLapse);

@@ -739,7 +739,11 @@ void DCDataHandle::runFirmwareUpdate(const QString &path)
     m_updater.reset();
     m_updater = m_updaterFactory ? m_updaterFactory() : std::make_unique<FwUpdate>();
     QString mouseSelector, bootSelector;
-    FwUpdate::selectorsForModel(m_mouseType, &mouseSelector, &bootSelector);
+    if (!FwUpdate::selectorsForModel(m_mouseType, &mouseSelector, &bootSelector) && !m_manager) {
+        // No mouse is open: one left in its boot loader is updated there (the boot loader has
+        // the same product id for the whole family, and no restart request is needed).
+        bootSelector = ProductTable::selector(ProductTable::vendorId(), ProductTable::kFalconBootProductId);
+    }
     m_updater->setSelectors(mouseSelector, bootSelector);
     connect(m_updater.get(), &FwUpdate::sigPercent, this, &DCDataHandle::onUpdatePercent);
     connect(m_updater.get(), &FwUpdate::sigUpdateResult, this, &DCDataHandle::slot_FirmwareUpdateResult);

@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "sim/simulation.h"
 #include "support/temphome.h"
+#include "sim/falconmousedevice.h"
+#include "sim/virtualhidbus.h"
 
 #include <QtTest>
 
@@ -10,6 +12,7 @@ class TstMainWindow : public QObject
 private Q_SLOTS:
     void cleanup() { Simulation::uninstall(); }
     void showsWhatTheWatcherReports();
+    void firmwareVersionIsUnsigned();
     void reportSlotTexts_data();
     void reportSlotTexts();
 };
@@ -30,6 +33,17 @@ void TstMainWindow::showsWhatTheWatcherReports()
                               10000);
 }
 
+void TstMainWindow::firmwareVersionIsUnsigned()
+{
+    TempHome home;
+    QVERIFY(Simulation::install({QStringLiteral("falcon")}));
+    auto mouse = std::dynamic_pointer_cast<FalconMouseDevice>(Simulation::bus()->devices().first());
+    QVERIFY(mouse);
+    mouse->firmware().setFirmwareVersion(0x80000039); // top bit set: no sign
+    MainWindow w;
+    QTRY_VERIFY_WITH_TIMEOUT(w.deviceSummary().contains("falcon by cable, firmware 2147483705"), 10000);
+}
+
 void TstMainWindow::reportSlotTexts_data()
 {
     QTest::addColumn<int>("bootType");
@@ -40,6 +54,8 @@ void TstMainWindow::reportSlotTexts_data()
     QTest::newRow("receiver lost") << 0 << false << 0x180Au << "lost 0x180a falconc receiver";
     QTest::newRow("boot loader") << 14 << true << 0x3000u << "found 0x3000 falconeu boot loader";
     QTest::newRow("osprey loader") << 13 << true << 0x1022u << "found 0x1022 heron boot loader";
+    QTest::newRow("unplaced boot loader") << 0 << true << 0x3000u << "found 0x3000 falcon-family boot loader";
+    QTest::newRow("unplaced osprey loader") << 0 << true << 0x1022u << "found 0x1022 osprey-family boot loader";
 }
 
 void TstMainWindow::reportSlotTexts()

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QProcess>
 #include <QtTest>
 
@@ -18,14 +19,17 @@ struct Result
     QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
 };
 
-Result ctl(const TempHome &home, const QStringList &args)
+QProcessEnvironment ctlEnvironment(const TempHome &home)
 {
-    QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("QKDRIVER_SIMULATE");
+    env.remove("QKDRIVER_LOCK_WAIT_MS");
     env.insert("QKDRIVER_HOME", home.path());
-    p.setProcessEnvironment(env);
-    p.start(QKDRIVERCTL_BIN, args);
+    return env;
+}
+
+Result finish(QProcess &p)
+{
     Result r;
     if (!p.waitForFinished(60000)) {
         p.kill();
@@ -36,6 +40,22 @@ Result ctl(const TempHome &home, const QStringList &args)
     r.err = p.readAllStandardError();
     return r;
 }
+
+Result ctl(const TempHome &home, const QStringList &args, const QProcessEnvironment &env = {})
+{
+    QProcess p;
+    p.setProcessEnvironment(env.isEmpty() ? ctlEnvironment(home) : env);
+    p.start(QKDRIVERCTL_BIN, args);
+    return finish(p);
+}
+
+QJsonValue at(const Result &r, const QString &path) // "profile/dpi"
+{
+    QJsonValue v = r.json();
+    for (const QString &key : path.split('/'))
+        v = v.toObject().value(key);
+    return v;
+}
 } // namespace
 
 class TstQkdriverctl : public QObject
@@ -44,10 +64,18 @@ class TstQkdriverctl : public QObject
 private Q_SLOTS:
     void badInput_data();
     void badInput();
+    void inputFileErrors_data();
+    void inputFileErrors();
+    void listDevices_data();
     void listDevices();
     void noDevice();
     void setThenShow_data();
     void setThenShow();
+    void showWithoutMatchingConfiguration_data();
+    void showWithoutMatchingConfiguration();
+    void unreadableProfileIsNamed();
+    void concurrentCommandsKeepEveryChange();
+    void busyMouseIsRefused();
     void exportResetImport_data();
     void exportResetImport();
     void importRefusesForeignModel();
@@ -82,6 +110,19 @@ void TstQkdriverctl::badInput_data()
     QTest::newRow("import missing") << sim + QStringList{"import", "/no/such/export.json"} << "cannot read";
     QTest::newRow("firmware missing") << sim + QStringList{"firmware", "update", "/no/fw.bin"} << "does not exist";
     QTest::newRow("unknown simulated device") << QStringList{"--simulate", "toaster", "list"} << "Unknown device \"toaster\"";
+    // Numbers and colours are plain digits; surplus words and what the model lacks are refused.
+    for (const QString colour : {"+12345", "0x1234", " 12345"})
+        QTest::newRow(qPrintable("colour " + colour)) << sim + QStringList{"set", "light", "steady", "--color", colour} << "not a colour";
+    QTest::newRow("dpi with a sign") << sim + QStringList{"set", "dpi", "+800"} << "\"+800\" is not a DPI value";
+    QTest::newRow("dpi with a blank") << sim + QStringList{"set", "dpi", "800, 1600"} << "\" 1600\" is not a DPI value";
+    QTest::newRow("config number with a blank") << sim + QStringList{"config", "load", " 1"} << "1 to 5";
+    QTest::newRow("empty home") << QStringList{"--home", "", "--simulate", "falcon", "list"} << "--home needs a folder";
+    for (const QString command : {"list", "info", "show"})
+        QTest::newRow(qPrintable(command + " x")) << sim + QStringList{command, "x"} << command + " takes no argument";
+    QTest::newRow("key with a surplus word") << sim + QStringList{"set", "button", "6", "key", "a", "b"} << "\"b\" is one too many";
+    QTest::newRow("button the falcon lacks") << sim + QStringList{"set", "button", "17", "key", "a"} << "the falcon has no button 17";
+    QTest::newRow("more stages than the kite has") << QStringList{"--simulate", "kite", "set", "dpi", "200,300,400,500,600,700"}
+                                                   << "the kite has at most 5 DPI stages";
 }
 
 void TstQkdriverctl::badInput()
@@ -107,17 +148,68 @@ void TstQkdriverctl::badInput()
     }
 }
 
+void TstQkdriverctl::inputFileErrors_data()
+{
+    QTest::addColumn<QString>("command"); // device and what is written
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("garbage macro") << "falcon macro" << "/m.json" << QByteArray("{not json") << "is not JSON";
+    QTest::newRow("empty macro") << "falcon macro" << "/m.json" << QByteArray() << "is empty";
+    QTest::newRow("macro steps not a list") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":{"not":"an array"}})")
+                                            << "is not a macro (no \"Macro\" list of steps)";
+    QTest::newRow("macro without a step") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":[]})")
+                                          << "holds no key or mouse-movement step";
+    QTest::newRow("macro key without a code") << "falcon macro" << "/m.json" << QByteArray(R"({"Macro":[{"ValueType":3,"KeyValue":255}]})")
+                                              << "cannot be written to this mouse (key 0xff has no";
+    QTest::newRow("macro key the osprey lacks") << "osprey macro" << "/m.json" << QByteArray(R"({"Macro":[{"ValueType":3,"KeyValue":165}]})")
+                                                << "cannot be written to this mouse (key 0xa5 has no code on it)";
+    QTest::newRow("empty image") << "falcon firmware" << "/fw.bin" << QByteArray() << "is empty";
+    QTest::newRow("oversized image") << "falcon firmware" << "/fw.bin" << QByteArray(0x20001, 'x') << "is larger than 131072 bytes";
+    QTest::newRow("hex image") << "falcon firmware" << "/fw.hex" << QByteArray(":00000001FF") << "is a hex file";
+}
+
+void TstQkdriverctl::inputFileErrors()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    TempHome home;
+    QVERIFY(home.write(file, content));
+    const QStringList sim{"--simulate", command.section(' ', 0, 0)};
+    const Result r = ctl(home, sim + (command.endsWith("macro") ? QStringList{"macro", "write", home.file(file)}
+                                                                : QStringList{"firmware", "update", home.file(file)}));
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains(QString("\"%1\" %2").arg(home.file(file), reason).toUtf8()), r.err.constData());
+    // Nothing reached the mouse: button 5 keeps its factory function.
+    QCOMPARE(at(ctl(home, sim + QStringList{"--json", "show"}), "profile/buttons/5/default").toBool(), true);
+}
+
+void TstQkdriverctl::listDevices_data()
+{
+    QTest::addColumn<QString>("devices");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("receiver, cable, boot loader") << "falcon-receiver,heron,kite-boot"
+        << QStringList{"0x1804 falcon receiver", "0x3000 kite boot loader", "0x4161 heron cable"};
+    // The watcher's own mapping knows only FalconEU and Kite; no Falcon loader is an "osprey".
+    for (const QString model : {"falcon", "falconq", "kitec"})
+        QTest::newRow(qPrintable(model + "-boot")) << model + "-boot" << QStringList{"0x3000 " + model + " boot loader"};
+    QTest::newRow("osprey-boot") << "osprey-boot" << QStringList{"0x1022 osprey boot loader"};
+}
+
 void TstQkdriverctl::listDevices()
 {
+    QFETCH(QString, devices);
+    QFETCH(QStringList, expected);
     TempHome home;
-    const Result r = ctl(home, {"--simulate", "falcon-receiver,heron,kite-boot", "--json", "list"});
+    const Result r = ctl(home, {"--simulate", devices, "--json", "list"});
     QCOMPARE(r.code, 0);
-    const QJsonArray devices = r.json().value("devices").toArray();
     QStringList seen;
-    for (const QJsonValue &d : devices)
+    for (const QJsonValue &d : r.json().value("devices").toArray())
         seen << d["productId"].toString() + ' ' + d["model"].toString() + ' ' + d["link"].toString();
     seen.sort();
-    QCOMPARE(seen, (QStringList{"0x1804 falcon receiver", "0x3000 kite boot loader", "0x4161 heron cable"}));
+    QCOMPARE(seen, expected);
 }
 
 void TstQkdriverctl::noDevice()
@@ -168,6 +260,104 @@ void TstQkdriverctl::setThenShow()
                             : v.isArray() ? QJsonDocument(v.toArray()).toJson(QJsonDocument::Compact)
                                           : QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact).mid(1).chopped(1);
     QCOMPARE(QString::fromUtf8(actual), expected);
+}
+
+void TstQkdriverctl::showWithoutMatchingConfiguration_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("config1"); // what becomes of Config1.json; empty: deleted
+    QTest::newRow("falcon, deleted") << "falcon" << QByteArray();
+    QTest::newRow("falcon, corrupt") << "falcon" << QByteArray("{\"MouseDataOfGam");
+    QTest::newRow("osprey, deleted") << "osprey" << QByteArray();
+}
+
+void TstQkdriverctl::showWithoutMatchingConfiguration()
+{
+    QFETCH(QString, device);
+    QFETCH(QByteArray, config1);
+    TempHome home;
+    const QStringList sim{"--simulate", device};
+    QCOMPARE(ctl(home, sim + QStringList{"set", "dpi", "800,1600,3200"}).code, 0);
+    QCOMPARE(ctl(home, sim + QStringList{"set", "rate", "500"}).code, 0);
+    const QString path = "/ConfigFiles/MouseFile/" + device + "/AFile/ConfigJsonFile/Config1.json";
+    QVERIFY(config1.isEmpty() ? QFile::remove(home.file(path)) : home.write(path, config1));
+    const Result r = ctl(home, sim + QStringList{"--json", "show"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(QJsonDocument(at(r, "profile/dpi").toArray()).toJson(QJsonDocument::Compact), QByteArray("[800,1600,3200]"));
+    QCOMPARE(at(r, "profile/reportRate").toInt(), 500);
+    QCOMPARE(at(r, "profile/matchesStoredConfiguration").toBool(true), false);
+    QVERIFY(ctl(home, sim + QStringList{"show"}).out.contains("matches no stored configuration"));
+}
+
+void TstQkdriverctl::unreadableProfileIsNamed()
+{
+    // The simulated Osprey's profile fails its checksum: one bit of profile byte 1 flipped in
+    // the emulator's memory file (after its 13-byte tag, the product id and version words and
+    // the profile's 4-byte length).
+    TempHome home;
+    const QStringList sim{"--simulate", "osprey"};
+    QCOMPARE(ctl(home, sim + QStringList{"set", "rate", "500"}).code, 0);
+    QByteArray state = home.read("/Simulator/osprey.state");
+    QCOMPARE(state.left(13), QByteArray("\0\0\0\x09QKOSPREY1", 13));
+    state[22] = char(state.at(22) ^ 0x01);
+    QVERIFY(home.write("/Simulator/osprey.state", state));
+    for (const QStringList &command : {QStringList{"set", "dpi", "800"}, QStringList{"show"}}) {
+        const Result r = ctl(home, sim + command);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("the profile could not be read from the osprey"), r.err.constData());
+    }
+    QVERIFY(ctl(home, sim + QStringList{"info"}).out.contains("firmware       unknown"));
+}
+
+void TstQkdriverctl::concurrentCommandsKeepEveryChange()
+{
+    TempHome home;
+    const QStringList sim{"--simulate", "falcon"};
+    const QList<QPair<QString, int>> rounds{{"800,1600", 250}, {"400,1200,2400", 500}, {"1000", 125},
+                                            {"900,1800", 1000}, {"700,1400,2100", 250}, {"600", 500}};
+    for (const auto &round : rounds) {
+        QProcess dpi, rate;
+        dpi.setProcessEnvironment(ctlEnvironment(home));
+        rate.setProcessEnvironment(ctlEnvironment(home));
+        dpi.start(QKDRIVERCTL_BIN, sim + QStringList{"set", "dpi", round.first});
+        rate.start(QKDRIVERCTL_BIN, sim + QStringList{"set", "rate", QString::number(round.second)});
+        QCOMPARE(finish(dpi).code, 0);
+        QCOMPARE(finish(rate).code, 0);
+        const Result show = ctl(home, sim + QStringList{"--json", "show"});
+        QCOMPARE(QJsonDocument(at(show, "profile/dpi").toArray()).toJson(QJsonDocument::Compact), "[" + round.first.toUtf8() + "]");
+        QCOMPARE(at(show, "profile/reportRate").toInt(), round.second);
+    }
+}
+
+void TstQkdriverctl::busyMouseIsRefused()
+{
+    TempHome home;
+    const QStringList setRate{"--simulate", "falcon", "set", "rate", "250"};
+    {
+        // Another process holds the mouse of this folder: given up after the wait, exit 1.
+        QLockFile held(home.file("/qkdriver.lock"));
+        QVERIFY(held.tryLock(0));
+        QProcessEnvironment env = ctlEnvironment(home);
+        env.insert("QKDRIVER_LOCK_WAIT_MS", "0");
+        const Result r = ctl(home, setRate, env);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("is busy: tst_qkdriverctl (process " + QByteArray::number(QCoreApplication::applicationPid())),
+                 r.err.constData());
+    }
+    // QKDriver keeps the mouse for as long as it runs: refused at once.
+    QProcess gui;
+    QProcessEnvironment env = ctlEnvironment(home);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    gui.setProcessEnvironment(env);
+    gui.start(QKDRIVER_GUI_BIN, {"--simulate", "falcon"});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(home.file("/qkdriver.lock")).size() > 0, 20000);
+    const Result r = ctl(home, setRate);
+    const qint64 pid = gui.processId();
+    gui.kill();
+    gui.waitForFinished();
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("QKDriver (process " + QByteArray::number(pid) + ") is using the mouse"), r.err.constData());
+    QCOMPARE(at(ctl(home, {"--simulate", "falcon", "--json", "show"}), "profile/reportRate").toInt(), 1000);
 }
 
 void TstQkdriverctl::exportResetImport_data()
@@ -250,10 +440,18 @@ void TstQkdriverctl::pairAndFirmware()
     QCOMPARE(progress.last().toInt(), 100);
     const Result info = ctl(home, {"--simulate", "falcon", "--json", "info"});
     QCOMPARE(info.json().value("device").toObject().value("firmwareVersion").toInt(), 57);
-    // A hex file is refused before anything is sent.
-    QVERIFY(home.write("/fw.hex", ":00000001FF"));
-    const Result hex = ctl(home, {"--simulate", "falcon", "firmware", "update", home.file("/fw.hex")});
-    QCOMPARE(hex.code, 1);
+
+    // A mouse left in its boot loader takes the image there: there is no mouse side to open.
+    const Result boot = ctl(home, {"--simulate", "falcon-boot", "--json", "firmware", "update", home.file("/fw.bin")});
+    QVERIFY2(boot.code == 0, boot.err.constData());
+    QCOMPARE(boot.json().value("progress").toArray().last().toInt(), 100);
+
+    // A version word with its top bit set is a large version, not a negative one.
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("39000080"));
+    QVERIFY(home.write("/fw.bin", image));
+    QCOMPARE(ctl(home, {"--simulate", "falcon", "firmware", "update", home.file("/fw.bin")}).code, 0);
+    QCOMPARE(at(ctl(home, {"--simulate", "falcon", "--json", "info"}), "device/firmwareVersion").toDouble(), 2147483705.0);
+    QVERIFY(ctl(home, {"--simulate", "falcon", "info"}).out.contains("firmware       2147483705\n"));
 }
 
 void TstQkdriverctl::macroShowsInItsSlot()
@@ -271,10 +469,6 @@ void TstQkdriverctl::macroShowsInItsSlot()
         QVERIFY2(!profile.value("macros").toObject().isEmpty(), qPrintable(device));
         QCOMPARE(profile.value("buttons").toObject().value("6").toObject().value("text").toString(), QString("macro"));
     }
-    // A macro file that is not one is refused before anything reaches the mouse.
-    QVERIFY(home.write("/bad.json", R"({"Macro":{"not":"an array"}})"));
-    const Result bad = ctl(home, {"--simulate", "falcon", "macro", "write", home.file("/bad.json")});
-    QCOMPARE(bad.code, 1);
 }
 
 void TstQkdriverctl::watchReportsUntilInterrupted()

@@ -2,6 +2,7 @@
 #include "profile/falconmacroencoder.h"
 
 #include <QtTest>
+#include <climits>
 
 namespace {
 QByteArray hex(const char *text)
@@ -81,6 +82,13 @@ void TstFalconMacroEncoder::encode_data()
         << QList<MacroNode>{move(300, -200, 0)} << 0 << 1 << 0 << hex("0A 00 01 00  00 00 F7  10 2C C8");
     QTest::newRow("move clamped to 2047")
         << QList<MacroNode>{move(-5000, 5000, 0)} << 0 << 1 << 0 << hex("0A 00 01 00  00 00 F7  88 01 01");
+    // |INT_MIN| does not fit an int: it clamps like any other far move, not into other bits.
+    QTest::newRow("INT_MIN move clamped to 2047")
+        << QList<MacroNode>{move(INT_MIN, INT_MAX, 0)} << 0 << 1 << 0 << hex("0A 00 01 00  00 00 F7  88 01 01");
+    QTest::newRow("INT_MIN + 1 move clamped to 2047")
+        << QList<MacroNode>{move(INT_MIN + 1, INT_MAX, 0)} << 0 << 1 << 0 << hex("0A 00 01 00  00 00 F7  88 01 01");
+    QTest::newRow("INT_MIN vertical move clamped to 2047")
+        << QList<MacroNode>{move(0, INT_MIN, 0)} << 0 << 1 << 0 << hex("0A 00 01 00  00 00 F7  07 00 FF");
     QTest::newRow("delay clamped to 15 bits")
         << QList<MacroNode>{key(0x41, 0, 40000)} << 0 << 1 << 0 << hex("07 00 01 00  FF FF 04");
     QTest::newRow("negative delay is 0")

@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QtTest>
+#include <climits>
 #include <memory>
 
 namespace {
@@ -652,6 +653,11 @@ void TstUsbDriverMangerOsprey::macroWords_data()
                                          << hex("0002 05FD 0003 012C 0000");
     QTest::newRow("movement clamps") << QList<Step>{{6, 0, 0, -300, -200, 0}} << 0
                                      << hex("0002 807F 0000");
+    // Y is negated on the way: -INT_MIN is taken in a wider type and clamps to 127.
+    QTest::newRow("movement INT_MIN clamps") << QList<Step>{{6, 0, 0, INT_MIN, INT_MIN, 0}} << 0
+                                             << hex("0002 807F 0000");
+    QTest::newRow("movement INT_MIN + 1 clamps") << QList<Step>{{6, 0, 0, INT_MIN + 1, INT_MIN + 1, 0}} << 0
+                                                 << hex("0002 807F 0000");
     QTest::newRow("movement without delay when ignored") << QList<Step>{{6, 0, 9, 1, 1, 0}} << 2
                                                          << hex("0002 01FF 0000");
     QTest::newRow("no movement") << QList<Step>{{6, 0, 9, 0, 0, 0}} << 0 << hex("0000");

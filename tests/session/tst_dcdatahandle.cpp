@@ -98,6 +98,7 @@ private Q_SLOTS:
     void pairingNeedsReceiver();
     void updateAttemptsAndWireless();
     void firmwareUpdateThroughTheCoordinator();
+    void firmwareUpdateOfAMouseLeftInItsBootLoader();
 };
 
 void TstDCDataHandle::batteryFilter_data()
@@ -506,6 +507,24 @@ void TstDCDataHandle::firmwareUpdateThroughTheCoordinator()
     });
     QCOMPARE(mouse->firmware().firmwareVersion(), quint32(42));
     QCOMPARE(mouse->runs(), 1);
+}
+
+void TstDCDataHandle::firmwareUpdateOfAMouseLeftInItsBootLoader()
+{
+    // An earlier update stopped half way: only the boot loader is there, no mouse to open.
+    Fixture f;
+    auto mouse = std::make_shared<FalconMouseDevice>(0x4130, FalconMouseDevice::Mode::BootLoader);
+    f.bus.plug(mouse);
+    QByteArray image(4096, '\x5A');
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("2B000000")); // version 43
+    QVERIFY(f.home.write("/fw.bin", image));
+    QSignalSpy warnings(f.handle, &DCDataHandle::sig_ShowWarningDialog);
+    f.run([&] { f.handle->slot_UpdateFirmwareKelvo(f.home.file("/fw.bin"), "falcon"); });
+    QCOMPARE(ints(warnings), (QList<int>{13, 8}));
+    QCOMPARE(mouse->restarts(), 0); // already in the boot loader: no restart request
+    QCOMPARE(mouse->runs(), 1);
+    QCOMPARE(mouse->mode(), FalconMouseDevice::Mode::Mouse);
+    QCOMPARE(mouse->firmware().firmwareVersion(), quint32(43));
 }
 
 QTEST_GUILESS_MAIN(TstDCDataHandle)
