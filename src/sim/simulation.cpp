@@ -1,5 +1,7 @@
 #include "simulation.h"
 
+#include "atomicfile.h"
+
 #include "mousetype.h"
 #include "producttable.h"
 #include "falconmousedevice.h"
@@ -12,7 +14,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 std::unique_ptr<VirtualHidBus> g_bus;
@@ -152,9 +153,8 @@ bool saveState()
         const QByteArray state = persistent->saveState();
         if (state.isEmpty())
             continue;
-        QSaveFile f(stateFile(entry.first));
-        if (!f.open(QIODevice::WriteOnly) || f.write(state) != state.size() || !f.commit()) {
-            qWarning() << "Simulated device state not saved:" << f.fileName();
+        if (!AtomicFile::write(stateFile(entry.first), state)) {
+            qWarning() << "Simulated device state not saved:" << stateFile(entry.first);
             ok = false;
         }
     }
