@@ -1,5 +1,6 @@
 #include "dcdatahandle.h"
 
+#include "atomicfile.h"
 #include "fwupdate.h"
 
 #include "gearhandle.h"
@@ -21,12 +22,33 @@
 namespace {
 const QString kCategory = QStringLiteral("操作事件");
 
-// Runs one manager request inside the loading indication. Returns the manager's verdict.
+// Reports the files that could not be written during a request. When the mouse took the
+// change (operationOk), the failed save is this request's failure and raises the read/write
+// warning; otherwise the caller's own error path raises it.
+void reportSaveFailures(DCDataHandle *self, const AtomicFile::FailureLog &log, bool operationOk)
+{
+    QStringList reported; // one report per file and reason, however often it was tried
+    for (const AtomicFile::Failure &f : log.failures()) {
+        const QString key = f.path + QLatin1Char('\n') + f.reason;
+        if (reported.contains(key))
+            continue;
+        reported << key;
+        qWarning() << "DCDataHandle save failed" << f.path << f.reason;
+        Q_EMIT self->sig_SaveFailed(f.path, f.reason);
+    }
+    if (!log.isEmpty() && operationOk)
+        Q_EMIT self->sig_ShowWarningDialog(32);
+}
+
+// Runs one manager request inside the loading indication. Returns the manager's verdict (the
+// mouse half); a file that could not be saved meanwhile is reported apart (reportSaveFailures).
 template <typename Op>
 bool loading(DCDataHandle *self, Op op)
 {
     Q_EMIT self->sig_ShowLoadingDialog();
+    AtomicFile::FailureLog saves;
     const bool ok = op();
+    reportSaveFailures(self, saves, ok);
     Q_EMIT self->sig_EndLoadingDialog();
     return ok;
 }
@@ -517,6 +539,7 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         return;
     sendEvent(QStringLiteral("FactoryReset"), modelFolder());
     Q_EMIT sig_ShowLoadingDialog();
+    AtomicFile::FailureLog saves;
     if (!m_manager->LoadConfigFileByNumber(0)) {
         warningReadOrWriteError();
         Q_EMIT sig_EndLoadingDialog();
@@ -529,6 +552,7 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         qDebug() << "slot_ResetConfigToOriginal" << path;
         QFile::remove(path);
     }
+    reportSaveFailures(this, saves, true);
     if (m_mouseType == MouseType::Osprey) {
         loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, QStringLiteral("0"), 0, kProfileIndex); });
     }
