@@ -14,6 +14,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTime>
 #include <QTimer>
@@ -22,13 +23,13 @@
 namespace {
 const QString kCategory = QStringLiteral("操作事件");
 
-// Reports the files that could not be written during a request. When the mouse took the
-// change (operationOk), the failed save is this request's failure and raises the read/write
-// warning; otherwise the caller's own error path raises it.
-void reportSaveFailures(DCDataHandle *self, const AtomicFile::FailureLog &log, bool operationOk)
+// Reports the files that could not be written (or removed) during a request. When the mouse
+// took the change (operationOk), the failed save is this request's failure and raises the
+// read/write warning; otherwise the caller's own error path raises it.
+void reportSaveFailures(DCDataHandle *self, const QList<AtomicFile::Failure> &failures, bool operationOk)
 {
     QStringList reported; // one report per file and reason, however often it was tried
-    for (const AtomicFile::Failure &f : log.failures()) {
+    for (const AtomicFile::Failure &f : failures) {
         const QString key = f.path + QLatin1Char('\n') + f.reason;
         if (reported.contains(key))
             continue;
@@ -36,7 +37,7 @@ void reportSaveFailures(DCDataHandle *self, const AtomicFile::FailureLog &log, b
         qWarning() << "DCDataHandle save failed" << f.path << f.reason;
         Q_EMIT self->sig_SaveFailed(f.path, f.reason);
     }
-    if (!log.isEmpty() && operationOk)
+    if (!failures.isEmpty() && operationOk)
         Q_EMIT self->sig_ShowWarningDialog(32);
 }
 
@@ -48,7 +49,7 @@ bool loading(DCDataHandle *self, Op op)
     Q_EMIT self->sig_ShowLoadingDialog();
     AtomicFile::FailureLog saves;
     const bool ok = op();
-    reportSaveFailures(self, saves, ok);
+    reportSaveFailures(self, saves.failures(), ok);
     Q_EMIT self->sig_EndLoadingDialog();
     return ok;
 }
@@ -539,20 +540,26 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         return;
     sendEvent(QStringLiteral("FactoryReset"), modelFolder());
     Q_EMIT sig_ShowLoadingDialog();
-    AtomicFile::FailureLog saves;
     if (!m_manager->LoadConfigFileByNumber(0)) {
         warningReadOrWriteError();
         Q_EMIT sig_EndLoadingDialog();
         return;
     }
+    // What counts is that the stored configurations go (the saves before are overtaken by it):
+    // one that stays would hold a profile the mouse no longer has.
+    QList<AtomicFile::Failure> notRemoved;
     for (int i = 1; i <= 5; ++i) {
         m_manager->SaveConfigFileByConfigureNumber(i);
         m_gearObject = m_gear->createDefaultGearObject(m_mouseType);
         const QString path = StoragePaths::configJsonPath(m_mouseType, i);
         qDebug() << "slot_ResetConfigToOriginal" << path;
-        QFile::remove(path);
+        QFile file(path);
+        if (QFileInfo(path).isDir())
+            notRemoved.append({path, QStringLiteral("a folder is in the way")});
+        else if (file.exists() && !file.remove())
+            notRemoved.append({path, QStringLiteral("cannot be removed: %1").arg(file.errorString())});
     }
-    reportSaveFailures(this, saves, true);
+    reportSaveFailures(this, notRemoved, true);
     if (m_mouseType == MouseType::Osprey) {
         loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, QStringLiteral("0"), 0, kProfileIndex); });
     }

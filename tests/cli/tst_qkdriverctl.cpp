@@ -228,6 +228,13 @@ void TstQkdriverctl::importRefusesForeignModel()
     QVERIFY(r.err.contains("the export is for osprey"));
     QVERIFY(home.write("/garbage.json", "{not json"));
     QCOMPARE(ctl(home, {"--simulate", "heron", "import", home.file("/garbage.json")}).code, 2);
+    // A file far beyond any export is refused by its size, before it is read.
+    QFile huge(home.file("/huge.json"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30)); // sparse
+    huge.close();
+    const Result big = ctl(home, {"--simulate", "heron", "import", huge.fileName()});
+    QCOMPARE(big.code, 2);
+    QVERIFY2(big.err.contains("is too large for an export (1073741824 bytes, at most 67108864)"), big.err.constData());
 }
 
 namespace {
@@ -307,10 +314,14 @@ void TstQkdriverctl::failedSaveIsReported_data()
     QTest::addColumn<QStringList>("command");
     QTest::addColumn<QString>("fault"); // "folder", "home file" or "full disk"
     QTest::addColumn<QString>("done");  // the mouse half, still reported
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("set dpi, folder in the way") << QStringList{"set", "dpi", "800,1600"} << "folder" << "dpi set" << "Config1.json: a folder is in the way";
-    QTest::newRow("config save, home is a file") << QStringList{"config", "save"} << "home file" << "profile saved as configuration 1" << "cannot create the folder";
-    QTest::newRow("macro write, full disk") << QStringList{"macro", "write", "MACRO"} << "full disk" << "button 5 set" << "Config1.json: File too large";
+    const QString unsaved = "the mouse took the change, but it could not be saved: ";
+    QTest::newRow("set dpi, folder in the way") << QStringList{"set", "dpi", "800,1600"} << "folder" << "dpi set" << unsaved << "Config1.json: a folder is in the way";
+    QTest::newRow("config save, home is a file") << QStringList{"config", "save"} << "home file" << "profile saved as configuration 1" << unsaved << "cannot create the folder";
+    QTest::newRow("macro write, full disk") << QStringList{"macro", "write", "MACRO"} << "full disk" << "button 5 set" << unsaved << "Config1.json: File too large";
+    QTest::newRow("config reset, folder in the way") << QStringList{"config", "reset"} << "folder" << "factory settings restored" << unsaved << "Config1.json: a folder is in the way";
+    QTest::newRow("export, full disk") << QStringList{"export", "EXPORT"} << "full disk" << "" << "cannot write \"" << "e.json\": File too large";
 }
 
 void TstQkdriverctl::failedSaveIsReported()
@@ -318,11 +329,13 @@ void TstQkdriverctl::failedSaveIsReported()
     QFETCH(QStringList, command);
     QFETCH(QString, fault);
     QFETCH(QString, done);
+    QFETCH(QString, message);
     QFETCH(QString, reason);
     TempHome home;
     const QString config1 = "/ConfigFiles/MouseFile/falcon/AFile/ConfigJsonFile/Config1.json";
     QVERIFY(home.write("/m.json", R"({"Name":"a","Macro":[{"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":0}]})"));
     command.replaceInStrings("MACRO", home.file("/m.json"));
+    command.replaceInStrings("EXPORT", home.file("/e.json"));
     QStringList args{"--simulate", "falcon"};
     if (fault == "folder")
         QVERIFY(QDir().mkpath(home.file(config1)));
@@ -338,9 +351,10 @@ void TstQkdriverctl::failedSaveIsReported()
     }
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out.trimmed(), done.toUtf8());
-    QVERIFY2(r.err.contains("the mouse took the change, but it could not be saved: "), r.err.constData());
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
     QVERIFY2(r.err.contains(reason.toUtf8()), r.err.constData());
     QCOMPARE(home.read(config1), before);
+    QVERIFY(!QFile::exists(home.file("/e.json")));
 }
 
 void TstQkdriverctl::pairAndFirmware()
