@@ -132,23 +132,27 @@ bool writeAll(const QList<Entry> &entries, Failure *failure)
     // Phase 1: every new content lands, flushed and synced, in a temporary file beside its
     // target. Nothing the user has is touched yet.
     for (const Entry &e : entries) {
-        const QFileInfo info(e.path);
+        // A symbolic link is followed: the file it names is replaced, the link stays.
+        QFileInfo info(e.path);
+        for (int depth = 0; depth < 32 && info.isSymLink(); ++depth)
+            info.setFile(info.symLinkTarget());
         const QString folder = info.absolutePath();
         if (!QDir(folder).exists() && !QDir().mkpath(folder))
             return discard(e.path, QStringLiteral("cannot create the folder %1").arg(folder));
         if (info.isDir())
             return discard(e.path, QStringLiteral("a folder is in the way"));
-        removeStaleTemporaries(e.path);
+        const QString target = info.absoluteFilePath();
+        removeStaleTemporaries(target);
 
         QFile file;
         for (int attempt = 0; attempt < 16 && !file.isOpen(); ++attempt) {
-            file.setFileName(e.path + QLatin1Char('.') + randomSuffix());
+            file.setFileName(target + QLatin1Char('.') + randomSuffix());
             // Created like any new file (default permissions), never over an existing one.
             file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         }
         if (!file.isOpen())
             return discard(e.path, file.errorString());
-        staged.append({e.path, file.fileName()});
+        staged.append({target, file.fileName()});
         const std::optional<QFileDevice::Permissions> mode =
             e.mode ? e.mode
                    : info.exists() ? std::optional<QFileDevice::Permissions>(info.permissions())

@@ -50,6 +50,11 @@ void TstStorageIo::writeCreatesFolderAndReplaces()
     QVERIFY(StorageIo::writeJsonObject(path, QJsonObject{{"b", 2}, {"a", "x"}}));
     QCOMPARE(m_home->read("/a/b/c.json"), QByteArray(R"({"a":"x","b":2})"));
     QCOMPARE(filesIn(m_home->file("/a/b")), QStringList{"c.json"});
+    // Through a symbolic link the file it names is replaced and the link stays.
+    QVERIFY(QFile::link(path, m_home->file("/a/link.json")));
+    QVERIFY(StorageIo::writeFileAtomically(m_home->file("/a/link.json"), "via link"));
+    QVERIFY(QFileInfo(m_home->file("/a/link.json")).isSymLink());
+    QCOMPARE(m_home->read("/a/b/c.json"), QByteArray("via link"));
 }
 
 void TstStorageIo::failedRenameKeepsPreviousFile_data()
