@@ -723,7 +723,8 @@ int CtlApp::cmdExport(const QStringList &args)
         return rc;
     const ConfigBundle::Contents contents = ConfigBundle::collect(m_mouseType);
     for (const QString &name : contents.skippedMacros)
-        m_err << "qkdriverctl: macro file \"" << name << "\" left out: its name cannot be imported" << Qt::endl;
+        m_err << "qkdriverctl: macro file \"" << ConfigBundle::printableName(name)
+              << "\" left out: its name cannot be imported" << Qt::endl;
     AtomicFile::Failure notWritten;
     if (!ConfigBundle::save(args.first(), contents, &notWritten))
         return failure(QStringLiteral("cannot write \"%1\": %2").arg(notWritten.path, notWritten.reason));

@@ -190,6 +190,11 @@ bool isValidMacroName(const QString &name)
     return true;
 }
 
+QString printableName(const QString &name)
+{
+    return QString::fromLatin1(name.toUtf8().toPercentEncoding(" .-_+()[]"));
+}
+
 Contents collect(int modelCode)
 {
     Contents contents;
@@ -274,11 +279,11 @@ std::optional<Contents> load(const QString &file, int modelCode, QString *error)
     for (auto it = macroObjects.begin(); it != macroObjects.end(); ++it) {
         if (!isValidMacroName(it.key()))
             return refuse(QStringLiteral("the export holds an invalid macro name \"%1\"")
-                              .arg(QString::fromLatin1(it.key().toUtf8().toPercentEncoding(" .-_+()[]"))));
+                              .arg(printableName(it.key())));
         const QString problem = it.value().isObject() ? macroProblem(it.value().toObject())
                                                       : QStringLiteral("not an object");
         if (!problem.isEmpty())
-            return refuse(QStringLiteral("the export holds an invalid macro \"%1\": %2").arg(it.key(), problem));
+            return refuse(QStringLiteral("the export holds an invalid macro \"%1\": %2").arg(printableName(it.key()), problem));
         contents.macros.insert(it.key(), it.value().toObject());
     }
     return contents;

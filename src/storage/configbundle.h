@@ -61,5 +61,8 @@ QString macroProblem(const QJsonObject &macro);
 // a file name cannot hold on Windows, control, format (bidi) or unpaired surrogate characters,
 // and not starting with "." or ending in a space or "." before ".json".
 bool isValidMacroName(const QString &name);
+// name for messages: UTF-8 bytes outside letters, digits and " .-_+()[]" percent-encoded, so that
+// a NUL, a control or a bidi character shows as what it is.
+QString printableName(const QString &name);
 
 } // namespace ConfigBundle

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void exportResetImport_data();
     void exportResetImport();
     void importRefusesForeignModel();
+    void exportLeavesOutNamesImportRefuses();
     void importIsCheckedWholeAndAtomic_data();
     void importIsCheckedWholeAndAtomic();
     void failedSaveIsReported_data();
@@ -247,6 +248,19 @@ QJsonObject configuration(int size)
     return QJsonObject{{"MouseDataOfGamingMode", image}};
 }
 } // namespace
+
+void TstQkdriverctl::exportLeavesOutNamesImportRefuses()
+{
+    TempHome home;
+    QVERIFY(home.write("/ConfigFiles/MacroFiles/good.json", R"({"Name":"good","Macro":[]})"));
+    QVERIFY(home.write(QString::fromUtf8("/ConfigFiles/MacroFiles/\u202Egnp.json"), R"({"Name":"bidi","Macro":[]})"));
+    const Result exported = ctl(home, {"--simulate", "falcon", "export", home.file("/e.json")});
+    QCOMPARE(exported.code, 0);
+    QVERIFY2(exported.err.contains("%E2%80%AEgnp.json\" left out: its name cannot be imported"), exported.err.constData());
+    const QJsonObject macros = QJsonDocument::fromJson(home.read("/e.json")).object().value("macros").toObject();
+    QCOMPARE(macros.keys(), QStringList{"good.json"});
+    QCOMPARE(ctl(home, {"--simulate", "falcon", "import", home.file("/e.json")}).code, 0);
+}
 
 void TstQkdriverctl::importIsCheckedWholeAndAtomic_data()
 {
