@@ -68,8 +68,8 @@ bool fail(const QString &path, const QString &reason, AtomicFile::Failure *failu
     return false;
 }
 
-// A write stages its content in "<name>.XXXXXX" (six letters or digits) beside the target. A process killed
-// between creating and renaming it leaves it behind; nothing else would ever remove it.
+// A write stages its content in "<name>.XXXXXX" (six letters or digits) beside the target. A
+// process killed between creating and renaming it leaves it behind; nothing else removes it.
 void removeStaleTemporaries(const QString &path)
 {
     const QFileInfo target(path);

@@ -41,8 +41,9 @@ struct Entry
 
 // Writes several files as one: all of them are first written and synced beside their targets;
 // only when every one succeeded are they renamed into place, so a failure (a full disk halfway)
-// leaves every target as it was. Returns false as write() does, naming the first file that
-// failed.
+// leaves every target as it was. Renames need no space; only a rename refused by the system
+// after all files were staged could leave the files before it replaced. Returns false as
+// write() does, naming the first file that failed.
 bool writeAll(const QList<Entry> &entries, Failure *failure = nullptr);
 
 // Collects, while it exists, every failed write made on the thread that created it, so that a
