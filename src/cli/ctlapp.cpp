@@ -19,6 +19,8 @@
 #include "device/firmware/fwupdate.h"
 #include "storage/jsonhandle.h"
 #include "profile/ospreykeytable.h"
+#include "common/atomicfile.h"
+#include "storage/configbundle.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -339,6 +341,10 @@ int CtlApp::run(const QStringList &argsIn)
     else
         code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch").arg(command));
 
+    // The mouse half of the command is done (its line is printed), the file half is not.
+    if (code == Ok && !m_saveFailures.isEmpty())
+        code = failure(QStringLiteral("the mouse took the change, but it could not be saved: %1")
+                           .arg(m_saveFailures.join(QStringLiteral("; "))));
     if (!m_result.contains("ok"))
         m_result.insert("ok", code == Ok);
     if (m_json)
@@ -457,6 +463,12 @@ void CtlApp::startSession()
         m_buttons.insert(button, o);
     });
     connect(c, &DCDataHandle::sig_ShowWarningDialog, this, [this](int w) { m_warnings << w; });
+    connect(c, &DCDataHandle::sig_SaveFailed, this, [this](const QString &path, const QString &reason) {
+        ++m_saveFailureSignals;
+        const QString line = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+        if (!m_saveFailures.contains(line))
+            m_saveFailures << line;
+    });
     connect(c, &DCDataHandle::sig_ProcessVaule, this, [this](int p) { m_progress << p; });
     connect(c, &DCDataHandle::sig_startCode, this, [this](bool ok) { m_pairStarted = ok; });
     connect(c, &DCDataHandle::sig_finishCode, this, [this](bool ok) { m_paired = ok; });
@@ -513,9 +525,12 @@ int CtlApp::openDevice(bool needProfile)
 bool CtlApp::request(const std::function<void()> &emitRequest)
 {
     m_warnings.clear();
+    const int savesBefore = m_saveFailureSignals;
     emitRequest();
     settle();
-    return !m_warnings.contains(32);
+    // Warning 32 also follows a failed save of a change the mouse took; that half is reported
+    // at the end of the command (run()).
+    return !m_warnings.contains(32) || m_saveFailureSignals > savesBefore;
 }
 
 QString CtlApp::modelOfOpenDevice() const
@@ -909,36 +924,17 @@ int CtlApp::cmdExport(const QStringList &args)
         return usageError(QStringLiteral("export FILE"));
     if (const int rc = openDevice())
         return rc;
-    QJsonObject configurations;
-    for (int n = 1; n <= 5; ++n) {
-        QFile f(StoragePaths::configJsonPath(m_mouseType, n));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
-        if (doc.isObject())
-            configurations.insert(QString::number(n), doc.object());
-    }
-    QJsonObject macros;
-    const QDir macroDir(StoragePaths::macroFolder());
-    for (const QFileInfo &fi : macroDir.entryInfoList({QStringLiteral("*.json")}, QDir::Files)) {
-        QFile f(fi.absoluteFilePath());
-        if (f.open(QIODevice::ReadOnly)) {
-            const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());
-            if (doc.isObject())
-                macros.insert(fi.fileName(), doc.object());
-        }
-    }
-    const QJsonObject bundle{{"format", "qkdriver-configurations"}, {"version", 1},
-                             {"model", modelOfOpenDevice()}, {"configurations", configurations},
-                             {"macros", macros}};
-    QSaveFile out(args.first());
-    const QByteArray bytes = QJsonDocument(bundle).toJson(QJsonDocument::Indented);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        return failure(QStringLiteral("cannot write \"%1\"").arg(args.first()));
+    const ConfigBundle::Contents contents = ConfigBundle::collect(m_mouseType);
+    for (const QString &name : contents.skippedMacros)
+        m_err << "qkdriverctl: macro file \"" << ConfigBundle::printableName(name)
+              << "\" left out: its name cannot be imported" << Qt::endl;
+    AtomicFile::Failure notWritten;
+    if (!ConfigBundle::save(args.first(), contents, &notWritten))
+        return failure(QStringLiteral("cannot write \"%1\": %2").arg(notWritten.path, notWritten.reason));
     m_text << QStringLiteral("exported %1 configurations and %2 macros of %3 to %4")
-                  .arg(configurations.size()).arg(macros.size()).arg(modelOfOpenDevice(), args.first());
-    m_result.insert("configurations", configurations.size());
-    m_result.insert("macros", macros.size());
+                  .arg(contents.configurations.size()).arg(contents.macros.size()).arg(modelOfOpenDevice(), args.first());
+    m_result.insert("configurations", contents.configurations.size());
+    m_result.insert("macros", contents.macros.size());
     return Ok;
 }
 
@@ -946,40 +942,24 @@ int CtlApp::cmdImport(const QStringList &args)
 {
     if (args.size() != 1)
         return usageError(QStringLiteral("import FILE"));
-    QFile in(args.first());
-    if (!in.open(QIODevice::ReadOnly))
+    if (!QFileInfo(args.first()).isFile())
         return usageError(QStringLiteral("cannot read \"%1\"").arg(args.first()));
-    const QJsonDocument doc = QJsonDocument::fromJson(in.readAll());
-    const QJsonObject bundle = doc.object();
-    if (!doc.isObject() || bundle.value("format").toString() != QLatin1String("qkdriver-configurations"))
-        return usageError(QStringLiteral("\"%1\" is not a QKDriver export").arg(args.first()));
     if (const int rc = openDevice())
         return rc;
-    if (bundle.value("model").toString() != modelOfOpenDevice())
-        return usageError(QStringLiteral("the export is for %1, the connected mouse is %2")
-                              .arg(bundle.value("model").toString(), modelOfOpenDevice()));
-    // Check everything before writing anything.
-    const QJsonObject configurations = bundle.value("configurations").toObject();
-    for (const QString &key : configurations.keys())
-        if (!parseInt(key, 1, 5) || !configurations.value(key).isObject())
-            return usageError(QStringLiteral("the export holds an invalid configuration \"%1\"").arg(key));
-    const QJsonObject macros = bundle.value("macros").toObject();
-    for (const QString &name : macros.keys())
-        if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.startsWith(QLatin1Char('.')))
-            return usageError(QStringLiteral("the export holds an invalid macro name \"%1\"").arg(name));
-    for (const QString &key : configurations.keys()) {
-        if (!StorageIo::writeJsonObject(StoragePaths::configJsonPath(m_mouseType, key.toInt()),
-                                        configurations.value(key).toObject()))
-            return failure(QStringLiteral("cannot write configuration %1").arg(key));
-    }
-    for (const QString &name : macros.keys()) {
-        if (!StorageIo::writeJsonObject(StoragePaths::macroFolder() + QLatin1Char('/') + name,
-                                        macros.value(name).toObject()))
-            return failure(QStringLiteral("cannot write macro %1").arg(name));
-    }
-    m_text << QStringLiteral("imported %1 configurations and %2 macros").arg(configurations.size()).arg(macros.size());
-    m_result.insert("configurations", configurations.size());
-    m_result.insert("macros", macros.size());
+    // Everything is checked before anything is written, and then written as one.
+    QString problem;
+    const std::optional<ConfigBundle::Contents> contents =
+        ConfigBundle::load(args.first(), m_mouseType, &problem);
+    if (!contents)
+        return usageError(problem);
+    AtomicFile::Failure notWritten;
+    if (!ConfigBundle::store(*contents, m_mouseType, &notWritten))
+        return failure(QStringLiteral("nothing imported, cannot write %1: %2")
+                           .arg(QDir::toNativeSeparators(notWritten.path), notWritten.reason));
+    m_text << QStringLiteral("imported %1 configurations and %2 macros")
+                  .arg(contents->configurations.size()).arg(contents->macros.size());
+    m_result.insert("configurations", contents->configurations.size());
+    m_result.insert("macros", contents->macros.size());
     return Ok;
 }
 

@@ -109,6 +109,8 @@ private:
     std::optional<LightColorParam> m_light;
     QMap<int, QJsonObject> m_buttons;
     QList<int> m_warnings;
+    QStringList m_saveFailures; // "path: reason" of every file the coordinator could not write
+    int m_saveFailureSignals = 0;
     QList<int> m_progress;
     std::optional<bool> m_pairStarted;
     std::optional<bool> m_paired;

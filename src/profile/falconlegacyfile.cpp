@@ -1,8 +1,9 @@
 #include "profile/falconlegacyfile.h"
 
+#include "common/atomicfile.h"
+
 #include <QDebug>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 quint32 readLe32(const QByteArray &b, int off)
@@ -95,11 +96,5 @@ bool FalconLegacyFile::read(const QString &path)
 
 bool FalconLegacyFile::write(const QString &path) const
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = toBytes();
-    if (f.write(bytes) != bytes.size())
-        return false;
-    return f.commit();
+    return AtomicFile::write(path, toBytes());
 }

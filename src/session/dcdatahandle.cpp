@@ -1,6 +1,7 @@
 #include "session/dcdatahandle.h"
 
 #include "device/firmware/fwupdate.h"
+#include "common/atomicfile.h"
 
 #include "storage/gearhandle.h"
 #include "storage/jsonhandle.h"
@@ -14,6 +15,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTime>
 #include <QTimer>
@@ -22,12 +24,33 @@
 namespace {
 const QString kCategory = QStringLiteral("操作事件");
 
-// Runs one manager request inside the loading indication. Returns the manager's verdict.
+// Reports the files that could not be written (or removed) during a request. When the mouse
+// took the change (operationOk), the failed save is this request's failure and raises the
+// read/write warning; otherwise the caller's own error path raises it.
+void reportSaveFailures(DCDataHandle *self, const QList<AtomicFile::Failure> &failures, bool operationOk)
+{
+    QStringList reported; // one report per file and reason, however often it was tried
+    for (const AtomicFile::Failure &f : failures) {
+        const QString key = f.path + QLatin1Char('\n') + f.reason;
+        if (reported.contains(key))
+            continue;
+        reported << key;
+        qWarning() << "DCDataHandle save failed" << f.path << f.reason;
+        Q_EMIT self->sig_SaveFailed(f.path, f.reason);
+    }
+    if (!failures.isEmpty() && operationOk)
+        Q_EMIT self->sig_ShowWarningDialog(32);
+}
+
+// Runs one manager request inside the loading indication. Returns the manager's verdict (the
+// mouse half); a file that could not be saved meanwhile is reported apart (reportSaveFailures).
 template <typename Op>
 bool loading(DCDataHandle *self, Op op)
 {
     Q_EMIT self->sig_ShowLoadingDialog();
+    AtomicFile::FailureLog saves;
     const bool ok = op();
+    reportSaveFailures(self, saves.failures(), ok);
     Q_EMIT self->sig_EndLoadingDialog();
     return ok;
 }
@@ -527,13 +550,21 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         Q_EMIT sig_EndLoadingDialog();
         return;
     }
+    // What counts is that the stored configurations go (the saves before are overtaken by it):
+    // one that stays would hold a profile the mouse no longer has.
+    QList<AtomicFile::Failure> notRemoved;
     for (int i = 1; i <= 5; ++i) {
         m_manager->SaveConfigFileByConfigureNumber(i);
         m_gearObject = m_gear->createDefaultGearObject(m_mouseType);
         const QString path = StoragePaths::configJsonPath(m_mouseType, i);
         qDebug() << "slot_ResetConfigToOriginal" << path;
-        QFile::remove(path);
+        QFile file(path);
+        if (QFileInfo(path).isDir())
+            notRemoved.append({path, QStringLiteral("a folder is in the way")});
+        else if (file.exists() && !file.remove())
+            notRemoved.append({path, QStringLiteral("cannot be removed: %1").arg(file.errorString())});
     }
+    reportSaveFailures(this, notRemoved, true);
     if (m_mouseType == MouseType::Osprey) {
         loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, QStringLiteral("0"), 0, kProfileIndex); });
     }

@@ -104,6 +104,10 @@ Q_SIGNALS:
                                            QString viewScreen);
     void sig_ShowUpdateWidget(bool isChangeable, bool isLocalUpdateState, int mouseType,
                               bool isUpdateNow);
+    // A file (configuration, gear file, ...) could not be written while a request ran: which
+    // one and why. The mouse half of the request is reported as usual; when it succeeded, the
+    // read/write warning 32 follows.
+    void sig_SaveFailed(QString path, QString reason);
 
 public Q_SLOTS:
     void slot_OpenDevice(uint Pid, uint Vid);

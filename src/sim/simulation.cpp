@@ -6,13 +6,13 @@
 #include "sim/falconreceiverdevice.h"
 #include "sim/ospreymousedevice.h"
 #include "sim/stubhiddevice.h"
+#include "common/atomicfile.h"
 
 #include "sim/persistentdevice.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 std::unique_ptr<VirtualHidBus> g_bus;
@@ -152,9 +152,8 @@ bool saveState()
         const QByteArray state = persistent->saveState();
         if (state.isEmpty())
             continue;
-        QSaveFile f(stateFile(entry.first));
-        if (!f.open(QIODevice::WriteOnly) || f.write(state) != state.size() || !f.commit()) {
-            qWarning() << "Simulated device state not saved:" << f.fileName();
+        if (!AtomicFile::write(stateFile(entry.first), state)) {
+            qWarning() << "Simulated device state not saved:" << stateFile(entry.first);
             ok = false;
         }
     }

@@ -58,16 +58,13 @@ bool store(int button, int state, int functionCode, const QString &path)
     const QString group = groupName(button);
     if (group.isEmpty())
         return false;
-    QSettings settings(StoragePaths::highestFunctionIniFile(), QSettings::IniFormat);
-    settings.setIniCodec("UTF-8");
-    settings.setAtomicSyncRequired(true);
-    settings.beginGroup(group);
-    settings.setValue(QStringLiteral("state"), state);
-    settings.setValue(QStringLiteral("function"), functionCode);
-    settings.setValue(QStringLiteral("path"), path);
-    settings.endGroup();
-    settings.sync();
-    return settings.status() == QSettings::NoError;
+    return OperateIni::update(StoragePaths::highestFunctionIniFile(), [&](QSettings &settings) {
+        settings.beginGroup(group);
+        settings.setValue(QStringLiteral("state"), state);
+        settings.setValue(QStringLiteral("function"), functionCode);
+        settings.setValue(QStringLiteral("path"), path);
+        settings.endGroup();
+    });
 }
 
 bool remove()

@@ -4,12 +4,13 @@
 //
 // Values are text. A value that the INI reader splits at unquoted commas ("a,b" hand-edited
 // into the file) is joined back with ",", so it reads as the text that was written there rather
-// than as nothing. Writes go through QSettings, which replaces the file atomically.
+// than as nothing. Writes go through the one checked write path (update()).
 
 #include <QObject>
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -40,6 +41,13 @@ public:
 
     // The text of a settings value: strings as they are, split lists joined with ",".
     static QString textOf(const QVariant &value);
+
+    // Applies change to the INI file at path and writes it through AtomicFile::write. QSettings
+    // produces the INI text, but in a draft file in a scratch folder, read back from disk and
+    // compared with what was set before it may replace the file: QSettings' own save ignores a
+    // failing final flush and would rename a truncated file into place. Returns false (the file
+    // unchanged, the failure recorded like any failed write) when the draft or the write fails.
+    static bool update(const QString &path, const std::function<void(QSettings &)> &change);
 
 private:
     std::unique_ptr<QSettings> m_settings;

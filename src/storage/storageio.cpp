@@ -1,26 +1,15 @@
 #include "storage/storageio.h"
 
+#include "common/atomicfile.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonParseError>
-#include <QMutex>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
-
-namespace {
-QMutex g_hookMutex;
-std::function<bool(const QString &)> g_commitHook;
-
-bool commitAllowed(const QString &path)
-{
-    QMutexLocker lock(&g_hookMutex);
-    return !g_commitHook || g_commitHook(path);
-}
-} // namespace
 
 namespace StorageIo {
 
@@ -83,35 +72,7 @@ JsonObjectRead readJsonObject(const QString &path)
 
 bool writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
-        qWarning() << "write failed, no folder" << path;
-        return false;
-    }
-    QSaveFile file(path);
-    // Never fall back to writing the target in place: that is what loses data.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qWarning() << "write failed, cannot open" << path << file.errorString();
-        return false;
-    }
-    if (file.write(bytes) != bytes.size()) {
-        qWarning() << "write failed" << path << file.errorString();
-        file.cancelWriting();
-        file.commit(); // discards the temporary file
-        return false;
-    }
-    if (!commitAllowed(path)) {
-        qWarning() << "write failed, rename refused" << path;
-        file.cancelWriting();
-        file.commit();
-        return false;
-    }
-    if (!file.commit()) {
-        qWarning() << "write failed, rename" << path << file.errorString();
-        return false;
-    }
-    return true;
+    return AtomicFile::write(path, bytes);
 }
 
 bool writeJsonObject(const QString &path, const QJsonObject &object)
@@ -119,17 +80,44 @@ bool writeJsonObject(const QString &path, const QJsonObject &object)
     return writeFileAtomically(path, QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
+QString corruptCopyName(const QString &path, int generation)
+{
+    const QString copy = path + QStringLiteral(".corrupt");
+    return generation == 0 ? copy : copy + QLatin1Char('.') + QString::number(generation);
+}
+
 bool keepCorruptCopy(const QString &path)
 {
+    if (QFileInfo(path).isDir()) {
+        qWarning() << "unreadable file cannot be kept" << path << "is a folder";
+        AtomicFile::record({path, QStringLiteral("a folder is in the way")});
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qWarning() << "unreadable file cannot be kept" << path;
+        AtomicFile::record({path, QStringLiteral("cannot be read to keep a copy: %1").arg(file.errorString())});
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    const QString copy = path + QStringLiteral(".corrupt");
-    const bool ok = writeFileAtomically(copy, bytes);
-    qWarning() << (ok ? "unreadable file kept as" : "unreadable file could not be kept as") << copy;
+    // Bounded: a file too large to be ours is still kept whole up to the read limit of the
+    // stores (a bigger one is not a configuration anybody can lose).
+    const QByteArray bytes = file.read(kMaxJsonFileSize + 1);
+    const QString newest = corruptCopyName(path, 0);
+    QFile previous(newest);
+    if (previous.open(QIODevice::ReadOnly) && previous.read(kMaxJsonFileSize + 1) == bytes) {
+        qWarning() << "unreadable file already kept as" << newest;
+        return true;
+    }
+    previous.close();
+    // Older generations move up one place; the oldest beyond the limit is dropped. Each step is
+    // a rename, so an interruption leaves a gap in the numbers and never loses a copy.
+    QFile::remove(corruptCopyName(path, kCorruptGenerations - 1));
+    for (int g = kCorruptGenerations - 2; g >= 0; --g)
+        if (QFile::exists(corruptCopyName(path, g)))
+            QFile::rename(corruptCopyName(path, g), corruptCopyName(path, g + 1));
+    // The copy is as private as the original (a 0600 file must not become readable by all).
+    const bool ok = AtomicFile::write(newest, bytes, nullptr, file.permissions());
+    qWarning() << (ok ? "unreadable file kept as" : "unreadable file could not be kept as") << newest;
     return ok;
 }
 
@@ -151,8 +139,7 @@ int intOr(const QJsonValue &value, int fallback)
 
 void setCommitHookForTests(std::function<bool(const QString &path)> hook)
 {
-    QMutexLocker lock(&g_hookMutex);
-    g_commitHook = std::move(hook);
+    AtomicFile::setCommitHookForTests(std::move(hook));
 }
 
 } // namespace StorageIo

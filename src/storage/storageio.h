@@ -43,15 +43,24 @@ JsonRead readJson(const QString &path);
 // As readJson, but a document that is not an object counts as Unreadable.
 JsonObjectRead readJsonObject(const QString &path);
 
-// Replaces path with bytes atomically, creating the parent folder when missing. Returns false
-// (and logs) when the folder, the temporary file, the write or the final rename fails; the old
-// file is then untouched and no temporary file is left behind.
+// Replaces path with bytes atomically through AtomicFile::write, creating the parent folder when
+// missing. Returns false (and logs and records the failure) when the folder, the temporary
+// file, the write, its flush or sync, or the final rename fails; the old file is then untouched
+// and no temporary file is left behind.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes);
 // writeFileAtomically with the object serialised as compact JSON.
 bool writeJsonObject(const QString &path, const QJsonObject &object);
 
-// Keeps a copy of an unreadable file as path + ".corrupt" (replacing an older copy) before the
-// file is overwritten, and logs it. Returns false when the copy could not be made.
+// How many copies of unreadable versions of one file are kept: path + ".corrupt" is the newest,
+// path + ".corrupt.1" the one before, up to ".corrupt.<kCorruptGenerations - 1>".
+constexpr int kCorruptGenerations = 5;
+// The name of copy generation (0 = newest) of path.
+QString corruptCopyName(const QString &path, int generation);
+
+// Keeps a copy of an unreadable file as path + ".corrupt" before the file is overwritten, with
+// the original's permissions, and logs it. Older copies move to ".corrupt.1", ".corrupt.2", ...
+// (a copy equal to the newest one is not made twice). Returns false when the copy could not be
+// made; the failure is recorded like a failed write (AtomicFile::FailureLog).
 bool keepCorruptCopy(const QString &path);
 
 // Strict JSON number readers: a value counts only when it is a JSON number holding a whole

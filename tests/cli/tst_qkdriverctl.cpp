@@ -1,6 +1,7 @@
 // End-to-end: the built qkdriverctl against simulated devices, each test in a fresh home.
 
 #include "support/temphome.h"
+#include "support/filesizelimit.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -79,6 +80,11 @@ private Q_SLOTS:
     void exportResetImport_data();
     void exportResetImport();
     void importRefusesForeignModel();
+    void exportLeavesOutNamesImportRefuses();
+    void importIsCheckedWholeAndAtomic_data();
+    void importIsCheckedWholeAndAtomic();
+    void failedSaveIsReported_data();
+    void failedSaveIsReported();
     void pairAndFirmware();
     void macroShowsInItsSlot();
     void watchReportsUntilInterrupted();
@@ -413,6 +419,146 @@ void TstQkdriverctl::importRefusesForeignModel()
     QVERIFY(r.err.contains("the export is for osprey"));
     QVERIFY(home.write("/garbage.json", "{not json"));
     QCOMPARE(ctl(home, {"--simulate", "heron", "import", home.file("/garbage.json")}).code, 2);
+    // A file far beyond any export is refused by its size, before it is read.
+    QFile huge(home.file("/huge.json"));
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30)); // sparse
+    huge.close();
+    const Result big = ctl(home, {"--simulate", "heron", "import", huge.fileName()});
+    QCOMPARE(big.code, 2);
+    QVERIFY2(big.err.contains("is too large for an export (1073741824 bytes, at most 67108864)"), big.err.constData());
+}
+
+namespace {
+// A configuration file of bytes byte(i) for an image of size bytes.
+QJsonObject configuration(int size)
+{
+    QJsonObject image;
+    for (int i = 0; i < size; ++i)
+        image.insert(QString::number(i), i % 256);
+    return QJsonObject{{"MouseDataOfGamingMode", image}};
+}
+} // namespace
+
+void TstQkdriverctl::exportLeavesOutNamesImportRefuses()
+{
+    TempHome home;
+    QVERIFY(home.write("/ConfigFiles/MacroFiles/good.json", R"({"Name":"good","Macro":[]})"));
+    QVERIFY(home.write(QString::fromUtf8("/ConfigFiles/MacroFiles/\u202Egnp.json"), R"({"Name":"bidi","Macro":[]})"));
+    const Result exported = ctl(home, {"--simulate", "falcon", "export", home.file("/e.json")});
+    QCOMPARE(exported.code, 0);
+    QVERIFY2(exported.err.contains("%E2%80%AEgnp.json\" left out: its name cannot be imported"), exported.err.constData());
+    const QJsonObject macros = QJsonDocument::fromJson(home.read("/e.json")).object().value("macros").toObject();
+    QCOMPARE(macros.keys(), QStringList{"good.json"});
+    QCOMPARE(ctl(home, {"--simulate", "falcon", "import", home.file("/e.json")}).code, 0);
+}
+
+void TstQkdriverctl::importIsCheckedWholeAndAtomic_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QByteArray>("second"); // configuration 2, JSON; "" for none
+    QTest::addColumn<QString>("macroName"); // a second macro beside the valid "ok.json"
+    QTest::addColumn<QByteArray>("macro");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QString>("blocker"); // a folder made below the home first
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    const QByteArray macro = R"({"Name":"m","Macro":[{"ValueType":3,"KeyValue":65,"State":0}]})";
+    const QByteArray image = QJsonDocument(configuration(128)).toJson();
+    QTest::newRow("incomplete image") << "falcon" << QByteArray(R"({"MouseDataOfGamingMode":{"5":1}})") << "" << QByteArray() << 1 << "" << 2 << "configuration 2: the profile image has 1 bytes, the falcon has 128";
+    QTest::newRow("byte 300") << "falcon" << QByteArray(image).replace("\"7\": 7", "\"7\": 300") << "" << QByteArray() << 1 << "" << 2 << "profile byte 7 is missing or not a value 0..255";
+    QTest::newRow("string byte") << "falcon" << QByteArray(image).replace("\"7\": 7", "\"7\": \"7\"") << "" << QByteArray() << 1 << "" << 2 << "profile byte 7";
+    QTest::newRow("array for the image") << "falcon" << QByteArray(R"({"MouseDataOfGamingMode":[1,2]})") << "" << QByteArray() << 1 << "" << 2 << "no profile image";
+    QTest::newRow("falcon image relabelled osprey") << "osprey" << image << "" << QByteArray() << 1 << "" << 2 << "the profile image has 128 bytes, the osprey has 234";
+    QTest::newRow("macro size off its bytes") << "falcon" << QByteArray(image).replace("{\n    \"MouseDataOfGamingMode\"", R"({"MacroDataOfGamingMode":{"3":{"MacroSize":10,"RepeatTimes":1,"Macro":[1,2,3]}},"MouseDataOfGamingMode")") << "" << QByteArray() << 1 << "" << 2 << "macro slot 3: \"MacroSize\" does not match its 3 macro bytes";
+    QTest::newRow("slot beyond the model's") << "falcon" << QByteArray(image).replace("{\n    \"MouseDataOfGamingMode\"", R"({"MacroDataOfGamingMode":{"14":{}},"MouseDataOfGamingMode")") << "" << QByteArray() << 1 << "" << 2 << "macro slot \"14\" is not a slot 0..13";
+    QTest::newRow("unknown version") << "falcon" << QByteArray() << "" << QByteArray() << 2 << "" << 2 << "unknown version";
+    QTest::newRow("name with NUL") << "falcon" << QByteArray() << QString::fromUtf8("a\0b.json", 8) << macro << 1 << "" << 2 << "invalid macro name \"a%00b.json\"";
+    QTest::newRow("custom macro folder's name") << "falcon" << QByteArray() << "PlayerCustom" << macro << 1 << "" << 2 << "invalid macro name \"PlayerCustom\"";
+    QTest::newRow("name without .json") << "falcon" << QByteArray() << "notes.txt" << macro << 1 << "" << 2 << "invalid macro name";
+    QTest::newRow("bidi override in the name") << "falcon" << QByteArray() << QString::fromUtf8("\u202Egnp.json") << macro << 1 << "" << 2 << "invalid macro name \"%E2%80%AEgnp.json\"";
+    QTest::newRow("name of 300 characters") << "falcon" << QByteArray() << QString(295, 'n') + ".json" << macro << 1 << "" << 2 << "invalid macro name";
+    QTest::newRow("macro not an object") << "falcon" << QByteArray() << "list.json" << QByteArray("[1,2]") << 1 << "" << 2 << "invalid macro \"list.json\": not an object";
+    QTest::newRow("macro above the read limit") << "falcon" << QByteArray() << "big.json" << QByteArray(R"({"Name":")" + QByteArray(17 * 1024 * 1024, 'n') + R"("})") << 1 << "" << 2 << "invalid macro \"big.json\": larger than the 16777216 bytes";
+    QTest::newRow("second file cannot be written") << "falcon" << image << "z.json" << macro << 1 << "/ConfigFiles/MacroFiles/z.json" << 1 << "nothing imported, cannot write " ;
+}
+
+void TstQkdriverctl::importIsCheckedWholeAndAtomic()
+{
+    QFETCH(QString, device);
+    QFETCH(QByteArray, second);
+    QFETCH(QString, macroName);
+    QFETCH(QByteArray, macro);
+    QFETCH(int, version);
+    QFETCH(QString, blocker);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    TempHome home;
+    // Valid parts first: under the old import they were written before the bad one was seen.
+    QJsonObject configurations{{"1", configuration(device == "falcon" ? 128 : 234)}};
+    if (!second.isEmpty())
+        configurations.insert("2", QJsonDocument::fromJson(second).object());
+    QJsonObject macros{{"ok.json", QJsonDocument::fromJson(R"({"Name":"ok","Macro":[]})").object()}};
+    QByteArray bundle = QJsonDocument(QJsonObject{{"format", "qkdriver-configurations"}, {"version", version},
+        {"model", device}, {"configurations", configurations}, {"macros", macros}}).toJson();
+    if (!macroName.isEmpty()) // spliced in as text: a NUL or a non-object must reach the reader
+        bundle.replace("\"macros\": {", "\"macros\": {\"" + macroName.toUtf8().replace('\0', "\\u0000") + "\": " + macro + ",");
+    QVERIFY(home.write("/bundle.json", bundle));
+    if (!blocker.isEmpty())
+        QVERIFY(QDir().mkpath(home.file(blocker)));
+    const Result r = ctl(home, {"--simulate", device, "import", home.file("/bundle.json")});
+    QCOMPARE(r.code, code);
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+    // Nothing was written: no configuration, no macro.
+    QDirIterator it(home.file("/ConfigFiles"), {"Config*.json", "ok.json"}, QDir::Files, QDirIterator::Subdirectories);
+    QVERIFY2(!it.hasNext(), qPrintable(it.hasNext() ? it.next() : QString()));
+}
+
+void TstQkdriverctl::failedSaveIsReported_data()
+{
+    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("fault"); // "folder", "home file" or "full disk"
+    QTest::addColumn<QString>("done");  // the mouse half, still reported
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("reason");
+    const QString unsaved = "the mouse took the change, but it could not be saved: ";
+    QTest::newRow("set dpi, folder in the way") << QStringList{"set", "dpi", "800,1600"} << "folder" << "dpi set" << unsaved << "Config1.json: a folder is in the way";
+    QTest::newRow("config save, home is a file") << QStringList{"config", "save"} << "home file" << "profile saved as configuration 1" << unsaved << "cannot create the folder";
+    QTest::newRow("macro write, full disk") << QStringList{"macro", "write", "MACRO"} << "full disk" << "button 5 set" << unsaved << "Config1.json: File too large";
+    QTest::newRow("config reset, folder in the way") << QStringList{"config", "reset"} << "folder" << "factory settings restored" << unsaved << "Config1.json: a folder is in the way";
+    QTest::newRow("export, full disk") << QStringList{"export", "EXPORT"} << "full disk" << "" << "cannot write \"" << "e.json\": File too large";
+}
+
+void TstQkdriverctl::failedSaveIsReported()
+{
+    QFETCH(QStringList, command);
+    QFETCH(QString, fault);
+    QFETCH(QString, done);
+    QFETCH(QString, message);
+    QFETCH(QString, reason);
+    TempHome home;
+    const QString config1 = "/ConfigFiles/MouseFile/falcon/AFile/ConfigJsonFile/Config1.json";
+    QVERIFY(home.write("/m.json", R"({"Name":"a","Macro":[{"ValueType":3,"KeyValue":65,"TimeLapse":20,"State":0}]})"));
+    command.replaceInStrings("MACRO", home.file("/m.json"));
+    command.replaceInStrings("EXPORT", home.file("/e.json"));
+    QStringList args{"--simulate", "falcon"};
+    if (fault == "folder")
+        QVERIFY(QDir().mkpath(home.file(config1)));
+    if (fault == "home file")
+        args << "--home" << home.file("/m.json");
+    if (fault == "full disk")
+        QCOMPARE(ctl(home, args + QStringList{"config", "save"}).code, 0);
+    const QByteArray before = home.read(config1);
+    Result r;
+    {
+        std::unique_ptr<FileSizeLimit> full(fault == "full disk" ? new FileSizeLimit(64) : nullptr);
+        r = ctl(home, args + command);
+    }
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out.trimmed(), done.toUtf8());
+    QVERIFY2(r.err.contains(message.toUtf8()), r.err.constData());
+    QVERIFY2(r.err.contains(reason.toUtf8()), r.err.constData());
+    QCOMPARE(home.read(config1), before);
+    QVERIFY(!QFile::exists(home.file("/e.json")));
 }
 
 void TstQkdriverctl::pairAndFirmware()

@@ -11,6 +11,7 @@
 #include "support/temphome.h"
 #include "profile/usbdrivermanger.h"
 #include "sim/virtualhidbus.h"
+#include "support/filesizelimit.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void opensAndFillsThePages_data();
     void opensAndFillsThePages();
     void factoryResetRewritesTheMouse();
+    void failedSaveIsReported_data();
+    void failedSaveIsReported();
 };
 
 void TstFalconSession::opensAndFillsThePages_data()
@@ -166,6 +169,60 @@ void TstFalconSession::factoryResetRewritesTheMouse()
              hex("01 00 00 00 FF FF FF FF 08 00 0D 00 12 00 1C 00 30 00 26 00 26 00 04 00 02 04 02 04 "
                  "32 00 00 00 07 00 00 00 00 01 02 03 04 05 06 07 00 01 00 00 00 00 00 00 03 00 00 00 "
                  "FF FF FF 00 FF FF FF 00 FF FF FF 00").toHex(' '));
+}
+
+void TstFalconSession::failedSaveIsReported_data()
+{
+    QTest::addColumn<bool>("fullDisk"); // else a folder stands where the file belongs
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("full disk") << true << "File too large";
+    QTest::newRow("folder in the way") << false << "a folder is in the way";
+}
+
+void TstFalconSession::failedSaveIsReported()
+{
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend backend(&bus);
+    auto mouse = std::make_shared<FalconMouseDevice>(0x4139);
+    const QByteArray image = changedKiteCImage();
+    loadIntoMouse(mouse->firmware(), image);
+    JsonHandle json;
+    QVERIFY(json.saveMouseData_Kelvo(image, 7, 1));
+    const QString path = StoragePaths::configJsonPath(7, 1);
+    if (!fullDisk)
+        QVERIFY(QFile::remove(path) && QDir().mkpath(path));
+    const QByteArray before = home.read(path.mid(home.path().size()));
+
+    DeviceSession session;
+    DCDataHandle *c = session.coordinator();
+    QSignalSpy opened(c, &DCDataHandle::sig_OpenDeviceResult);
+    QSignalSpy loadingEnd(c, &DCDataHandle::sig_EndLoadingDialog);
+    QSignalSpy warning(c, &DCDataHandle::sig_ShowWarningDialog);
+    QSignalSpy saveFailed(c, &DCDataHandle::sig_SaveFailed);
+    session.setWatchInterval(10);
+    session.start();
+    bus.plug(mouse);
+    QTRY_COMPARE(opened.size(), 1);
+    QTRY_VERIFY(loadingEnd.size() >= 1);
+    session.runOnCoordinator([] {});
+    warning.clear();
+    {
+        std::unique_ptr<FileSizeLimit> full(fullDisk ? new FileSizeLimit(64) : nullptr);
+        Q_EMIT session.sig_ChangeUSBReportRate(0);
+        session.runOnCoordinator([] {});
+        QTRY_COMPARE(saveFailed.size(), 1);
+    }
+    // The mouse took the change; the file half failed, said where and why, and the file is as
+    // it was.
+    QCOMPARE(mouse->firmware().memory(0x880, 4), hex("08 00 00 00"));
+    QCOMPARE(saveFailed.first(), (QList<QVariant>{path, reason}));
+    QTRY_COMPARE(warning.size(), 1);
+    QCOMPARE(warning.first().first().toInt(), 32);
+    QCOMPARE(home.read(path.mid(home.path().size())), before);
 }
 
 QTEST_GUILESS_MAIN(TstFalconSession)

@@ -3,6 +3,9 @@
 #include "storage/operatetoken.h"
 #include "storage/storagepaths.h"
 #include "support/temphome.h"
+#include "common/atomicfile.h"
+#include "support/filesizelimit.h"
+#include "storage/highestfunction.h"
 
 #include <QtTest>
 
@@ -52,6 +55,8 @@ private Q_SLOTS:
     void pathKeys();
     void pathDefaults();
     void tokenSeenThroughTheFile();
+    void failedWriteKeepsTheFile_data();
+    void failedWriteKeepsTheFile();
 
 private:
     std::unique_ptr<TempHome> m_home;
@@ -150,6 +155,41 @@ void TstOperateIni::tokenSeenThroughTheFile()
     QCOMPARE(ini.value("INFO/token").toString(), QString("abc.def"));
     QCOMPARE(ini.value("INFO/email").toString(), QString("me@example.com"));
     QCOMPARE(ini.value("INFO/nickName").toString(), QString("me"));
+}
+
+void TstOperateIni::failedWriteKeepsTheFile_data()
+{
+    QTest::addColumn<bool>("advanced"); // HighestFunction::store, else OperateIni::setValue
+    QTest::addColumn<bool>("fullDisk"); // else a folder stands where the file belongs
+    QTest::newRow("setting past a full disk") << false << true;
+    QTest::newRow("advanced function past a full disk") << true << true;
+    QTest::newRow("setting, folder in the way") << false << false;
+}
+
+void TstOperateIni::failedWriteKeepsTheFile()
+{
+    QFETCH(bool, advanced);
+    QFETCH(bool, fullDisk);
+    const QString path = advanced ? StoragePaths::highestFunctionIniFile() : StoragePaths::systemIniFile();
+    const QString relative = path.mid(m_home->path().size());
+    const QByteArray before = "[LeftKey]\nstate=1\nfunction=2\npath=/opt/a/b/c/d/e/f\n\n[PATH]\nmid_web_url=https://example.org/\n";
+    if (fullDisk)
+        QVERIFY(m_home->write(relative, before));
+    else
+        QVERIFY(QDir().mkpath(path));
+    AtomicFile::FailureLog log;
+    {
+        FileSizeLimit full(fullDisk ? before.size() + 8 : RLIM_INFINITY);
+        const QString longText(200, 'x');
+        OperateIni ini(path);
+        QVERIFY(advanced ? !HighestFunction::store(5, 1, 3, longText)
+                         : !ini.setValue("PATH/mid_file_path", longText));
+    }
+    QVERIFY(!log.isEmpty());
+    QCOMPARE(log.failures().last().path, path);
+    QCOMPARE(m_home->read(relative), fullDisk ? before : QByteArray());
+    if (fullDisk) // and it still reads as it did
+        QCOMPARE(OperateIni(path).value("LeftKey/path"), QString("/opt/a/b/c/d/e/f"));
 }
 
 QTEST_GUILESS_MAIN(TstOperateIni)

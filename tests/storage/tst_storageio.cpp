@@ -1,5 +1,7 @@
 #include "storage/storageio.h"
 #include "support/temphome.h"
+#include "common/atomicfile.h"
+#include "support/filesizelimit.h"
 
 #include <QtTest>
 
@@ -28,7 +30,11 @@ private Q_SLOTS:
     void readStatus_data();
     void readStatus();
     void oversizedFileIsNotRead();
-    void corruptCopyHoldsTheOriginalBytes();
+    void failedWriteKeepsPreviousFile_data();
+    void failedWriteKeepsPreviousFile();
+    void corruptCopiesKeepModeAndGenerations();
+    void staleTemporariesAreRemoved();
+    void writeAllIsAllOrNothing();
     void strictNumbers_data();
     void strictNumbers();
 
@@ -44,6 +50,11 @@ void TstStorageIo::writeCreatesFolderAndReplaces()
     QVERIFY(StorageIo::writeJsonObject(path, QJsonObject{{"b", 2}, {"a", "x"}}));
     QCOMPARE(m_home->read("/a/b/c.json"), QByteArray(R"({"a":"x","b":2})"));
     QCOMPARE(filesIn(m_home->file("/a/b")), QStringList{"c.json"});
+    // Through a symbolic link the file it names is replaced and the link stays.
+    QVERIFY(QFile::link(path, m_home->file("/a/link.json")));
+    QVERIFY(StorageIo::writeFileAtomically(m_home->file("/a/link.json"), "via link"));
+    QVERIFY(QFileInfo(m_home->file("/a/link.json")).isSymLink());
+    QCOMPARE(m_home->read("/a/b/c.json"), QByteArray("via link"));
 }
 
 void TstStorageIo::failedRenameKeepsPreviousFile_data()
@@ -115,14 +126,104 @@ void TstStorageIo::oversizedFileIsNotRead()
     QCOMPARE(int(StorageIo::readJson(f.fileName()).status), int(StorageIo::ReadStatus::Unreadable));
 }
 
-void TstStorageIo::corruptCopyHoldsTheOriginalBytes()
+void TstStorageIo::failedWriteKeepsPreviousFile_data()
 {
+    QTest::addColumn<bool>("corruptCopy"); // keepCorruptCopy of the file instead of a write
+    QTest::addColumn<int>("limit");        // file size limit in bytes, 0 for none
+    QTest::addColumn<int>("size");         // bytes written
+    QTest::addColumn<QString>("reason");
+    // Small writes sit in the buffer until the final flush: that failure must be seen too.
+    QTest::newRow("buffered write past a full disk") << false << 64 << 100 << "File too large";
+    QTest::newRow("direct write past a full disk") << false << 20000 << 40000 << "File too large";
+    QTest::newRow("corrupt copy past a full disk") << true << 64 << 100 << "File too large";
+    QTest::newRow("a folder where the file belongs") << false << 0 << 10 << "a folder is in the way";
+}
+
+void TstStorageIo::failedWriteKeepsPreviousFile()
+{
+    QFETCH(bool, corruptCopy);
+    QFETCH(int, limit);
+    QFETCH(int, size);
+    QFETCH(QString, reason);
+    const QByteArray previous = corruptCopy ? QByteArray(size, '{') : QByteArray("previous");
+    if (limit == 0)
+        QVERIFY(QDir().mkpath(m_home->file("/d/f.json")));
+    else
+        QVERIFY(m_home->write("/d/f.json", previous));
+    AtomicFile::FailureLog log;
+    {
+        std::unique_ptr<FileSizeLimit> full(limit ? new FileSizeLimit(rlim_t(limit)) : nullptr);
+        const QString path = m_home->file("/d/f.json");
+        QVERIFY(corruptCopy ? !StorageIo::keepCorruptCopy(path)
+                            : !StorageIo::writeFileAtomically(path, QByteArray(size, 'x')));
+    }
+    QCOMPARE(log.failures().size(), 1);
+    QCOMPARE(log.failures().first().path, m_home->file(corruptCopy ? "/d/f.json.corrupt" : "/d/f.json"));
+    QCOMPARE(log.failures().first().reason, reason);
+    if (limit != 0)
+        QCOMPARE(m_home->read("/d/f.json"), previous);
+    QCOMPARE(filesIn(m_home->file("/d")), limit ? QStringList{"f.json"} : QStringList{});
+}
+
+void TstStorageIo::corruptCopiesKeepModeAndGenerations()
+{
+    const QString path = m_home->file("/c/Config3.json");
+    const auto privateMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     QVERIFY(m_home->write("/c/Config3.json", "{broken"));
+    QVERIFY(QFile::setPermissions(path, privateMode | QFileDevice::ReadUser | QFileDevice::WriteUser));
     QVERIFY(m_home->write("/c/Config3.json.corrupt", "older copy"));
-    QVERIFY(StorageIo::keepCorruptCopy(m_home->file("/c/Config3.json")));
+    QVERIFY(StorageIo::keepCorruptCopy(path));
     QCOMPARE(m_home->read("/c/Config3.json.corrupt"), QByteArray("{broken"));
+    QCOMPARE(QFileInfo(path + ".corrupt").permissions() & 0x0FFF, QFileInfo(path).permissions() & 0x0FFF);
+    QCOMPARE(QFileInfo(path + ".corrupt").permissions() & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+    QCOMPARE(m_home->read("/c/Config3.json.corrupt.1"), QByteArray("older copy"));
     QCOMPARE(m_home->read("/c/Config3.json"), QByteArray("{broken"));
+    // The same damage again makes no new copy; new damage pushes the older ones up, the
+    // oldest beyond the limit goes.
+    QVERIFY(StorageIo::keepCorruptCopy(path));
+    QVERIFY(!QFile::exists(path + ".corrupt.2"));
+    for (int i = 0; i < StorageIo::kCorruptGenerations; ++i) {
+        QVERIFY(m_home->write("/c/Config3.json", "{broken " + QByteArray::number(i)));
+        QVERIFY(StorageIo::keepCorruptCopy(path));
+    }
+    QCOMPARE(m_home->read("/c/Config3.json.corrupt"), QByteArray("{broken 4"));
+    QCOMPARE(m_home->read("/c/Config3.json.corrupt.4"), QByteArray("{broken 0"));
+    QCOMPARE(filesIn(m_home->file("/c")).size(), 1 + StorageIo::kCorruptGenerations);
     QVERIFY(!StorageIo::keepCorruptCopy(m_home->file("/c/absent.json")));
+}
+
+void TstStorageIo::staleTemporariesAreRemoved()
+{
+    // Left by a killed write long ago, by a write running now, and names that only look alike.
+    const QStringList names{"f.json.Ab12Cd", "f.json.Xy34Zw", "f.json.corrupt", "f.json.Ab12C", "g.json.Ab12Cd"};
+    for (const QString &name : names)
+        QVERIFY(m_home->write("/t/" + name, "partial"));
+    for (const char *old : {"f.json.Ab12Cd", "f.json.corrupt", "f.json.Ab12C", "g.json.Ab12Cd"}) {
+        QFile f(m_home->file("/t/" + QString::fromLatin1(old)));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(-2 * AtomicFile::kStaleTemporarySeconds),
+                              QFileDevice::FileModificationTime));
+    }
+    QVERIFY(StorageIo::writeFileAtomically(m_home->file("/t/f.json"), "new"));
+    QCOMPARE(filesIn(m_home->file("/t")),
+             (QStringList{"f.json", "f.json.Ab12C", "f.json.Xy34Zw", "f.json.corrupt", "g.json.Ab12Cd"}));
+}
+
+void TstStorageIo::writeAllIsAllOrNothing()
+{
+    QVERIFY(m_home->write("/w/a.json", "old a"));
+    QVERIFY(QDir().mkpath(m_home->file("/w/b.json")));
+    AtomicFile::Failure failure;
+    QVERIFY(!AtomicFile::writeAll({{m_home->file("/w/a.json"), "new a", std::nullopt},
+                                   {m_home->file("/w/c.json"), "new c", std::nullopt},
+                                   {m_home->file("/w/b.json"), "new b", std::nullopt}},
+                                  &failure));
+    QCOMPARE(failure.path, m_home->file("/w/b.json"));
+    QCOMPARE(m_home->read("/w/a.json"), QByteArray("old a"));
+    QCOMPARE(filesIn(m_home->file("/w")), QStringList{"a.json"});
+    QVERIFY(AtomicFile::writeAll({{m_home->file("/w/a.json"), "new a", std::nullopt},
+                                  {m_home->file("/w/c.json"), "new c", std::nullopt}}));
+    QCOMPARE(m_home->read("/w/a.json") + m_home->read("/w/c.json"), QByteArray("new anew c"));
 }
 
 void TstStorageIo::strictNumbers_data()
