@@ -23,6 +23,7 @@ DpiRange dpiRangeOf(int mouseType)
     case 3: case 5: case 6: case 11: return {50, 16000, 50};
     case 2: case 4: case 13: case 18: return {200, 6200, 100};
     case 14: return {200, 10000, 100, 5000, 200};
+    case 7: case 8: case 9: case 12: return {200, 5000, 100, 0, 0, 5};
     default: return {200, 5000, 100};
     }
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The DPI values each model takes: the range and step of the DPI page's sliders, shared by the
-// pages and the command-line tool.
+// The DPI values each model takes: the range and step of the DPI page's sliders and the number
+// of stages, shared by the pages, the coordinator and the command-line tool.
 
 #include <QString>
 
@@ -12,6 +12,8 @@ struct DpiRange
     // From `boundary` on, values go in `upperStep` (the FalconEU: 100 below 5000, 200 from it).
     int boundary = 0;
     int upperStep = 0;
+    // How many DPI stages the mouse keeps (the Kite family five, the others seven).
+    int stages = 7;
 
     // Whether value is in range and on a step.
     bool accepts(int value) const;

@@ -405,14 +405,14 @@ bool UsbDriverManger_Osprey::GetCPIStageMatrix(QVector<int> &values, int)
 
 bool UsbDriverManger_Osprey::SetCPIListValue(const QList<DWORD> &list, int)
 {
-    const QList<DWORD> stages = activeDpiStages(list, kStages);
+    // The mouse keeps its stages by position: a disabled row stays in its place as code 0.
     QByteArray low(kStages, '\0');
     QByteArray high(kStages, '\0');
-    for (int i = 0; i < stages.size(); ++i) {
+    for (int i = 0; i < qMin(list.size(), kStages); ++i) {
         BYTE lo = 0;
         BYTE hi = 0;
-        if (!SetCPIStageMatrix(modelCode(), stages.at(i), lo, hi)) {
-            qDebug() << "SetCPIListValue" << "no code for" << stages.at(i);
+        if (list.at(i) != 0 && !SetCPIStageMatrix(modelCode(), list.at(i), lo, hi)) {
+            qDebug() << "SetCPIListValue" << "no code for" << list.at(i);
             return false;
         }
         low[i] = char(lo);

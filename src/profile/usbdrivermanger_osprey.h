@@ -64,8 +64,8 @@ public:
     bool GetCPIStageMatrix(QVector<int> &values, int profile) override;
     // Sets (or with 0 removes, moving later stages up) the 1-based stage 1..7.
     bool SetDPIStageMatrix(DWORD value, int stage, int profile) override;
-    // Up to seven stages; the list ends at the first 0. Fails with nothing written when a value
-    // has no code on the model.
+    // Stage i takes value i of the list (the first seven), 0 leaving the stage unused (codes
+    // 00 00). Fails with nothing written when a non-zero value has no code on the model.
     bool SetCPIListValue(const QList<DWORD> &list, int profile) override;
     bool GetListMacroPosition(BYTE &position, int profile) override;
     // Stores the byte only (no write).

@@ -349,7 +349,9 @@ bool UsbDriverMangerFalcon::GetCPIStageMatrix(QVector<int> &values, int profile)
 bool UsbDriverMangerFalcon::SetCPIListValue(const QList<DWORD> &list, int profile)
 {
     const int model = modelCode();
-    const QList<DWORD> stages = activeDpiStages(list, 8);
+    // A disabled row does not end the list: the enabled values go into consecutive stages.
+    // The five-stage models take the first five of them.
+    const QList<DWORD> stages = activeDpiStages(list, isSmallDpiModel(model) ? 5 : 8);
     const int n = stages.size();
     if (!m_driver || n == 0 || n > maxStages(model)) {
         qDebug() << "SetCPIListValue refused: stages" << n;

@@ -2,6 +2,7 @@
 
 #include "fwupdate.h"
 
+#include "dpirange.h"
 #include "gearhandle.h"
 #include "jsonhandle.h"
 #include "mousetype.h"
@@ -83,6 +84,19 @@ int DCDataHandle::defaultFirmwareVersion(int mouseType)
     case 13: return 2;
     default: return 1;
     }
+}
+
+QList<DWORD> DCDataHandle::storedDpiRows(int mouseType, QList<DWORD> rows)
+{
+    // The mouse packs the enabled rows into its stages and keeps as many as it has stages; a
+    // row beyond those is not in the mouse and must not be marked enabled.
+    const int stages = dpiRangeOf(mouseType).stages;
+    int kept = 0;
+    for (DWORD &value : rows) {
+        if (value != 0 && ++kept > stages)
+            value = 0;
+    }
+    return rows;
 }
 
 QString DCDataHandle::modelFolder() const
@@ -365,7 +379,8 @@ void DCDataHandle::slot_setCPIListValueOnMouse(QList<DWORD> dwordList)
     const bool ok = loading(this, [&] {
         if (!m_manager->SetCPIListValue(dwordList, kProfileIndex))
             return false;
-        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject, dwordList);
+        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject,
+                                         storedDpiRows(m_mouseType, dwordList));
         return true;
     });
     qDebug() << (ok ? "slot_setDPIValueOnMouse is True" : "slot_setDPIValueOnMouse is False");

@@ -234,9 +234,13 @@ void TstUsbDriverMangerOsprey::dpiListLandsInBothCopies_data()
         << 6 << QList<DWORD>{100, 200, 300, 400, 500, 600, 700, 800} << true
         << hex("02 04 06 08 0A 0C 0E") << hex("00000000000000")
         << QList<int>{100, 200, 300, 400, 500, 600, 700, 0};
-    QTest::newRow("a 0 ends the list") << 3 << QList<DWORD>{400, 0, 800} << true
-                                       << hex("08000000000000") << hex("00000000000000")
-                                       << QList<int>{400, 0, 0, 0, 0, 0, 0, 0};
+    // A disabled row keeps its place as an unused stage (code 00 00).
+    QTest::newRow("a 0 keeps its place") << 3 << QList<DWORD>{400, 0, 800, 0, 0, 0, 0} << true
+                                         << hex("08001000000000") << hex("00000000000000")
+                                         << QList<int>{400, 0, 800, 0, 0, 0, 0, 0};
+    QTest::newRow("wren, table B around a 0") << 4 << QList<DWORD>{1000, 0, 6200, 0, 0, 0, 400}
+                                              << true << hex("17009100000009") << hex("00000000000000")
+                                              << QList<int>{1000, 0, 6200, 0, 0, 0, 400, 0};
 }
 
 void TstUsbDriverMangerOsprey::dpiListLandsInBothCopies()

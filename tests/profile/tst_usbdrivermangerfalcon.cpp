@@ -450,8 +450,15 @@ void TstUsbDriverMangerFalcon::dpiWrite_data()
         << hex("08 00 12 00 1C 00 26 00 00 00 00 00 00 00 03 00") << 2
         << QVector<int>{1000, 2000, 3000, 4000, 0, 0, 0, 0};
     QTest::newRow("model 14, both formulas") << 0x413B << QList<DWORD>{800, 5000, 5200, 10000, 0, 700}
-        << hex("06 00 30 00 31 00 49 00 00 00 00 00 00 00 03 00") << 3
-        << QVector<int>{800, 5000, 5200, 10000, 0, 0, 0, 0};
+        << hex("06 00 30 00 31 00 49 00 05 00 00 00 00 00 04 00") << 3
+        << QVector<int>{800, 5000, 5200, 10000, 700, 0, 0, 0};
+    // A disabled row (0) does not end the list: the enabled rows fill consecutive stages.
+    QTest::newRow("model 11, disabled second row") << 0x4130 << QList<DWORD>{800, 0, 1600, 3200, 0, 0, 0}
+        << hex("10 00 20 00 40 00 00 00 00 00 00 00 00 00 02 00") << 2
+        << QVector<int>{800, 1600, 3200, 0, 0, 0, 0, 0};
+    QTest::newRow("model 7, first five of six") << 0x4139 << QList<DWORD>{400, 800, 0, 1200, 1600, 2000, 2400}
+        << hex("02 00 06 00 0A 00 0E 00 12 00 00 00 00 00 04 00") << 2
+        << QVector<int>{400, 800, 1200, 1600, 2000, 0, 0, 0};
     QTest::newRow("model 14, seven stages") << 0x413B << QList<DWORD>{200, 400, 600, 800, 1000, 1200, 1400}
         << hex("00 00 02 00 04 00 06 00 08 00 0A 00 0C 00 06 00") << 3
         << QVector<int>{200, 400, 600, 800, 1000, 1200, 1400, 0};
@@ -486,10 +493,9 @@ void TstUsbDriverMangerFalcon::dpiRefused_data()
 {
     QTest::addColumn<int>("pid");
     QTest::addColumn<QList<DWORD>>("list");
-    QTest::newRow("empty") << 0x4139 << QList<DWORD>{0, 800};
+    QTest::newRow("no enabled row") << 0x4139 << QList<DWORD>{0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("model 7 below 200") << 0x4139 << QList<DWORD>{800, 100};
     QTest::newRow("model 7 above 5000") << 0x4139 << QList<DWORD>{5100};
-    QTest::newRow("model 7 six stages") << 0x4139 << QList<DWORD>{400, 800, 1200, 1600, 2000, 2400};
     QTest::newRow("model 14 above 10000") << 0x413B << QList<DWORD>{800, 10200};
     QTest::newRow("model 11 below 50") << 0x4130 << QList<DWORD>{40};
     QTest::newRow("model 11 above 16000") << 0x4130 << QList<DWORD>{16050};
