@@ -99,6 +99,21 @@ int specialCombination(BYTE modifier, BYTE usage)
     return -1;
 }
 
+// A key code for the log: the name of the keys this family's table leaves out, and the code.
+QString keyLabel(int virtualKey)
+{
+    QString name;
+    switch (virtualKey) {
+    case 0xA1: name = QStringLiteral("right Shift "); break;
+    case 0xA3: name = QStringLiteral("right Ctrl "); break;
+    case 0xA5: name = QStringLiteral("right Alt "); break;
+    case 0x5D: name = QStringLiteral("Menu "); break;
+    default: break;
+    }
+    return name + QStringLiteral("(virtual key 0x%1)")
+                      .arg(QString::number(virtualKey, 16).toUpper().rightJustified(2, QLatin1Char('0')));
+}
+
 int consumerChangeType(int usage)
 {
     for (int t = MouseButtonChangeToMute; t <= MouseButtonChangeToMediaPlayer; ++t)
@@ -886,8 +901,11 @@ QByteArray UsbDriverManger_Osprey::defineLocalMacro(const QList<MacroNode> &node
         if (node.valueType == 3) {
             const BYTE usage = OspreyKeyTable::hidFromVirtualKey(node.keyValue);
             if (usage == 0) {
-                qDebug() << "defineLocalMacro" << "no usage for key" << node.keyValue;
-                continue;
+                // Dropping the step would send a different macro (a press without its
+                // release, say): the whole macro is refused.
+                qDebug().noquote() << "defineLocalMacro: this mouse has no key"
+                                   << keyLabel(node.keyValue) << "- macro refused";
+                return QByteArray();
             }
             const int d = (node.timeLapse <= 0 || ignoreDelays) ? 1 : node.timeLapse;
             const int release = node.state == 1 ? 128 : 0;

@@ -157,8 +157,9 @@ public:
     static int macroSlotOfAddress(int address);
     // The macro address of slot 0..15.
     static int macroAddressOfSlot(int slot);
-    // defineLocalMacro: the macro words of a node list (the [00 00] end included). Key steps
-    // whose key has no HID usage are left out.
+    // defineLocalMacro: the macro words of a node list (the [00 00] end included). Empty when
+    // a key step's key has no HID usage in this family's table (right Ctrl, right Shift, right
+    // Alt, Menu, ...): such a macro is refused whole, the key named in the log.
     static QByteArray defineLocalMacro(const QList<MacroNode> &nodes, int ignoreDelayTime);
 
 protected:

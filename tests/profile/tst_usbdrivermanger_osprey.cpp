@@ -631,8 +631,18 @@ void TstUsbDriverMangerOsprey::macroWords_data()
     QTest::newRow("movement without delay when ignored") << QList<Step>{{6, 0, 9, 1, 1, 0}} << 2
                                                          << hex("0002 01FF 0000");
     QTest::newRow("no movement") << QList<Step>{{6, 0, 9, 0, 0, 0}} << 0 << hex("0000");
-    QTest::newRow("other value types and unknown keys skipped")
-        << QList<Step>{{1, 0x41, 9, 0, 0, 0}, {3, 0xFF, 9, 0, 0, 0}} << 0 << hex("0000");
+    QTest::newRow("other value types skipped")
+        << QList<Step>{{1, 0x41, 9, 0, 0, 0}, {3, 0x41, 9, 0, 0, 0}} << 0 << hex("0904 0000");
+    // A key the family cannot send refuses the whole macro (no words at all).
+    QTest::newRow("unknown key") << QList<Step>{{3, 0x41, 9, 0, 0, 0}, {3, 0xFF, 9, 0, 0, 0}} << 0
+                                 << QByteArray();
+    QTest::newRow("right ctrl") << QList<Step>{{3, 0xA3, 9, 0, 0, 0}, {3, 0x41, 9, 0, 0, 0}} << 0
+                                << QByteArray();
+    QTest::newRow("right shift") << QList<Step>{{3, 0x41, 9, 0, 0, 0}, {3, 0xA1, 9, 0, 0, 1}} << 0
+                                 << QByteArray();
+    QTest::newRow("right alt") << QList<Step>{{3, 0xA5, 9, 0, 0, 1}} << 0 << QByteArray();
+    QTest::newRow("menu") << QList<Step>{{6, 0, 9, 1, 1, 0}, {3, 0x5D, 9, 0, 0, 0}} << 0
+                          << QByteArray();
 }
 
 void TstUsbDriverMangerOsprey::macroWords()
@@ -680,6 +690,15 @@ void TstUsbDriverMangerOsprey::oversizedMacroIsRefused()
 {
     ManagerFixture f(MouseType::Osprey);
     QVERIFY(f.openAndRead());
+    // A right Ctrl step has no usage here: refused before anything is written, key named.
+    {
+        LogCapture logs;
+        const QString rightCtrl = f.macroFile("rctrl", {{3, 0xA3, 5, 0, 0, 0}, {3, 0xA3, 5, 0, 0, 1}});
+        QVERIFY(!f.manager->WriteSingleMacro(7, rightCtrl));
+        QVERIFY(!f.manager->WriteListMacro({rightCtrl}));
+        QCOMPARE(f.fw().counters().setReports, 0);
+        QCOMPARE(logs.count("defineLocalMacro: this mouse has no key right Ctrl (virtual key 0xA3) - macro refused"), 2);
+    }
     QList<Step> steps;
     for (int i = 0; i < 510; ++i)
         steps << Step{3, 0x41, 5, 0, 0, i % 2};
