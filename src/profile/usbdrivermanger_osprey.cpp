@@ -125,7 +125,7 @@ int consumerChangeType(int usage)
 
 UsbDriverManger_Osprey::UsbDriverManger_Osprey(QObject *parent)
     : USBDriverManger(parent), m_json(std::make_unique<JsonHandle>()),
-      m_block(kBlockSize, '\0'), m_macros(kMacroSlots)
+      m_block(kBlockSize, '\0'), m_macros(kLarkMacroSlots)
 {
     m_json->createAOriginalMouseDataFile_Halden(m_image, MouseType::current());
     m_block.replace(kImageOffset, kImageSize, m_image);
@@ -689,6 +689,8 @@ int UsbDriverManger_Osprey::macroSlotOfAddress(int address)
         return (address - 140) / 4;
     if (address >= 208 && address <= 220 && address % 4 == 0)
         return 12 + (address - 208) / 4;
+    if (address == 188 || address == 192)
+        return 16 + (address - 188) / 4;
     return -1;
 }
 
@@ -698,7 +700,14 @@ int UsbDriverManger_Osprey::macroAddressOfSlot(int slot)
         return 140 + 4 * slot;
     if (slot >= 12 && slot < kMacroSlots)
         return 208 + 4 * (slot - 12);
+    if (slot >= kMacroSlots && slot < kLarkMacroSlots)
+        return 188 + 4 * (slot - kMacroSlots);
     return 0;
+}
+
+int UsbDriverManger_Osprey::macroSlotCount() const
+{
+    return modelCode() == MouseType::Lark ? kLarkMacroSlots : kMacroSlots;
 }
 
 QList<int> UsbDriverManger_Osprey::modelButtons() const
@@ -889,7 +898,7 @@ void UsbDriverManger_Osprey::checkAllMouseButtonIsOriginalMouseButton()
 
 QByteArray UsbDriverManger_Osprey::macroRecord(int slot) const
 {
-    return (slot >= 0 && slot < kMacroSlots) ? m_macros.at(slot) : QByteArray();
+    return (slot >= 0 && slot < kLarkMacroSlots) ? m_macros.at(slot) : QByteArray();
 }
 
 QByteArray UsbDriverManger_Osprey::defineLocalMacro(const QList<MacroNode> &nodes,
@@ -1039,7 +1048,7 @@ bool UsbDriverManger_Osprey::GetProfileData()
     m_failedReads = 0;
     m_block = block;
     m_image = block.mid(kImageOffset, kImageSize);
-    for (int slot = 0; slot < kMacroSlots; ++slot) {
+    for (int slot = 0; slot < macroSlotCount(); ++slot) {
         QByteArray record;
         if (m_driver->ReadMacro(macroAddressOfSlot(slot), record)) {
             m_macros[slot] = record;
@@ -1056,7 +1065,7 @@ void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
 {
     if (configNumber < 0 || configNumber > 5)
         return;
-    // Image and the sixteen slots in one atomic write (the per-member savers of JsonHandle would
+    // Image and the macro slots in one atomic write (the per-member savers of JsonHandle would
     // rewrite the file seventeen times); every other member of the file is kept.
     const QString path = StoragePaths::configJsonPath(modelCode(), configNumber);
     const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
@@ -1068,7 +1077,7 @@ void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
     document.insert(QStringLiteral("MouseDataOfGamingMode"),
                     m_json->turnMouseDataJsonObject_Halden(m_image));
     QJsonObject slotObjects = document.value(QStringLiteral("MacroDataOfGamingMode")).toObject();
-    for (int slot = 0; slot < kMacroSlots; ++slot) {
+    for (int slot = 0; slot < macroSlotCount(); ++slot) {
         const QByteArray record = m_macros.at(slot);
         slotObjects.insert(QString::number(slot), m_json->turnMacroDataToJsonObject_Halden(
                                                 isEmptyRecord(record) ? kEmptyRecord : record));
@@ -1090,7 +1099,7 @@ bool UsbDriverManger_Osprey::loadConfig(int configNumber, bool withMacros)
     m_image = loaded;
     bool ok = m_open;
     if (ok && withMacros) {
-        for (int slot = 0; slot < kMacroSlots && ok; ++slot) {
+        for (int slot = 0; slot < macroSlotCount() && ok; ++slot) {
             QByteArray record;
             m_json->getMacroData_Halden(record, model, configNumber, slot);
             m_macros[slot] = isEmptyRecord(record) ? QByteArray() : record;
@@ -1147,7 +1156,8 @@ bool UsbDriverManger_Osprey::CompareMouseAndLocalFileData(int &configNumber)
 //
 // Earlier versions kept a configuration as the 234-byte image followed by sixteen macro
 // records, each introduced by FF FF: the repeat value (high, low) and the macro words up to the
-// [00 00] word, or 00 00 alone for an empty slot.
+// [00 00] word, or 00 00 alone for an empty slot. The Lark's slots 16 and 17 have no place in
+// that format: they stay in the JSON files only.
 
 namespace {
 // Parses the records after the image. Stops at the first place that is not a record start;

@@ -16,7 +16,7 @@
 //
 // Macros: sixteen slots, each a record [repeat high, repeat low, macro words...] that travels to
 // the mouse as a macro block whose slot id is the macro address (140..184 for slots 0..11,
-// 208..220 for the list macro slots 12..15). A macro word is [first, second]: a key step
+// 208..220 for the list macro slots 12..15; on the Lark also 188 and 192 for slots 16, 17). A macro word is [first, second]: a key step
 // [delay (+128 for a release), HID usage], [00 01][high low] extra delay in hundreds of ms,
 // [00 02][X, -Y] a movement, [00 03][high low] a delay in ms after it, [00 00] the end.
 //
@@ -38,7 +38,11 @@ public:
     static constexpr int kImageSize = 234;
     static constexpr int kBlockSize = 476;
     static constexpr int kImageOffset = 242; // of the image inside the block
+    // The macro map every model uses: slots 0..11 at ids 140..184, the list slots 12..15 at
+    // 208..220. The Lark adds slots 16 and 17 at ids 188 and 192 for its buttons 9 and 10 (the
+    // mouse has 24 macro ids, 140..232; these two are used by nothing else).
     static constexpr int kMacroSlots = 16;
+    static constexpr int kLarkMacroSlots = 18;
     static constexpr int kStages = 7;
     static constexpr int kMaxMacroWords = 511;
 
@@ -98,8 +102,8 @@ public:
     bool SetOLEDScreenLightIntensity(int intensity) override;
     void SetMouseName(const QString &modelFolder) override;
     bool CompareMouseAndLocalFileData(int &configNumber) override;
-    // Reads the profile and the sixteen macro slots. A failed profile read counts toward
-    // GetExtraSetting; a success resets that count.
+    // Reads the profile and the macro slots (sixteen, eighteen on the Lark). A failed profile
+    // read counts toward GetExtraSetting; a success resets that count.
     bool GetProfileData() override;
     bool SetProfileData() override;
     bool GetVersion(DWORD &version) override;
@@ -108,7 +112,7 @@ public:
     // Configuration → image and macros → mouse. On failure the image and macros are as before.
     bool LoadConfigFileByNumber(int configNumber) override;
     bool LoadOnlyMouseConfigFileByNumber(int configNumber) override;
-    // Image and the sixteen macro slots into configuration configNumber.
+    // Image and the macro slots (sixteen, eighteen on the Lark) into configuration configNumber.
     void SaveConfigFileByConfigureNumber(int configNumber) override;
     bool WriteProfileIntoMouse() override;
     int GetCurrentPictureIndex() override;
@@ -137,7 +141,7 @@ public:
     // ---- state, for the coordinator and tests ----
     const QByteArray &profileImage() const { return m_image; }
     const QByteArray &profileBlock() const { return m_block; }
-    // Slot 0..15 as its record; empty when the slot holds no macro.
+    // Slot 0..17 as its record; empty when the slot holds no macro.
     QByteArray macroRecord(int slot) const;
     int currentConfigNumber() const { return m_configNumber; }
     bool isDeviceOpen() const { return m_open; }
@@ -155,8 +159,10 @@ public:
     static int getMulitpulMacroAddress(int n);
     // The macro slot of an address; -1 for an address without a slot.
     static int macroSlotOfAddress(int address);
-    // The macro address of slot 0..15.
+    // The macro address of slot 0..17.
     static int macroAddressOfSlot(int slot);
+    // The slots the current model uses: 18 on the Lark, 16 on the others.
+    int macroSlotCount() const;
     // defineLocalMacro: the macro words of a node list (the [00 00] end included). Empty when
     // a key step's key has no HID usage in this family's table (right Ctrl, right Shift, right
     // Alt, Menu, ...): such a macro is refused whole, the key named in the log.

@@ -165,6 +165,7 @@ private Q_SLOTS:
     void macroWords();
     void singleMacroLandsInTheMouse();
     void oversizedMacroIsRefused();
+    void larkButtons9And10HaveTheirOwnSlots();
     void listMacroFillsSlots12To15();
     void setterSavesTheCurrentConfiguration();
     void failedWriteChangesNothing();
@@ -713,6 +714,29 @@ void TstUsbDriverMangerOsprey::oversizedMacroIsRefused()
     f.home.write("/bad.json", R"({"Macro": {"0": 1}, "MacroType": 1})");
     QVERIFY(!f.manager->WriteSingleMacro(7, f.home.file("/bad.json")));
     QVERIFY(!f.manager->WriteSingleMacro(7, f.home.file("/missing.json")));
+}
+
+void TstUsbDriverMangerOsprey::larkButtons9And10HaveTheirOwnSlots()
+{
+    ManagerFixture f(MouseType::Lark);
+    f.fw().setMacroSlot(fwSlot(140), hex("0001 0404 0000"));
+    f.fw().setMacroSlot(fwSlot(188), hex("0002 0505 0000"));
+    QVERIFY(f.openAndRead());
+    QCOMPARE(f.manager->macroRecord(16), hex("0002 0505")); // id 188 is read as slot 16
+    const QString a = f.macroFile("a", {{3, 0x41, 5, 0, 0, 0}}, 1, 1);
+    const QString b = f.macroFile("b", {{3, 0x42, 5, 0, 0, 0}}, 1, 2);
+    QVERIFY(f.manager->WriteSingleMacro(9, a));
+    QVERIFY(f.manager->WriteSingleMacro(10, b));
+    QCOMPARE(f.fw().macroSlot(fwSlot(188)).left(8), hex("0001 0504 0000 0000"));
+    QCOMPARE(f.fw().macroSlot(fwSlot(192)).left(8), hex("0002 0505 0000 0000"));
+    QCOMPARE(f.settings().mid(114, 8), hex("090100BC 090100C0"));
+    QCOMPARE(f.fw().macroSlot(fwSlot(140)).left(6), hex("0001 0404 0000")); // button 4's kept
+    const QJsonObject stored = f.config(1).value("MacroDataOfGamingMode").toObject();
+    QCOMPARE(stored.value("16").toObject().value("Macro").toArray().size(), 4);
+    QCOMPARE(stored.value("17").toObject().value("RepeatTimes").toInt(), 2);
+    // The Lark has no button 14: its place (114) is button 9's.
+    QVERIFY(!f.manager->WriteSingleMacro(14, a));
+    QCOMPARE(f.settings().mid(114, 4), hex("090100BC"));
 }
 
 void TstUsbDriverMangerOsprey::listMacroFillsSlots12To15()
