@@ -966,6 +966,12 @@ void TstUsbDriverMangerOsprey::heronDifferences()
     QVERIFY(f.manager->CompareMouseAndLocalFileData(number)); // just saved as configuration 1
     QCOMPARE(number, 1);
     QCOMPARE(f.settings().at(5), char(2));
+    // The factory configuration holds the Heron's own stages in table B codes.
+    QVERIFY(f.manager->LoadConfigFileByNumber(0));
+    QCOMPARE(f.settings().mid(58, 7), hex("09121B2E390000"));
+    QCOMPARE(f.settings().mid(74, 7), hex("09121B2E390000"));
+    QVERIFY(f.manager->GetCPIStageMatrix(values, 0));
+    QCOMPARE(values.toList(), (QList<int>{400, 800, 1200, 2000, 2500, 0, 0, 0}));
 }
 
 void TstUsbDriverMangerOsprey::legacyBinaryFiles()

@@ -154,6 +154,7 @@ private Q_SLOTS:
     void configurationCompare_data();
     void configurationCompare();
     void factoryConfiguration();
+    void factoryStagesOfTheFalconEU();
     void loadConfigurationWithMacros();
     void failedCommandKeepsMirrorAndFile();
     void legacyFilesRoundTrip();
@@ -855,6 +856,17 @@ void TstUsbDriverMangerFalcon::factoryConfiguration()
     QCOMPARE(r.manager.image().mid(16), r.mem(0x600, 44) + r.mem(0x880, 68));
     QVERIFY(!r.manager.LoadConfigFileByNumber(6));
     QVERIFY(!r.manager.LoadConfigFileByNumber(-1));
+}
+
+void TstUsbDriverMangerFalcon::factoryStagesOfTheFalconEU()
+{
+    // The FalconEU's factory stages 800 ... 5000 in its own encoding.
+    Rig eu(0x413B);
+    QVERIFY(eu.manager.LoadConfigFileByNumber(0));
+    QCOMPARE(eu.mem(0x888, 16).toHex(' '), hex("06 00 08 00 0D 00 12 00 1C 00 26 00 30 00 06 00").toHex(' '));
+    QVector<int> values;
+    QVERIFY(eu.manager.GetCPIStageMatrix(values, 1));
+    QCOMPARE(values, (QVector<int>{800, 1000, 1500, 2000, 3000, 4000, 5000, 0}));
 }
 
 void TstUsbDriverMangerFalcon::loadConfigurationWithMacros()
