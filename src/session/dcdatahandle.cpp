@@ -537,10 +537,14 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         Q_EMIT sig_EndLoadingDialog();
         return;
     }
+    // Every configuration becomes the factory one. The file that goes is the DPI page's view
+    // of configuration i (its gear flags): the configuration file just saved is what the
+    // mouse now holds, and a stale gear file would bring back rows the factory stages do not
+    // have. On the next open the mouse matches configuration 1 and the gears are the defaults.
     for (int i = 1; i <= 5; ++i) {
         m_manager->SaveConfigFileByConfigureNumber(i);
         m_gearObject = m_gear->createDefaultGearObject(m_mouseType);
-        const QString path = StoragePaths::configJsonPath(m_mouseType, i);
+        const QString path = StoragePaths::cpiSettingFile(m_mouseType, i);
         qDebug() << "slot_ResetConfigToOriginal" << path;
         QFile::remove(path);
     }

@@ -16,7 +16,7 @@ class TstOspreySession : public QObject
 private Q_SLOTS:
     void openFillsPagesFromTheMouse_data();
     void openFillsPagesFromTheMouse();
-    void factoryResetRewritesMouseAndDeletesFiles();
+    void factoryResetRewritesMouseAndConfigurations();
 };
 
 void TstOspreySession::openFillsPagesFromTheMouse_data()
@@ -75,7 +75,7 @@ void TstOspreySession::openFillsPagesFromTheMouse()
     QVERIFY(buttons.size() >= 5);
 }
 
-void TstOspreySession::factoryResetRewritesMouseAndDeletesFiles()
+void TstOspreySession::factoryResetRewritesMouseAndConfigurations()
 {
     TempHome home;
     ScopedVirtualPacing pacing;
@@ -94,8 +94,10 @@ void TstOspreySession::factoryResetRewritesMouseAndDeletesFiles()
     Q_EMIT session.sig_ResetAllConfigFile();
     session.runOnCoordinator([] {});
     QCOMPARE(mouse->firmware().settings(), OspreyMouseFirmware::factorySettings(3));
-    for (int n = 1; n <= 5; ++n)
-        QVERIFY2(!QFile::exists(StoragePaths::configJsonPath(3, n)), qPrintable(QString::number(n)));
+    for (int n = 1; n <= 5; ++n) {
+        QVERIFY2(QFile::exists(StoragePaths::configJsonPath(3, n)), qPrintable(QString::number(n)));
+        QVERIFY2(!QFile::exists(StoragePaths::cpiSettingFile(3, n)), qPrintable(QString::number(n)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TstOspreySession)
