@@ -139,8 +139,9 @@ public:
 
     // configText "0": factory picture (picture number 7, behaviour 1) and the configuration's
     // picture file deleted. Otherwise the configuration's 64 x 48 picture file written into the
-    // picture slot, picture number 8 and behaviour 8. False when a command fails or the
-    // picture file cannot be loaded.
+    // picture slot (its light pixels lit, whatever its palette order; a colour file cut at half
+    // grey), picture number 8 and behaviour 8. False when a command fails or the picture file
+    // cannot be loaded.
     bool writeImageToMouse(int modelCode, const QString &configText, int pictureSlot, int profile) override;
     bool GetPictureFromMouse(int pictureSlot, QImage &image) override;
     bool SetPictureSettingByte(int value, int profile) override;

@@ -142,6 +142,9 @@ private Q_SLOTS:
     void reportRate();
     void liftOffAndLighting();
     void oledSettings();
+    void pictureFile_data();
+    void pictureFile();
+    void pictureRoundTrip();
     void battery_data();
     void battery();
     void singleMacro();
@@ -616,8 +619,8 @@ void TstUsbDriverMangerFalcon::oledSettings()
     picture.setColorCount(2);
     picture.setColor(0, qRgb(0, 0, 0));
     picture.setColor(1, qRgb(255, 255, 255));
-    picture.fill(1);
-    picture.setPixel(0, 0, 0); // one dark pixel: device bit set
+    picture.fill(0);
+    picture.setPixel(0, 0, 1); // one white pixel on black: device bit set
     QVERIFY(picture.save(StoragePaths::picturePath(11, 2), "BMP"));
     QVERIFY(r.manager.writeImageToMouse(11, "2", 1, 1));
     QCOMPARE(r.mem(0x23000, 2), hex("01 00"));
@@ -632,6 +635,68 @@ void TstUsbDriverMangerFalcon::oledSettings()
     QVERIFY(r.manager.writeImageToMouse(11, "0", 1, 1));
     QCOMPARE(r.mem(0x8A0, 1), hex("07"));
     QCOMPARE(r.mem(0x8AD, 2), hex("01 00"));
+}
+
+// How a picture file is written: "black first" / "white first" are 1-bit files with that
+// palette order, "editor" a colour BMP as the picture editor saves it (white pen on black,
+// drawn at 64 x 48, shown at 192 x 144, grabbed and scaled back).
+void TstUsbDriverMangerFalcon::pictureFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("black first") << "black first";
+    QTest::newRow("white first") << "white first";
+    QTest::newRow("editor") << "editor";
+}
+
+void TstUsbDriverMangerFalcon::pictureFile()
+{
+    QFETCH(QString, kind);
+    Rig r;
+    // White: the pixels (2..9, 5) and (63, 47); everything else black.
+    QImage picture;
+    if (kind == "editor") {
+        QImage canvas(64, 48, QImage::Format_RGB32);
+        canvas.fill(qRgb(0, 0, 0));
+        for (int x = 2; x <= 9; ++x)
+            canvas.setPixel(x, 5, qRgb(255, 255, 255));
+        canvas.setPixel(63, 47, qRgb(255, 255, 255));
+        picture = canvas.scaled(192, 144).scaled(64, 48);
+    } else {
+        const bool blackFirst = kind == "black first";
+        picture = QImage(64, 48, QImage::Format_Mono);
+        picture.setColorTable(blackFirst ? QVector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
+                                         : QVector<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        const uint black = blackFirst ? 0 : 1;
+        picture.fill(black);
+        for (int x = 2; x <= 9; ++x)
+            picture.setPixel(x, 5, 1 - black);
+        picture.setPixel(63, 47, 1 - black);
+    }
+    QVERIFY(picture.save(StoragePaths::picturePath(11, 2), "BMP"));
+    QVERIFY(r.manager.writeImageToMouse(11, "2", 1, 1));
+    QByteArray expected(384, '\0');
+    for (int x = 2; x <= 9; ++x)
+        expected[x] = char(0x20); // band 0, bit 5
+    expected[383] = char(0x80);   // band 5, column 63, bit 7
+    QCOMPARE(r.mem(0x23000, 384).toHex(), expected.toHex());
+}
+
+// Mouse → file → mouse gives the mouse's picture back.
+void TstUsbDriverMangerFalcon::pictureRoundTrip()
+{
+    Rig r;
+    QByteArray bytes(384, '\0');
+    bytes[0] = char(0x01);
+    bytes[200] = char(0x24);
+    bytes[383] = char(0x80);
+    for (int i = 64; i < 128; ++i)
+        bytes[i] = char(0xF0);
+    r.fw().setMemory(0x23000, bytes);
+    QImage fromMouse;
+    QVERIFY(r.manager.GetPictureFromMouse(1, fromMouse));
+    QVERIFY(fromMouse.save(StoragePaths::picturePath(11, 3), "BMP"));
+    QVERIFY(r.manager.writeImageToMouse(11, "3", 2, 1));
+    QCOMPARE(r.mem(0x24000, 384).toHex(), bytes.toHex());
 }
 
 void TstUsbDriverMangerFalcon::battery_data()
