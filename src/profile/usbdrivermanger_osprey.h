@@ -14,11 +14,12 @@
 //   45 wheel breathing speed   58..64 / 66..72 DPI codes low / high, copies at 74..80 / 82..88
 //   90.. four-byte button entries [type, b1, b2, b3]
 //
-// Macros: sixteen slots, each a record [repeat high, repeat low, macro words...] that travels to
-// the mouse as a macro block whose slot id is the macro address (140..184 for slots 0..11,
-// 208..220 for the list macro slots 12..15; on the Lark also 188 and 192 for slots 16, 17). A macro word is [first, second]: a key step
-// [delay (+128 for a release), HID usage], [00 01][high low] extra delay in hundreds of ms,
-// [00 02][X, -Y] a movement, [00 03][high low] a delay in ms after it, [00 00] the end.
+// Macros: sixteen slots (eighteen on the Lark), each a record [repeat high, repeat low, macro
+// words...] that travels to the mouse as a macro block whose slot id is the macro address
+// (140..184 for slots 0..11, 208..220 for the list macro slots 12..15, on the Lark 188 and 192
+// for slots 16 and 17). A macro word is [first, second]: a key step [delay (+128 for a
+// release), HID usage], [00 01][high low] extra delay in hundreds of ms, [00 02][X, -Y] a
+// movement, [00 03][high low] a delay in ms after it, [00 00] the end.
 //
 // Used from the coordinator's thread only.
 
