@@ -421,6 +421,11 @@ bool UsbDriverManger_Osprey::GetCPIStageMatrix(QVector<int> &values, int)
 bool UsbDriverManger_Osprey::SetCPIListValue(const QList<DWORD> &list, int)
 {
     // The mouse keeps its stages by position: a disabled row stays in its place as code 0.
+    // A list without any stage would leave the mouse without a DPI value: refused.
+    if (activeDpiStages(list.mid(0, kStages), kStages).isEmpty()) {
+        qDebug() << "SetCPIListValue" << "no stage in" << list;
+        return false;
+    }
     QByteArray low(kStages, '\0');
     QByteArray high(kStages, '\0');
     for (int i = 0; i < qMin(list.size(), kStages); ++i) {

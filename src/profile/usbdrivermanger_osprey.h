@@ -70,7 +70,8 @@ public:
     // Sets (or with 0 removes, moving later stages up) the 1-based stage 1..7.
     bool SetDPIStageMatrix(DWORD value, int stage, int profile) override;
     // Stage i takes value i of the list (the first seven), 0 leaving the stage unused (codes
-    // 00 00). Fails with nothing written when a non-zero value has no code on the model.
+    // 00 00). Fails with nothing written when a non-zero value has no code on the model or
+    // when no value among the first seven is non-zero.
     bool SetCPIListValue(const QList<DWORD> &list, int profile) override;
     bool GetListMacroPosition(BYTE &position, int profile) override;
     // Stores the byte only (no write).

@@ -231,6 +231,8 @@ void TstUsbDriverMangerOsprey::dpiListLandsInBothCopies_data()
                                                 << QByteArray() << QByteArray() << QList<int>();
     QTest::newRow("osprey 20 has code 0") << 3 << QList<DWORD>{20} << false << QByteArray()
                                           << QByteArray() << QList<int>();
+    QTest::newRow("no stage at all") << 3 << QList<DWORD>{0, 0, 0, 0, 0, 0, 0, 800} << false
+                                     << QByteArray() << QByteArray() << QList<int>();
     QTest::newRow("eight values keep seven")
         << 6 << QList<DWORD>{100, 200, 300, 400, 500, 600, 700, 800} << true
         << hex("02 04 06 08 0A 0C 0E") << hex("00000000000000")
