@@ -87,7 +87,8 @@ void TstOledBitmap::toDevice()
     QCOMPARE(out.toHex(), expected.toHex());
 }
 
-// A white pixel lights whichever index the colour table gives white.
+// A white pixel lights whichever index the colour table gives white (Qt's BMP reader puts white
+// first, other sources need not).
 void TstOledBitmap::toDeviceFollowsTheColours_data()
 {
     QTest::addColumn<QVector<QRgb>>("table");
@@ -97,8 +98,6 @@ void TstOledBitmap::toDeviceFollowsTheColours_data()
     QTest::newRow("white first") << whiteFirst << int(QImage::Format_MonoLSB);
     QTest::newRow("black first") << blackFirst << int(QImage::Format_MonoLSB);
     QTest::newRow("black first, high bit first") << blackFirst << int(QImage::Format_Mono);
-    QTest::newRow("dark grey and light grey") << QVector<QRgb>{qRgb(60, 60, 60), qRgb(200, 200, 200)}
-                                              << int(QImage::Format_MonoLSB);
 }
 
 void TstOledBitmap::toDeviceFollowsTheColours()

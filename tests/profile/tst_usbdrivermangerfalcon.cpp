@@ -77,6 +77,33 @@ QString writeMacroFile(const QString &name, const QJsonArray &steps, int repeat 
     return path;
 }
 
+// A 64 x 48 one-bit BMP whose palette lists black first (as Windows Paint writes one): bit 1
+// where the picture is light, rows bottom-up, leftmost pixel in the high bit.
+QByteArray blackFirstBmp(const QImage &picture)
+{
+    QByteArray bmp;
+    QDataStream d(&bmp, QIODevice::WriteOnly);
+    d.setByteOrder(QDataStream::LittleEndian);
+    d << quint8('B') << quint8('M') << quint32(62 + 384) << quint32(0) << quint32(62) << quint32(40)
+      << qint32(64) << qint32(48) << quint16(1) << quint16(1) << quint32(0) << quint32(384)
+      << qint32(2835) << qint32(2835) << quint32(2) << quint32(0) << quint32(0) << quint32(0xFFFFFF);
+    for (int y = 47; y >= 0; --y) {
+        for (int x = 0; x < 64; x += 8) {
+            quint8 bits = 0;
+            for (int k = 0; k < 8; ++k)
+                bits |= qGray(picture.pixel(x + k, y)) >= 128 ? quint8(0x80 >> k) : 0;
+            d << bits;
+        }
+    }
+    return bmp;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 QString selector(USHORT pid)
 {
     return QStringLiteral("VID_F00D&PID_%1").arg(pid, 4, 16, QLatin1Char('0'));
@@ -653,26 +680,18 @@ void TstUsbDriverMangerFalcon::pictureFile()
     QFETCH(QString, kind);
     Rig r;
     // White: the pixels (2..9, 5) and (63, 47); everything else black.
-    QImage picture;
-    if (kind == "editor") {
-        QImage canvas(64, 48, QImage::Format_RGB32);
-        canvas.fill(qRgb(0, 0, 0));
-        for (int x = 2; x <= 9; ++x)
-            canvas.setPixel(x, 5, qRgb(255, 255, 255));
-        canvas.setPixel(63, 47, qRgb(255, 255, 255));
-        picture = canvas.scaled(192, 144).scaled(64, 48);
-    } else {
-        const bool blackFirst = kind == "black first";
-        picture = QImage(64, 48, QImage::Format_Mono);
-        picture.setColorTable(blackFirst ? QVector<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}
-                                         : QVector<QRgb>{qRgb(255, 255, 255), qRgb(0, 0, 0)});
-        const uint black = blackFirst ? 0 : 1;
-        picture.fill(black);
-        for (int x = 2; x <= 9; ++x)
-            picture.setPixel(x, 5, 1 - black);
-        picture.setPixel(63, 47, 1 - black);
-    }
-    QVERIFY(picture.save(StoragePaths::picturePath(11, 2), "BMP"));
+    QImage canvas(64, 48, QImage::Format_RGB32);
+    canvas.fill(qRgb(0, 0, 0));
+    for (int x = 2; x <= 9; ++x)
+        canvas.setPixel(x, 5, qRgb(255, 255, 255));
+    canvas.setPixel(63, 47, qRgb(255, 255, 255));
+    const QString path = StoragePaths::picturePath(11, 2);
+    if (kind == "editor")
+        QVERIFY(canvas.scaled(192, 144).scaled(64, 48).save(path, "BMP"));
+    else if (kind == "white first") // Qt's own one-bit form
+        QVERIFY(canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither).save(path, "BMP"));
+    else
+        QVERIFY(writeFile(path, blackFirstBmp(canvas)));
     QVERIFY(r.manager.writeImageToMouse(11, "2", 1, 1));
     QByteArray expected(384, '\0');
     for (int x = 2; x <= 9; ++x)
