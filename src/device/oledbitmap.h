@@ -20,8 +20,9 @@ constexpr int kBytes = 384;
 
 // Fills out[0..383] from a 64 x 48 one-bit image: the device bit is set exactly where the
 // pixel's colour is light (under Qt's usual table, index 0 white, where the pixel bit is 0). A
-// Format_Mono image (leftmost pixel in the high bit) is read the same way. Returns false, writing nothing, when out is null, n is not 384, or the image is not
-// a 64 x 48 one-bit image (its byte count then is not 384, or it has other dimensions).
+// Format_Mono image (leftmost pixel in the high bit) is read the same way. Returns false,
+// writing nothing, when out is null, n is not 384, or the image is not a 64 x 48 one-bit
+// image (its byte count then is not 384, or it has other dimensions).
 bool toDevice(const QImage &image, BYTE *out, int n);
 
 // Builds the 64 x 48 Format_MonoLSB picture of 384 device bytes: lit pixels come out white

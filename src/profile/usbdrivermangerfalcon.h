@@ -98,9 +98,9 @@ public:
     // Replaces all stages with the non-zero values of the list packed into consecutive stages
     // (a 0 is a disabled row and is skipped): the first five on model codes 7, 8, 9, 12; up to
     // seven on the others. Refuses (nothing sent) a list without a non-zero value, more than
-    // seven on the other models and any value outside the model's range. Sends the last stage index, the current stage
-    // (min(n - 1, 2) on 7, 8, 9, 12, else min(n - 1, 3)) and the table, stopping at the first
-    // failure.
+    // seven on the other models and any value outside the model's range. Sends the last stage
+    // index, the current stage (min(n - 1, 2) on 7, 8, 9, 12, else min(n - 1, 3)) and the
+    // table, stopping at the first failure.
     bool SetCPIListValue(const QList<DWORD> &list, int profile) override;
     bool GetListMacroPosition(BYTE &position, int profile) override;
     bool SetListMacroPosition(BYTE position, int profile) override;
