@@ -12,7 +12,6 @@ struct DpiRange
     // From `boundary` on, values go in `upperStep` (the FalconEU: 100 below 5000, 200 from it).
     int boundary = 0;
     int upperStep = 0;
-
     // Whether value is in range and on a step.
     bool accepts(int value) const;
     // "50 to 16000 in steps of 50" (for messages).

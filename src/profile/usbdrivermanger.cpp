@@ -16,9 +16,10 @@ QList<DWORD> activeDpiStages(const QList<DWORD> &list, int maxStages)
 {
     QList<DWORD> out;
     for (DWORD v : list) {
-        if (v == 0 || out.size() >= maxStages)
+        if (out.size() >= maxStages)
             break;
-        out << v;
+        if (v != 0)
+            out << v;
     }
     return out;
 }

@@ -53,8 +53,8 @@ enum ButtonChangeType : int {
 // Consumer-control usage of the fixed multimedia change types 35..39; 0 for any other type.
 USHORT consumerUsageOfChangeType(int changeType);
 
-// The DPI stage list as the pages send it: values in stage order, 0 ends the list. Returns the
-// stages before the first 0 (at most maxStages).
+// The DPI stage list as the pages send it: seven values by row, 0 for a disabled row. Returns
+// the non-zero values in order, packed together (at most maxStages of them).
 QList<DWORD> activeDpiStages(const QList<DWORD> &list, int maxStages = 8);
 
 class USBDriverManger : public QObject

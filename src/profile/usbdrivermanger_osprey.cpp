@@ -100,6 +100,21 @@ int specialCombination(BYTE modifier, BYTE usage)
     return -1;
 }
 
+// A key code for the log: the name of the keys this family's table leaves out, and the code.
+QString keyLabel(int virtualKey)
+{
+    QString name;
+    switch (virtualKey) {
+    case 0xA1: name = QStringLiteral("right Shift "); break;
+    case 0xA3: name = QStringLiteral("right Ctrl "); break;
+    case 0xA5: name = QStringLiteral("right Alt "); break;
+    case 0x5D: name = QStringLiteral("Menu "); break;
+    default: break;
+    }
+    return name + QStringLiteral("(virtual key 0x%1)")
+                      .arg(QString::number(virtualKey, 16).toUpper().rightJustified(2, QLatin1Char('0')));
+}
+
 int consumerChangeType(int usage)
 {
     for (int t = MouseButtonChangeToMute; t <= MouseButtonChangeToMediaPlayer; ++t)
@@ -111,7 +126,7 @@ int consumerChangeType(int usage)
 
 UsbDriverManger_Osprey::UsbDriverManger_Osprey(QObject *parent)
     : USBDriverManger(parent), m_json(std::make_unique<JsonHandle>()),
-      m_block(kBlockSize, '\0'), m_macros(kMacroSlots)
+      m_block(kBlockSize, '\0'), m_macros(kLarkMacroSlots)
 {
     m_json->createAOriginalMouseDataFile_Halden(m_image, MouseType::current());
     m_block.replace(kImageOffset, kImageSize, m_image);
@@ -406,14 +421,19 @@ bool UsbDriverManger_Osprey::GetCPIStageMatrix(QVector<int> &values, int)
 
 bool UsbDriverManger_Osprey::SetCPIListValue(const QList<DWORD> &list, int)
 {
-    const QList<DWORD> stages = activeDpiStages(list, kStages);
+    // The mouse keeps its stages by position: a disabled row stays in its place as code 0.
+    // A list without any stage would leave the mouse without a DPI value: refused.
+    if (activeDpiStages(list.mid(0, kStages), kStages).isEmpty()) {
+        qDebug() << "SetCPIListValue" << "no stage in" << list;
+        return false;
+    }
     QByteArray low(kStages, '\0');
     QByteArray high(kStages, '\0');
-    for (int i = 0; i < stages.size(); ++i) {
+    for (int i = 0; i < qMin(list.size(), kStages); ++i) {
         BYTE lo = 0;
         BYTE hi = 0;
-        if (!SetCPIStageMatrix(modelCode(), stages.at(i), lo, hi)) {
-            qDebug() << "SetCPIListValue" << "no code for" << stages.at(i);
+        if (list.at(i) != 0 && !SetCPIStageMatrix(modelCode(), list.at(i), lo, hi)) {
+            qDebug() << "SetCPIListValue" << "no code for" << list.at(i);
             return false;
         }
         low[i] = char(lo);
@@ -675,6 +695,8 @@ int UsbDriverManger_Osprey::macroSlotOfAddress(int address)
         return (address - 140) / 4;
     if (address >= 208 && address <= 220 && address % 4 == 0)
         return 12 + (address - 208) / 4;
+    if (address == 188 || address == 192)
+        return 16 + (address - 188) / 4;
     return -1;
 }
 
@@ -684,7 +706,14 @@ int UsbDriverManger_Osprey::macroAddressOfSlot(int slot)
         return 140 + 4 * slot;
     if (slot >= 12 && slot < kMacroSlots)
         return 208 + 4 * (slot - 12);
+    if (slot >= kMacroSlots && slot < kLarkMacroSlots)
+        return 188 + 4 * (slot - kMacroSlots);
     return 0;
+}
+
+int UsbDriverManger_Osprey::macroSlotCount() const
+{
+    return modelCode() == MouseType::Lark ? kLarkMacroSlots : kMacroSlots;
 }
 
 QList<int> UsbDriverManger_Osprey::modelButtons() const
@@ -877,7 +906,7 @@ void UsbDriverManger_Osprey::checkAllMouseButtonIsOriginalMouseButton()
 
 QByteArray UsbDriverManger_Osprey::macroRecord(int slot) const
 {
-    return (slot >= 0 && slot < kMacroSlots) ? m_macros.at(slot) : QByteArray();
+    return (slot >= 0 && slot < kLarkMacroSlots) ? m_macros.at(slot) : QByteArray();
 }
 
 QByteArray UsbDriverManger_Osprey::defineLocalMacro(const QList<MacroNode> &nodes,
@@ -889,8 +918,11 @@ QByteArray UsbDriverManger_Osprey::defineLocalMacro(const QList<MacroNode> &node
         if (node.valueType == 3) {
             const BYTE usage = OspreyKeyTable::hidFromVirtualKey(node.keyValue);
             if (usage == 0) {
-                qDebug() << "defineLocalMacro" << "no usage for key" << node.keyValue;
-                continue;
+                // Dropping the step would send a different macro (a press without its
+                // release, say): the whole macro is refused.
+                qDebug().noquote() << "defineLocalMacro: this mouse has no key"
+                                   << keyLabel(node.keyValue) << "- macro refused";
+                return QByteArray();
             }
             const int d = (node.timeLapse <= 0 || ignoreDelays) ? 1 : node.timeLapse;
             const int release = node.state == 1 ? 128 : 0;
@@ -1024,7 +1056,7 @@ bool UsbDriverManger_Osprey::GetProfileData()
     m_failedReads = 0;
     m_block = block;
     m_image = block.mid(kImageOffset, kImageSize);
-    for (int slot = 0; slot < kMacroSlots; ++slot) {
+    for (int slot = 0; slot < macroSlotCount(); ++slot) {
         QByteArray record;
         if (m_driver->ReadMacro(macroAddressOfSlot(slot), record)) {
             m_macros[slot] = record;
@@ -1041,7 +1073,7 @@ void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
 {
     if (configNumber < 0 || configNumber > 5)
         return;
-    // Image and the sixteen slots in one atomic write (the per-member savers of JsonHandle would
+    // Image and the macro slots in one atomic write (the per-member savers of JsonHandle would
     // rewrite the file seventeen times); every other member of the file is kept.
     const QString path = StoragePaths::configJsonPath(modelCode(), configNumber);
     const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
@@ -1053,7 +1085,7 @@ void UsbDriverManger_Osprey::SaveConfigFileByConfigureNumber(int configNumber)
     document.insert(QStringLiteral("MouseDataOfGamingMode"),
                     m_json->turnMouseDataJsonObject_Halden(m_image));
     QJsonObject slotObjects = document.value(QStringLiteral("MacroDataOfGamingMode")).toObject();
-    for (int slot = 0; slot < kMacroSlots; ++slot) {
+    for (int slot = 0; slot < macroSlotCount(); ++slot) {
         const QByteArray record = m_macros.at(slot);
         slotObjects.insert(QString::number(slot), m_json->turnMacroDataToJsonObject_Halden(
                                                 isEmptyRecord(record) ? kEmptyRecord : record));
@@ -1075,7 +1107,7 @@ bool UsbDriverManger_Osprey::loadConfig(int configNumber, bool withMacros)
     m_image = loaded;
     bool ok = m_open;
     if (ok && withMacros) {
-        for (int slot = 0; slot < kMacroSlots && ok; ++slot) {
+        for (int slot = 0; slot < macroSlotCount() && ok; ++slot) {
             QByteArray record;
             m_json->getMacroData_Halden(record, model, configNumber, slot);
             m_macros[slot] = isEmptyRecord(record) ? QByteArray() : record;
@@ -1132,7 +1164,8 @@ bool UsbDriverManger_Osprey::CompareMouseAndLocalFileData(int &configNumber)
 //
 // Earlier versions kept a configuration as the 234-byte image followed by sixteen macro
 // records, each introduced by FF FF: the repeat value (high, low) and the macro words up to the
-// [00 00] word, or 00 00 alone for an empty slot.
+// [00 00] word, or 00 00 alone for an empty slot. The Lark's slots 16 and 17 have no place in
+// that format: they stay in the JSON files only.
 
 namespace {
 // Parses the records after the image. Stops at the first place that is not a record start;

@@ -14,11 +14,12 @@
 //   45 wheel breathing speed   58..64 / 66..72 DPI codes low / high, copies at 74..80 / 82..88
 //   90.. four-byte button entries [type, b1, b2, b3]
 //
-// Macros: sixteen slots, each a record [repeat high, repeat low, macro words...] that travels to
-// the mouse as a macro block whose slot id is the macro address (140..184 for slots 0..11,
-// 208..220 for the list macro slots 12..15). A macro word is [first, second]: a key step
-// [delay (+128 for a release), HID usage], [00 01][high low] extra delay in hundreds of ms,
-// [00 02][X, -Y] a movement, [00 03][high low] a delay in ms after it, [00 00] the end.
+// Macros: sixteen slots (eighteen on the Lark), each a record [repeat high, repeat low, macro
+// words...] that travels to the mouse as a macro block whose slot id is the macro address
+// (140..184 for slots 0..11, 208..220 for the list macro slots 12..15, on the Lark 188 and 192
+// for slots 16 and 17). A macro word is [first, second]: a key step [delay (+128 for a
+// release), HID usage], [00 01][high low] extra delay in hundreds of ms, [00 02][X, -Y] a
+// movement, [00 03][high low] a delay in ms after it, [00 00] the end.
 //
 // Used from the coordinator's thread only.
 
@@ -38,7 +39,11 @@ public:
     static constexpr int kImageSize = 234;
     static constexpr int kBlockSize = 476;
     static constexpr int kImageOffset = 242; // of the image inside the block
+    // The macro map every model uses: slots 0..11 at ids 140..184, the list slots 12..15 at
+    // 208..220. The Lark adds slots 16 and 17 at ids 188 and 192 for its buttons 9 and 10 (the
+    // mouse has 24 macro ids, 140..232; these two are used by nothing else).
     static constexpr int kMacroSlots = 16;
+    static constexpr int kLarkMacroSlots = 18;
     static constexpr int kStages = 7;
     static constexpr int kMaxMacroWords = 511;
 
@@ -64,8 +69,9 @@ public:
     bool GetCPIStageMatrix(QVector<int> &values, int profile) override;
     // Sets (or with 0 removes, moving later stages up) the 1-based stage 1..7.
     bool SetDPIStageMatrix(DWORD value, int stage, int profile) override;
-    // Up to seven stages; the list ends at the first 0. Fails with nothing written when a value
-    // has no code on the model.
+    // Stage i takes value i of the list (the first seven), 0 leaving the stage unused (codes
+    // 00 00). Fails with nothing written when a non-zero value has no code on the model or
+    // when no value among the first seven is non-zero.
     bool SetCPIListValue(const QList<DWORD> &list, int profile) override;
     bool GetListMacroPosition(BYTE &position, int profile) override;
     // Stores the byte only (no write).
@@ -98,8 +104,8 @@ public:
     bool SetOLEDScreenLightIntensity(int intensity) override;
     void SetMouseName(const QString &modelFolder) override;
     bool CompareMouseAndLocalFileData(int &configNumber) override;
-    // Reads the profile and the sixteen macro slots. A failed profile read counts toward
-    // GetExtraSetting; a success resets that count.
+    // Reads the profile and the macro slots (sixteen, eighteen on the Lark). A failed profile
+    // read counts toward GetExtraSetting; a success resets that count.
     bool GetProfileData() override;
     bool SetProfileData() override;
     bool GetVersion(DWORD &version) override;
@@ -108,7 +114,7 @@ public:
     // Configuration → image and macros → mouse. On failure the image and macros are as before.
     bool LoadConfigFileByNumber(int configNumber) override;
     bool LoadOnlyMouseConfigFileByNumber(int configNumber) override;
-    // Image and the sixteen macro slots into configuration configNumber.
+    // Image and the macro slots (sixteen, eighteen on the Lark) into configuration configNumber.
     void SaveConfigFileByConfigureNumber(int configNumber) override;
     bool WriteProfileIntoMouse() override;
     int GetCurrentPictureIndex() override;
@@ -137,7 +143,7 @@ public:
     // ---- state, for the coordinator and tests ----
     const QByteArray &profileImage() const { return m_image; }
     const QByteArray &profileBlock() const { return m_block; }
-    // Slot 0..15 as its record; empty when the slot holds no macro.
+    // Slot 0..17 as its record; empty when the slot holds no macro.
     QByteArray macroRecord(int slot) const;
     int currentConfigNumber() const { return m_configNumber; }
     bool isDeviceOpen() const { return m_open; }
@@ -155,10 +161,13 @@ public:
     static int getMulitpulMacroAddress(int n);
     // The macro slot of an address; -1 for an address without a slot.
     static int macroSlotOfAddress(int address);
-    // The macro address of slot 0..15.
+    // The macro address of slot 0..17.
     static int macroAddressOfSlot(int slot);
-    // defineLocalMacro: the macro words of a node list (the [00 00] end included). Key steps
-    // whose key has no HID usage are left out.
+    // The slots the current model uses: 18 on the Lark, 16 on the others.
+    int macroSlotCount() const;
+    // defineLocalMacro: the macro words of a node list (the [00 00] end included). Empty when
+    // a key step's key has no HID usage in this family's table (right Ctrl, right Shift, right
+    // Alt, Menu, ...): such a macro is refused whole, the key named in the log.
     static QByteArray defineLocalMacro(const QList<MacroNode> &nodes, int ignoreDelayTime);
 
 protected:

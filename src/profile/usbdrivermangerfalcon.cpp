@@ -349,7 +349,9 @@ bool UsbDriverMangerFalcon::GetCPIStageMatrix(QVector<int> &values, int profile)
 bool UsbDriverMangerFalcon::SetCPIListValue(const QList<DWORD> &list, int profile)
 {
     const int model = modelCode();
-    const QList<DWORD> stages = activeDpiStages(list, 8);
+    // A disabled row does not end the list: the enabled values go into consecutive stages.
+    // The five-stage models take the first five of them.
+    const QList<DWORD> stages = activeDpiStages(list, isSmallDpiModel(model) ? 5 : 8);
     const int n = stages.size();
     if (!m_driver || n == 0 || n > maxStages(model)) {
         qDebug() << "SetCPIListValue refused: stages" << n;
@@ -817,15 +819,9 @@ bool UsbDriverMangerFalcon::writeImageToMouse(int model, const QString &configTe
         qDebug() << "writeImageToMouse: no 64 x 48 picture for configuration" << number;
         return false;
     }
-    picture = picture.convertToFormat(QImage::Format_MonoLSB);
-    // The mouse lights the dark pixels (pixel bit 0). A saved and reloaded bitmap may come back
-    // with its palette the other way round, so index 0 is made the darker colour first.
-    if (picture.colorCount() == 2 && qGray(picture.color(0)) > qGray(picture.color(1))) {
-        const QRgb light = picture.color(0);
-        picture.invertPixels();
-        picture.setColor(0, picture.color(1));
-        picture.setColor(1, light);
-    }
+    // A colour picture (the editor saves one) becomes black and white at half grey, without
+    // dithering; a one-bit file keeps its pixels and palette. Light pixels light on the screen.
+    picture = picture.convertToFormat(QImage::Format_MonoLSB, Qt::ThresholdDither);
     BYTE bytes[USBDriverFalcon::kPictureSize] = {};
     if (!USBDriverFalcon::ImageToByteArr(picture, bytes, USBDriverFalcon::kPictureSize))
         return false;

@@ -95,11 +95,12 @@ public:
     // Sets stage (1-based) to value, or removes it for value 0. Refuses values outside the
     // model's range, a stage outside 1..maxStages and removing the last stage.
     bool SetDPIStageMatrix(DWORD value, int stage, int profile) override;
-    // Replaces all stages: the stages before the first 0, at most maxStages(model) (5 on model
-    // codes 7, 8, 9, 12, else 7). Refuses (nothing sent) an empty list, more stages than fit
-    // and any value outside the model's range. Sends the last stage index, the current stage
-    // (min(n - 1, 2) on 7, 8, 9, 12, else min(n - 1, 3)) and the table, stopping at the first
-    // failure.
+    // Replaces all stages with the non-zero values of the list packed into consecutive stages
+    // (a 0 is a disabled row and is skipped): the first five on model codes 7, 8, 9, 12; up to
+    // seven on the others. Refuses (nothing sent) a list without a non-zero value, more than
+    // seven on the other models and any value outside the model's range. Sends the last stage
+    // index, the current stage (min(n - 1, 2) on 7, 8, 9, 12, else min(n - 1, 3)) and the
+    // table, stopping at the first failure.
     bool SetCPIListValue(const QList<DWORD> &list, int profile) override;
     bool GetListMacroPosition(BYTE &position, int profile) override;
     bool SetListMacroPosition(BYTE position, int profile) override;
@@ -138,8 +139,9 @@ public:
 
     // configText "0": factory picture (picture number 7, behaviour 1) and the configuration's
     // picture file deleted. Otherwise the configuration's 64 x 48 picture file written into the
-    // picture slot, picture number 8 and behaviour 8. False when a command fails or the
-    // picture file cannot be loaded.
+    // picture slot (its light pixels lit, whatever its palette order; a colour file cut at half
+    // grey), picture number 8 and behaviour 8. False when a command fails or the picture file
+    // cannot be loaded.
     bool writeImageToMouse(int modelCode, const QString &configText, int pictureSlot, int profile) override;
     bool GetPictureFromMouse(int pictureSlot, QImage &image) override;
     bool SetPictureSettingByte(int value, int profile) override;

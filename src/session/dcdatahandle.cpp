@@ -1,5 +1,7 @@
 #include "session/dcdatahandle.h"
 
+#include "catalog/modelcatalog.h"
+
 #include "device/firmware/fwupdate.h"
 #include "common/atomicfile.h"
 
@@ -107,6 +109,20 @@ int DCDataHandle::defaultFirmwareVersion(int mouseType)
     case 13: return 2;
     default: return 1;
     }
+}
+
+QList<DWORD> DCDataHandle::storedDpiRows(int mouseType, QList<DWORD> rows)
+{
+    // The mouse packs the enabled rows into its stages and keeps as many as it has stages; a
+    // row beyond those is not in the mouse and must not be marked enabled.
+    const Catalog::Model *model = Catalog::find(mouseType);
+    const int stages = model ? model->maxStages : 7;
+    int kept = 0;
+    for (DWORD &value : rows) {
+        if (value != 0 && ++kept > stages)
+            value = 0;
+    }
+    return rows;
 }
 
 QString DCDataHandle::modelFolder() const
@@ -393,7 +409,8 @@ void DCDataHandle::slot_setCPIListValueOnMouse(QList<DWORD> dwordList)
     const bool ok = loading(this, [&] {
         if (!m_manager->SetCPIListValue(dwordList, kProfileIndex))
             return false;
-        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject, dwordList);
+        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject,
+                                         storedDpiRows(m_mouseType, dwordList));
         return true;
     });
     qDebug() << (ok ? "slot_setDPIValueOnMouse is True" : "slot_setDPIValueOnMouse is False");
@@ -550,13 +567,17 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         Q_EMIT sig_EndLoadingDialog();
         return;
     }
-    // What counts is that the stored configurations go (the saves before are overtaken by it):
-    // one that stays would hold a profile the mouse no longer has.
+    // Every configuration becomes the factory one. The file that goes is the DPI page's view
+    // of configuration i (its gear flags): the configuration file just saved is what the
+    // mouse now holds, and a stale gear file would bring back rows the factory stages do not
+    // have. On the next open the mouse matches configuration 1 and the gears are the defaults.
+    // A gear file that cannot be removed is reported.
     QList<AtomicFile::Failure> notRemoved;
+    AtomicFile::FailureLog saves;
     for (int i = 1; i <= 5; ++i) {
         m_manager->SaveConfigFileByConfigureNumber(i);
         m_gearObject = m_gear->createDefaultGearObject(m_mouseType);
-        const QString path = StoragePaths::configJsonPath(m_mouseType, i);
+        const QString path = StoragePaths::cpiSettingFile(m_mouseType, i);
         qDebug() << "slot_ResetConfigToOriginal" << path;
         QFile file(path);
         if (QFileInfo(path).isDir())
@@ -564,7 +585,7 @@ void DCDataHandle::slot_ResetConfigToOriginal()
         else if (file.exists() && !file.remove())
             notRemoved.append({path, QStringLiteral("cannot be removed: %1").arg(file.errorString())});
     }
-    reportSaveFailures(this, notRemoved, true);
+    reportSaveFailures(this, saves.failures() + notRemoved, true);
     if (m_mouseType == MouseType::Osprey) {
         loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, QStringLiteral("0"), 0, kProfileIndex); });
     }

@@ -59,6 +59,9 @@ public:
     static std::optional<ManagerChoice> chooseManager(USHORT productId);
     // The firmware version a model reports when its profile cannot be read.
     static int defaultFirmwareVersion(int mouseType);
+    // The page's DPI rows as the mouse keeps them after a write: the enabled rows beyond the
+    // model's stage count (the sixth and seventh on a five-stage model) become 0.
+    static QList<DWORD> storedDpiRows(int mouseType, QList<DWORD> rows);
 
     void setManagerFactory(ManagerFactory factory) { m_managerFactory = std::move(factory); }
     void setUpdaterFactory(UpdaterFactory factory) { m_updaterFactory = std::move(factory); }

@@ -55,11 +55,19 @@ struct Patch
     Byte value;
 };
 
-// Models 2 and 13.
+// Model 2.
 constexpr Patch kSwiftPatch[] = {
     {6, 0x05},   {7, 0x02},   {58, 0x12},  {59, 0x1B},  {60, 0x28},  {61, 0x43},  {62, 0x8C},
     {63, 0x00},  {64, 0x00},  {72, 0x00},  {74, 0x12},  {75, 0x1B},  {76, 0x28},  {77, 0x43},
     {78, 0x8C},  {79, 0x00},  {80, 0x00},  {88, 0x00},  {124, 0x00}, {126, 0x00}, {128, 0x00},
+};
+
+// Model 13: the Swift's patch with the Heron's own stages 400, 800, 1200, 2000, 2500 in
+// table B codes (09 12 1B 2E 39; the Swift's table A codes 28 and 43 are not in table B).
+constexpr Patch kHeronPatch[] = {
+    {6, 0x05},   {7, 0x02},   {58, 0x09},  {59, 0x12},  {60, 0x1B},  {61, 0x2E},  {62, 0x39},
+    {63, 0x00},  {64, 0x00},  {72, 0x00},  {74, 0x09},  {75, 0x12},  {76, 0x1B},  {77, 0x2E},
+    {78, 0x39},  {79, 0x00},  {80, 0x00},  {88, 0x00},  {124, 0x00}, {126, 0x00}, {128, 0x00},
 };
 
 // Models 4 and 18.
@@ -94,14 +102,22 @@ QByteArray fromTable(const Byte (&table)[N])
     return QByteArray(reinterpret_cast<const char *>(table), int(N));
 }
 
-template <std::size_t N>
-QByteArray patched(const Patch (&patch)[N])
+template <std::size_t N, std::size_t M>
+QByteArray patched(const Byte (&base)[M], const Patch (&patch)[N])
 {
-    QByteArray image = fromTable(kHaldenOsprey);
+    QByteArray image = fromTable(base);
     for (const Patch &p : patch)
         image[p.offset] = char(p.value);
     return image;
 }
+
+// Model 14: the image of models 10 and 11 with the FalconEU's own stages 800, 1000, 1500, 2000,
+// 3000, 4000, 5000 in its encoding ((value - 200) / 100 up to 5000). The ×50 codes of the others
+// would read as 1800 ... 59400 here.
+constexpr Patch kFalconEuPatch[] = {
+    {68, 0x06}, {69, 0x00}, {70, 0x08}, {71, 0x00}, {72, 0x0D}, {73, 0x00}, {74, 0x12},
+    {75, 0x00}, {76, 0x1C}, {77, 0x00}, {78, 0x26}, {79, 0x00}, {80, 0x30}, {81, 0x00},
+};
 
 } // namespace
 
@@ -112,8 +128,10 @@ QByteArray kelvo(int modelCode)
     switch (modelCode) {
     case 7: case 8: case 9: case 12:
         return fromTable(kKelvoKite);
-    case 10: case 11: case 14:
+    case 10: case 11:
         return fromTable(kKelvoFalcon);
+    case 14:
+        return patched(kKelvoFalcon, kFalconEuPatch);
     default:
         return QByteArray();
     }
@@ -124,14 +142,16 @@ QByteArray halden(int modelCode)
     switch (modelCode) {
     case 3:
         return fromTable(kHaldenOsprey);
-    case 2: case 13:
-        return patched(kSwiftPatch);
+    case 2:
+        return patched(kHaldenOsprey, kSwiftPatch);
+    case 13:
+        return patched(kHaldenOsprey, kHeronPatch);
     case 4: case 18:
-        return patched(kWrenPatch);
+        return patched(kHaldenOsprey, kWrenPatch);
     case 5:
-        return patched(kSwiftSPatch);
+        return patched(kHaldenOsprey, kSwiftSPatch);
     case 6:
-        return patched(kWrenSPatch);
+        return patched(kHaldenOsprey, kWrenSPatch);
     default:
         return QByteArray();
     }

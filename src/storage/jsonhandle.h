@@ -34,7 +34,8 @@ class JsonHandle : public QObject
     Q_OBJECT
 public:
     static constexpr int kKelvoMacroSlots = 14;  // slots 0..13
-    static constexpr int kHaldenMacroSlots = 16; // slots 0..15
+    // Slots 0..15 on every model, 16 and 17 (macro ids 188, 192) for the Lark's buttons 9, 10.
+    static constexpr int kHaldenMacroSlots = 18;
     static constexpr int kMacroSlotSize = 4096;  // hardware form of one _Kelvo slot
     // Longest _Halden macro record (repeat word + macro words) that is stored or read.
     static constexpr int kMaxHaldenRecordSize = 4096;

@@ -32,6 +32,8 @@ class TstOledBitmap : public QObject
 private Q_SLOTS:
     void toDevice_data();
     void toDevice();
+    void toDeviceFollowsTheColours_data();
+    void toDeviceFollowsTheColours();
     void toDeviceRefuses_data();
     void toDeviceRefuses();
     void fromDevice_data();
@@ -83,6 +85,33 @@ void TstOledBitmap::toDevice()
     QByteArray out(384, char(0x5A));
     QVERIFY(OledBitmap::toDevice(image, reinterpret_cast<BYTE *>(out.data()), 384));
     QCOMPARE(out.toHex(), expected.toHex());
+}
+
+// A white pixel lights whichever index the colour table gives white (Qt's BMP reader puts white
+// first, other sources need not).
+void TstOledBitmap::toDeviceFollowsTheColours_data()
+{
+    QTest::addColumn<QVector<QRgb>>("table");
+    QTest::addColumn<int>("format");
+    const QVector<QRgb> whiteFirst{qRgb(255, 255, 255), qRgb(0, 0, 0)};
+    const QVector<QRgb> blackFirst{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+    QTest::newRow("white first") << whiteFirst << int(QImage::Format_MonoLSB);
+    QTest::newRow("black first") << blackFirst << int(QImage::Format_MonoLSB);
+    QTest::newRow("black first, high bit first") << blackFirst << int(QImage::Format_Mono);
+}
+
+void TstOledBitmap::toDeviceFollowsTheColours()
+{
+    QFETCH(QVector<QRgb>, table);
+    QFETCH(int, format);
+    QImage image(64, 48, QImage::Format(format));
+    image.setColorTable(table);
+    const bool lightAtZero = qGray(table.at(0)) > qGray(table.at(1));
+    image.fill(lightAtZero ? 1u : 0u);
+    image.setPixel(3, 9, lightAtZero ? 0u : 1u);
+    QByteArray out(384, char(0x5A));
+    QVERIFY(OledBitmap::toDevice(image, reinterpret_cast<BYTE *>(out.data()), 384));
+    QCOMPARE(out.toHex(), device('\x00', {{67, 0x02}}).toHex());
 }
 
 void TstOledBitmap::toDeviceRefuses_data()

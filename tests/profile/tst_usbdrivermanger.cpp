@@ -93,11 +93,13 @@ void TstUsbDriverManger::dpiStages_data()
     QTest::addColumn<QList<DWORD>>("list");
     QTest::addColumn<int>("max");
     QTest::addColumn<QList<DWORD>>("stages");
-    QTest::newRow("ends at zero") << QList<DWORD>{800, 1600, 0, 3200} << 8 << QList<DWORD>{800, 1600};
+    QTest::newRow("a zero is skipped") << QList<DWORD>{800, 1600, 0, 3200} << 8 << QList<DWORD>{800, 1600, 3200};
+    QTest::newRow("first five of six") << QList<DWORD>{1, 0, 2, 3, 4, 5, 6} << 5 << QList<DWORD>{1, 2, 3, 4, 5};
     QTest::newRow("all eight") << QList<DWORD>{1, 2, 3, 4, 5, 6, 7, 8} << 8 << QList<DWORD>{1, 2, 3, 4, 5, 6, 7, 8};
     QTest::newRow("capped at seven") << QList<DWORD>{1, 2, 3, 4, 5, 6, 7, 8} << 7 << QList<DWORD>{1, 2, 3, 4, 5, 6, 7};
     QTest::newRow("empty") << QList<DWORD>{} << 8 << QList<DWORD>{};
-    QTest::newRow("leading zero") << QList<DWORD>{0, 800} << 8 << QList<DWORD>{};
+    QTest::newRow("leading zero") << QList<DWORD>{0, 800} << 8 << QList<DWORD>{800};
+    QTest::newRow("only zeros") << QList<DWORD>{0, 0, 0} << 8 << QList<DWORD>{};
 }
 
 void TstUsbDriverManger::dpiStages()

@@ -168,6 +168,7 @@ private Q_SLOTS:
     void macroWords();
     void singleMacroLandsInTheMouse();
     void oversizedMacroIsRefused();
+    void larkButtons9And10HaveTheirOwnSlots();
     void listMacroFillsSlots12To15();
     void setterSavesTheCurrentConfiguration();
     void failedWriteChangesNothing();
@@ -233,13 +234,19 @@ void TstUsbDriverMangerOsprey::dpiListLandsInBothCopies_data()
                                                 << QByteArray() << QByteArray() << QList<int>();
     QTest::newRow("osprey 20 has code 0") << 3 << QList<DWORD>{20} << false << QByteArray()
                                           << QByteArray() << QList<int>();
+    QTest::newRow("no stage at all") << 3 << QList<DWORD>{0, 0, 0, 0, 0, 0, 0, 800} << false
+                                     << QByteArray() << QByteArray() << QList<int>();
     QTest::newRow("eight values keep seven")
         << 6 << QList<DWORD>{100, 200, 300, 400, 500, 600, 700, 800} << true
         << hex("02 04 06 08 0A 0C 0E") << hex("00000000000000")
         << QList<int>{100, 200, 300, 400, 500, 600, 700, 0};
-    QTest::newRow("a 0 ends the list") << 3 << QList<DWORD>{400, 0, 800} << true
-                                       << hex("08000000000000") << hex("00000000000000")
-                                       << QList<int>{400, 0, 0, 0, 0, 0, 0, 0};
+    // A disabled row keeps its place as an unused stage (code 00 00).
+    QTest::newRow("a 0 keeps its place") << 3 << QList<DWORD>{400, 0, 800, 0, 0, 0, 0} << true
+                                         << hex("08001000000000") << hex("00000000000000")
+                                         << QList<int>{400, 0, 800, 0, 0, 0, 0, 0};
+    QTest::newRow("wren, table B around a 0") << 4 << QList<DWORD>{1000, 0, 6200, 0, 0, 0, 400}
+                                              << true << hex("17009100000009") << hex("00000000000000")
+                                              << QList<int>{1000, 0, 6200, 0, 0, 0, 400, 0};
 }
 
 void TstUsbDriverMangerOsprey::dpiListLandsInBothCopies()
@@ -661,8 +668,18 @@ void TstUsbDriverMangerOsprey::macroWords_data()
     QTest::newRow("movement without delay when ignored") << QList<Step>{{6, 0, 9, 1, 1, 0}} << 2
                                                          << hex("0002 01FF 0000");
     QTest::newRow("no movement") << QList<Step>{{6, 0, 9, 0, 0, 0}} << 0 << hex("0000");
-    QTest::newRow("other value types and unknown keys skipped")
-        << QList<Step>{{1, 0x41, 9, 0, 0, 0}, {3, 0xFF, 9, 0, 0, 0}} << 0 << hex("0000");
+    QTest::newRow("other value types skipped")
+        << QList<Step>{{1, 0x41, 9, 0, 0, 0}, {3, 0x41, 9, 0, 0, 0}} << 0 << hex("0904 0000");
+    // A key the family cannot send refuses the whole macro (no words at all).
+    QTest::newRow("unknown key") << QList<Step>{{3, 0x41, 9, 0, 0, 0}, {3, 0xFF, 9, 0, 0, 0}} << 0
+                                 << QByteArray();
+    QTest::newRow("right ctrl") << QList<Step>{{3, 0xA3, 9, 0, 0, 0}, {3, 0x41, 9, 0, 0, 0}} << 0
+                                << QByteArray();
+    QTest::newRow("right shift") << QList<Step>{{3, 0x41, 9, 0, 0, 0}, {3, 0xA1, 9, 0, 0, 1}} << 0
+                                 << QByteArray();
+    QTest::newRow("right alt") << QList<Step>{{3, 0xA5, 9, 0, 0, 1}} << 0 << QByteArray();
+    QTest::newRow("menu") << QList<Step>{{6, 0, 9, 1, 1, 0}, {3, 0x5D, 9, 0, 0, 0}} << 0
+                          << QByteArray();
 }
 
 void TstUsbDriverMangerOsprey::macroWords()
@@ -710,6 +727,15 @@ void TstUsbDriverMangerOsprey::oversizedMacroIsRefused()
 {
     ManagerFixture f(MouseType::Osprey);
     QVERIFY(f.openAndRead());
+    // A right Ctrl step has no usage here: refused before anything is written, key named.
+    {
+        LogCapture logs;
+        const QString rightCtrl = f.macroFile("rctrl", {{3, 0xA3, 5, 0, 0, 0}, {3, 0xA3, 5, 0, 0, 1}});
+        QVERIFY(!f.manager->WriteSingleMacro(7, rightCtrl));
+        QVERIFY(!f.manager->WriteListMacro({rightCtrl}));
+        QCOMPARE(f.fw().counters().setReports, 0);
+        QCOMPARE(logs.count("defineLocalMacro: this mouse has no key right Ctrl (virtual key 0xA3) - macro refused"), 2);
+    }
     QList<Step> steps;
     for (int i = 0; i < 510; ++i)
         steps << Step{3, 0x41, 5, 0, 0, i % 2};
@@ -724,6 +750,29 @@ void TstUsbDriverMangerOsprey::oversizedMacroIsRefused()
     f.home.write("/bad.json", R"({"Macro": {"0": 1}, "MacroType": 1})");
     QVERIFY(!f.manager->WriteSingleMacro(7, f.home.file("/bad.json")));
     QVERIFY(!f.manager->WriteSingleMacro(7, f.home.file("/missing.json")));
+}
+
+void TstUsbDriverMangerOsprey::larkButtons9And10HaveTheirOwnSlots()
+{
+    ManagerFixture f(MouseType::Lark);
+    f.fw().setMacroSlot(fwSlot(140), hex("0001 0404 0000"));
+    f.fw().setMacroSlot(fwSlot(188), hex("0002 0505 0000"));
+    QVERIFY(f.openAndRead());
+    QCOMPARE(f.manager->macroRecord(16), hex("0002 0505")); // id 188 is read as slot 16
+    const QString a = f.macroFile("a", {{3, 0x41, 5, 0, 0, 0}}, 1, 1);
+    const QString b = f.macroFile("b", {{3, 0x42, 5, 0, 0, 0}}, 1, 2);
+    QVERIFY(f.manager->WriteSingleMacro(9, a));
+    QVERIFY(f.manager->WriteSingleMacro(10, b));
+    QCOMPARE(f.fw().macroSlot(fwSlot(188)).left(8), hex("0001 0504 0000 0000"));
+    QCOMPARE(f.fw().macroSlot(fwSlot(192)).left(8), hex("0002 0505 0000 0000"));
+    QCOMPARE(f.settings().mid(114, 8), hex("090100BC 090100C0"));
+    QCOMPARE(f.fw().macroSlot(fwSlot(140)).left(6), hex("0001 0404 0000")); // button 4's kept
+    const QJsonObject stored = f.config(1).value("MacroDataOfGamingMode").toObject();
+    QCOMPARE(stored.value("16").toObject().value("Macro").toArray().size(), 4);
+    QCOMPARE(stored.value("17").toObject().value("RepeatTimes").toInt(), 2);
+    // The Lark has no button 14: its place (114) is button 9's.
+    QVERIFY(!f.manager->WriteSingleMacro(14, a));
+    QCOMPARE(f.settings().mid(114, 4), hex("090100BC"));
 }
 
 void TstUsbDriverMangerOsprey::listMacroFillsSlots12To15()
@@ -953,6 +1002,12 @@ void TstUsbDriverMangerOsprey::heronDifferences()
     QVERIFY(f.manager->CompareMouseAndLocalFileData(number)); // just saved as configuration 1
     QCOMPARE(number, 1);
     QCOMPARE(f.settings().at(5), char(2));
+    // The factory configuration holds the Heron's own stages in table B codes.
+    QVERIFY(f.manager->LoadConfigFileByNumber(0));
+    QCOMPARE(f.settings().mid(58, 7), hex("09121B2E390000"));
+    QCOMPARE(f.settings().mid(74, 7), hex("09121B2E390000"));
+    QVERIFY(f.manager->GetCPIStageMatrix(values, 0));
+    QCOMPARE(values.toList(), (QList<int>{400, 800, 1200, 2000, 2500, 0, 0, 0}));
 }
 
 void TstUsbDriverMangerOsprey::legacyBinaryFiles()

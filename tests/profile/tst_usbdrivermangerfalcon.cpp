@@ -77,6 +77,33 @@ QString writeMacroFile(const QString &name, const QJsonArray &steps, int repeat 
     return path;
 }
 
+// A 64 x 48 one-bit BMP whose palette lists black first (as Windows Paint writes one): bit 1
+// where the picture is light, rows bottom-up, leftmost pixel in the high bit.
+QByteArray blackFirstBmp(const QImage &picture)
+{
+    QByteArray bmp;
+    QDataStream d(&bmp, QIODevice::WriteOnly);
+    d.setByteOrder(QDataStream::LittleEndian);
+    d << quint8('B') << quint8('M') << quint32(62 + 384) << quint32(0) << quint32(62) << quint32(40)
+      << qint32(64) << qint32(48) << quint16(1) << quint16(1) << quint32(0) << quint32(384)
+      << qint32(2835) << qint32(2835) << quint32(2) << quint32(0) << quint32(0) << quint32(0xFFFFFF);
+    for (int y = 47; y >= 0; --y) {
+        for (int x = 0; x < 64; x += 8) {
+            quint8 bits = 0;
+            for (int k = 0; k < 8; ++k)
+                bits |= qGray(picture.pixel(x + k, y)) >= 128 ? quint8(0x80 >> k) : 0;
+            d << bits;
+        }
+    }
+    return bmp;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 QString selector(USHORT pid)
 {
     return QStringLiteral("VID_F00D&PID_%1").arg(pid, 4, 16, QLatin1Char('0'));
@@ -144,6 +171,9 @@ private Q_SLOTS:
     void reportRate();
     void liftOffAndLighting();
     void oledSettings();
+    void pictureFile_data();
+    void pictureFile();
+    void pictureRoundTrip();
     void battery_data();
     void battery();
     void singleMacro();
@@ -156,6 +186,7 @@ private Q_SLOTS:
     void configurationCompare_data();
     void configurationCompare();
     void factoryConfiguration();
+    void factoryStagesOfTheFalconEU();
     void loadConfigurationWithMacros();
     void failedCommandKeepsMirrorAndFile();
     void legacyFilesRoundTrip();
@@ -485,8 +516,15 @@ void TstUsbDriverMangerFalcon::dpiWrite_data()
         << hex("08 00 12 00 1C 00 26 00 00 00 00 00 00 00 03 00") << 2
         << QVector<int>{1000, 2000, 3000, 4000, 0, 0, 0, 0};
     QTest::newRow("model 14, both formulas") << 0x413B << QList<DWORD>{800, 5000, 5200, 10000, 0, 700}
-        << hex("06 00 30 00 31 00 49 00 00 00 00 00 00 00 03 00") << 3
-        << QVector<int>{800, 5000, 5200, 10000, 0, 0, 0, 0};
+        << hex("06 00 30 00 31 00 49 00 05 00 00 00 00 00 04 00") << 3
+        << QVector<int>{800, 5000, 5200, 10000, 700, 0, 0, 0};
+    // A disabled row (0) does not end the list: the enabled rows fill consecutive stages.
+    QTest::newRow("model 11, disabled second row") << 0x4130 << QList<DWORD>{800, 0, 1600, 3200, 0, 0, 0}
+        << hex("10 00 20 00 40 00 00 00 00 00 00 00 00 00 02 00") << 2
+        << QVector<int>{800, 1600, 3200, 0, 0, 0, 0, 0};
+    QTest::newRow("model 7, first five of six") << 0x4139 << QList<DWORD>{400, 800, 0, 1200, 1600, 2000, 2400}
+        << hex("02 00 06 00 0A 00 0E 00 12 00 00 00 00 00 04 00") << 2
+        << QVector<int>{400, 800, 1200, 1600, 2000, 0, 0, 0};
     QTest::newRow("model 14, seven stages") << 0x413B << QList<DWORD>{200, 400, 600, 800, 1000, 1200, 1400}
         << hex("00 00 02 00 04 00 06 00 08 00 0A 00 0C 00 06 00") << 3
         << QVector<int>{200, 400, 600, 800, 1000, 1200, 1400, 0};
@@ -521,10 +559,9 @@ void TstUsbDriverMangerFalcon::dpiRefused_data()
 {
     QTest::addColumn<int>("pid");
     QTest::addColumn<QList<DWORD>>("list");
-    QTest::newRow("empty") << 0x4139 << QList<DWORD>{0, 800};
+    QTest::newRow("no enabled row") << 0x4139 << QList<DWORD>{0, 0, 0, 0, 0, 0, 0};
     QTest::newRow("model 7 below 200") << 0x4139 << QList<DWORD>{800, 100};
     QTest::newRow("model 7 above 5000") << 0x4139 << QList<DWORD>{5100};
-    QTest::newRow("model 7 six stages") << 0x4139 << QList<DWORD>{400, 800, 1200, 1600, 2000, 2400};
     QTest::newRow("model 14 above 10000") << 0x413B << QList<DWORD>{800, 10200};
     QTest::newRow("model 11 below 50") << 0x4130 << QList<DWORD>{40};
     QTest::newRow("model 11 above 16000") << 0x4130 << QList<DWORD>{16050};
@@ -644,8 +681,8 @@ void TstUsbDriverMangerFalcon::oledSettings()
     picture.setColorCount(2);
     picture.setColor(0, qRgb(0, 0, 0));
     picture.setColor(1, qRgb(255, 255, 255));
-    picture.fill(1);
-    picture.setPixel(0, 0, 0); // one dark pixel: device bit set
+    picture.fill(0);
+    picture.setPixel(0, 0, 1); // one white pixel on black: device bit set
     QVERIFY(picture.save(StoragePaths::picturePath(11, 2), "BMP"));
     QVERIFY(r.manager.writeImageToMouse(11, "2", 1, 1));
     QCOMPARE(r.mem(0x23000, 2), hex("01 00"));
@@ -660,6 +697,60 @@ void TstUsbDriverMangerFalcon::oledSettings()
     QVERIFY(r.manager.writeImageToMouse(11, "0", 1, 1));
     QCOMPARE(r.mem(0x8A0, 1), hex("07"));
     QCOMPARE(r.mem(0x8AD, 2), hex("01 00"));
+}
+
+// How a picture file is written: "black first" / "white first" are 1-bit files with that
+// palette order, "editor" a colour BMP as the picture editor saves it (white pen on black,
+// drawn at 64 x 48, shown at 192 x 144, grabbed and scaled back).
+void TstUsbDriverMangerFalcon::pictureFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("black first") << "black first";
+    QTest::newRow("white first") << "white first";
+    QTest::newRow("editor") << "editor";
+}
+
+void TstUsbDriverMangerFalcon::pictureFile()
+{
+    QFETCH(QString, kind);
+    Rig r;
+    // White: the pixels (2..9, 5) and (63, 47); everything else black.
+    QImage canvas(64, 48, QImage::Format_RGB32);
+    canvas.fill(qRgb(0, 0, 0));
+    for (int x = 2; x <= 9; ++x)
+        canvas.setPixel(x, 5, qRgb(255, 255, 255));
+    canvas.setPixel(63, 47, qRgb(255, 255, 255));
+    const QString path = StoragePaths::picturePath(11, 2);
+    if (kind == "editor")
+        QVERIFY(canvas.scaled(192, 144).scaled(64, 48).save(path, "BMP"));
+    else if (kind == "white first") // Qt's own one-bit form
+        QVERIFY(canvas.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither).save(path, "BMP"));
+    else
+        QVERIFY(writeFile(path, blackFirstBmp(canvas)));
+    QVERIFY(r.manager.writeImageToMouse(11, "2", 1, 1));
+    QByteArray expected(384, '\0');
+    for (int x = 2; x <= 9; ++x)
+        expected[x] = char(0x20); // band 0, bit 5
+    expected[383] = char(0x80);   // band 5, column 63, bit 7
+    QCOMPARE(r.mem(0x23000, 384).toHex(), expected.toHex());
+}
+
+// Mouse → file → mouse gives the mouse's picture back.
+void TstUsbDriverMangerFalcon::pictureRoundTrip()
+{
+    Rig r;
+    QByteArray bytes(384, '\0');
+    bytes[0] = char(0x01);
+    bytes[200] = char(0x24);
+    bytes[383] = char(0x80);
+    for (int i = 64; i < 128; ++i)
+        bytes[i] = char(0xF0);
+    r.fw().setMemory(0x23000, bytes);
+    QImage fromMouse;
+    QVERIFY(r.manager.GetPictureFromMouse(1, fromMouse));
+    QVERIFY(fromMouse.save(StoragePaths::picturePath(11, 3), "BMP"));
+    QVERIFY(r.manager.writeImageToMouse(11, "3", 2, 1));
+    QCOMPARE(r.mem(0x24000, 384).toHex(), bytes.toHex());
 }
 
 void TstUsbDriverMangerFalcon::battery_data()
@@ -889,6 +980,17 @@ void TstUsbDriverMangerFalcon::factoryConfiguration()
     QCOMPARE(r.manager.image().mid(16), r.mem(0x600, 44) + r.mem(0x880, 68));
     QVERIFY(!r.manager.LoadConfigFileByNumber(6));
     QVERIFY(!r.manager.LoadConfigFileByNumber(-1));
+}
+
+void TstUsbDriverMangerFalcon::factoryStagesOfTheFalconEU()
+{
+    // The FalconEU's factory stages 800 ... 5000 in its own encoding.
+    Rig eu(0x413B);
+    QVERIFY(eu.manager.LoadConfigFileByNumber(0));
+    QCOMPARE(eu.mem(0x888, 16).toHex(' '), hex("06 00 08 00 0D 00 12 00 1C 00 26 00 30 00 06 00").toHex(' '));
+    QVector<int> values;
+    QVERIFY(eu.manager.GetCPIStageMatrix(values, 1));
+    QCOMPARE(values, (QVector<int>{800, 1000, 1500, 2000, 3000, 4000, 5000, 0}));
 }
 
 void TstUsbDriverMangerFalcon::loadConfigurationWithMacros()

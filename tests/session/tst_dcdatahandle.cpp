@@ -89,6 +89,7 @@ private Q_SLOTS:
     void failedWriteWarnsOnceAndOffersRepair();
     void failedPageRefreshDoesNotWarn();
     void requestsWithoutMouseDoNothing();
+    void dpiListSetsGearFlags_data();
     void dpiListSetsGearFlags();
     void batteryRawAndFiltered_data();
     void batteryRawAndFiltered();
@@ -321,18 +322,38 @@ void TstDCDataHandle::requestsWithoutMouseDoNothing()
     QCOMPARE(loading.size(), 0);
 }
 
+void TstDCDataHandle::dpiListSetsGearFlags_data()
+{
+    QTest::addColumn<int>("pid");
+    QTest::addColumn<int>("model");
+    QTest::addColumn<QList<DWORD>>("rows");
+    QTest::addColumn<QList<int>>("enabled");
+    QTest::newRow("falcon, two rows") << 0x4130 << 11 << QList<DWORD>{800, 1600, 0, 0, 0, 0, 0}
+                                      << QList<int>{1, 1, 0, 0, 0, 0, 0};
+    QTest::newRow("falcon, disabled rows between") << 0x4130 << 11 << QList<DWORD>{800, 0, 1600, 0, 0, 0, 3200}
+                                                   << QList<int>{1, 0, 1, 0, 0, 0, 1};
+    // A five-stage mouse keeps the first five enabled rows; the others are not in the mouse.
+    QTest::newRow("kitec, six rows") << 0x4139 << 7 << QList<DWORD>{400, 0, 800, 1200, 1600, 2000, 2400}
+                                     << QList<int>{1, 0, 1, 1, 1, 1, 0};
+}
+
 void TstDCDataHandle::dpiListSetsGearFlags()
 {
+    QFETCH(int, pid);
+    QFETCH(int, model);
+    QFETCH(QList<DWORD>, rows);
+    QFETCH(QList<int>, enabled);
     Fixture f;
-    f.open(0x4130); // matches configuration 2
-    f.run([&] { f.handle->slot_setCPIListValueOnMouse({800, 1600, 0, 0, 0, 0, 0}); });
+    f.open(uint(pid)); // matches configuration 2
+    f.run([&] { f.handle->slot_setCPIListValueOnMouse(rows); });
+    QCOMPARE(f.manager->calls.count("SetCPIListValue"), 1);
     GearHandle gear;
-    const QJsonArray gears = gear.readGearFile(11, 2).value("GearData").toArray();
+    const QJsonArray gears = gear.readGearFile(model, 2).value("GearData").toArray();
     QCOMPARE(gears.size(), 7);
-    QList<int> enabled;
+    QList<int> flags;
     for (const QJsonValue &g : gears)
-        enabled << g.toObject().value("GearEnable").toInt();
-    QCOMPARE(enabled, (QList<int>{1, 1, 0, 0, 0, 0, 0}));
+        flags << g.toObject().value("GearEnable").toInt();
+    QCOMPARE(flags, enabled);
 }
 
 // In a readings column: the battery read fails here / a failed request runs the error path.

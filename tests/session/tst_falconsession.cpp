@@ -1,10 +1,11 @@
 // End to end: a Falcon-family mouse on the virtual bus, by cable and through its receiver,
 // opened by the device session with the real manager and driver; the pages' signals carry what
-// the emulated mouse holds, and a factory reset rewrites the mouse and removes the stored
-// configurations.
+// the emulated mouse holds, and a factory reset rewrites the mouse and every stored
+// configuration and drops the DPI page's gear files.
 #include "session/devicesession.h"
 #include "sim/falconmousedevice.h"
 #include "sim/falconreceiverdevice.h"
+#include "storage/gearhandle.h"
 #include "storage/jsonhandle.h"
 #include "common/pacer.h"
 #include "storage/storagepaths.h"
@@ -149,26 +150,50 @@ void TstFalconSession::factoryResetRewritesTheMouse()
     bus.plug(mouse);
     QTRY_COMPARE(opened.size(), 1);
     QTRY_VERIFY(loadingEnd.size() >= 1);
-    // Store something in every configuration first.
-    for (int n = 1; n <= 5; ++n)
+    // Store something in every configuration first, with gears 2 to 7 switched off.
+    GearHandle gear;
+    for (int n = 1; n <= 5; ++n) {
         session.runOnCoordinator([&] { c->manager()->SaveConfigFileByConfigureNumber(n); });
-    for (int n = 1; n <= 5; ++n)
-        QVERIFY(QFile::exists(StoragePaths::configJsonPath(7, n)));
+        QJsonObject gears = gear.createDefaultGearObject(7);
+        QVERIFY(gear.setGearEnableFromDpiList(7, n, gears, {800, 0, 0, 0, 0, 0, 0}));
+    }
 
     const int before = loadingEnd.size();
     Q_EMIT session.sig_ResetAllConfigFile();
     QTRY_VERIFY(loadingEnd.size() > before);
     session.runOnCoordinator([] {}); // the reset has finished in the coordinator's thread
-    for (int n = 1; n <= 5; ++n)
-        QVERIFY2(!QFile::exists(StoragePaths::configJsonPath(7, n)), qPrintable(QString::number(n)));
-    // The KiteC factory profile is back in the mouse.
-    QCOMPARE(mouse->firmware().memory(0x600, 44).toHex(' '),
-             hex("03 00 10 00 08 00 06 00 08 00 05 00 00 00 1E 00 03 00 01 00 00 00 20 00 "
-                 "03 00 08 00 03 00 04 00 03 00 02 00 FF FF FF FF FF FF FF FF").toHex(' '));
-    QCOMPARE(mouse->firmware().memory(0x880, 68).toHex(' '),
-             hex("01 00 00 00 FF FF FF FF 08 00 0D 00 12 00 1C 00 30 00 26 00 26 00 04 00 02 04 02 04 "
-                 "32 00 00 00 07 00 00 00 00 01 02 03 04 05 06 07 00 01 00 00 00 00 00 00 03 00 00 00 "
-                 "FF FF FF 00 FF FF FF 00 FF FF FF 00").toHex(' '));
+    // The KiteC factory profile is back in the mouse and in every configuration; the stale
+    // gear files are gone.
+    const QByteArray buttons = hex("03 00 10 00 08 00 06 00 08 00 05 00 00 00 1E 00 03 00 01 00 00 00 20 00 "
+                                   "03 00 08 00 03 00 04 00 03 00 02 00 FF FF FF FF FF FF FF FF");
+    const QByteArray settings = hex("01 00 00 00 FF FF FF FF 08 00 0D 00 12 00 1C 00 30 00 26 00 26 00 04 00 02 04 02 04 "
+                                    "32 00 00 00 07 00 00 00 00 01 02 03 04 05 06 07 00 01 00 00 00 00 00 00 03 00 00 00 "
+                                    "FF FF FF 00 FF FF FF 00 FF FF FF 00");
+    QCOMPARE(mouse->firmware().memory(0x600, 44).toHex(' '), buttons.toHex(' '));
+    QCOMPARE(mouse->firmware().memory(0x880, 68).toHex(' '), settings.toHex(' '));
+    JsonHandle json;
+    for (int n = 1; n <= 5; ++n) {
+        QByteArray stored;
+        QVERIFY(json.getMouseData_Kelvo(stored, 7, n));
+        QCOMPARE(stored.mid(16, 44).toHex(' '), buttons.toHex(' '));
+        QCOMPARE(stored.mid(60, 68).toHex(' '), settings.toHex(' '));
+        QVERIFY2(!QFile::exists(StoragePaths::cpiSettingFile(7, n)), qPrintable(QString::number(n)));
+    }
+
+    // Opened again, the mouse equals configuration 1 and the page shows the five factory
+    // stages on the default gears.
+    QSignalSpy config(c, &DCDataHandle::sig_SetCurrentConfigure);
+    QSignalSpy dpi(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage);
+    QSignalSpy warning(c, &DCDataHandle::sig_ShowWarningDialog);
+    session.runOnCoordinator([&] { c->slot_OpenDeviceAgain(); });
+    QCOMPARE(config.size(), 1);
+    QCOMPARE(config.first().first().toInt(), 1);
+    QVERIFY(!warning.contains(QList<QVariant>{38}));
+    QCOMPARE(dpi.last().first().value<QList<DWORD>>(), (QList<DWORD>{1000, 1500, 2000, 3000, 5000, 0, 0}));
+    QList<int> enabled;
+    for (const QJsonValue &g : gear.readGearFile(7, 1).value("GearData").toArray())
+        enabled << g.toObject().value("GearEnable").toInt();
+    QCOMPARE(enabled, (QList<int>{1, 1, 1, 1, 1, 1, 1}));
 }
 
 void TstFalconSession::failedSaveIsReported_data()

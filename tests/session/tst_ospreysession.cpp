@@ -19,7 +19,7 @@ class TstOspreySession : public QObject
 private Q_SLOTS:
     void openFillsPagesFromTheMouse_data();
     void openFillsPagesFromTheMouse();
-    void factoryResetRewritesMouseAndDeletesFiles();
+    void factoryResetRewritesMouseAndConfigurations();
     void liftOffAloneReachesTheMouse_data();
     void liftOffAloneReachesTheMouse();
 };
@@ -80,7 +80,7 @@ void TstOspreySession::openFillsPagesFromTheMouse()
     QVERIFY(buttons.size() >= 5);
 }
 
-void TstOspreySession::factoryResetRewritesMouseAndDeletesFiles()
+void TstOspreySession::factoryResetRewritesMouseAndConfigurations()
 {
     TempHome home;
     ScopedVirtualPacing pacing;
@@ -99,8 +99,10 @@ void TstOspreySession::factoryResetRewritesMouseAndDeletesFiles()
     Q_EMIT session.sig_ResetAllConfigFile();
     session.runOnCoordinator([] {});
     QCOMPARE(mouse->firmware().settings(), OspreyMouseFirmware::factorySettings(3));
-    for (int n = 1; n <= 5; ++n)
-        QVERIFY2(!QFile::exists(StoragePaths::configJsonPath(3, n)), qPrintable(QString::number(n)));
+    for (int n = 1; n <= 5; ++n) {
+        QVERIFY2(QFile::exists(StoragePaths::configJsonPath(3, n)), qPrintable(QString::number(n)));
+        QVERIFY2(!QFile::exists(StoragePaths::cpiSettingFile(3, n)), qPrintable(QString::number(n)));
+    }
 }
 
 void TstOspreySession::liftOffAloneReachesTheMouse_data()

@@ -50,7 +50,17 @@ inline QByteArray literalBytes(const char *hexRows)
     return QByteArray::fromHex(QByteArray(hexRows).replace(' ', ""));
 }
 
-// Models 2 and 13.
+// Model 14 against models 10 and 11: its stages 800, 1000, 1500, 2000, 3000, 4000, 5000.
+inline const char *const kFalconEuDiff =
+    "68 = 06, 70 = 08, 72 = 0D, 74 = 12, 76 = 1C, 78 = 26, 80 = 30, 81 = 00";
+
+// Model 13: the Swift's offsets, stages 400, 800, 1200, 2000, 2500 in table B codes.
+inline const char *const kHeronDiff =
+    "6 = 05, 7 = 02, 58 = 09, 59 = 12, 60 = 1B, 61 = 2E, 62 = 39, 63 = 00, 64 = 00, 72 = 00, "
+    "74 = 09, 75 = 12, 76 = 1B, 77 = 2E, 78 = 39, 79 = 00, 80 = 00, 88 = 00, 124 = 00, 126 = "
+    "00, 128 = 00";
+
+// Model 2.
 inline const char *const kSwiftDiff =
     "6 = 05, 7 = 02, 58 = 12, 59 = 1B, 60 = 28, 61 = 43, 62 = 8C, 63 = 00, 64 = 00, 72 = 00, "
     "74 = 12, 75 = 1B, 76 = 28, 77 = 43, 78 = 8C, 79 = 00, 80 = 00, 88 = 00, 124 = 00, 126 = "

@@ -45,7 +45,7 @@ void TstFactoryImages::kelvo_data()
     QTest::newRow("12 kite") << 12 << kite;
     QTest::newRow("10 falconq") << 10 << falcon;
     QTest::newRow("11 falcon") << 11 << falcon;
-    QTest::newRow("14 falconeu") << 14 << falcon;
+    QTest::newRow("14 falconeu") << 14 << withDiff(falcon, kFalconEuDiff);
     QTest::newRow("3 osprey has none") << 3 << QByteArray();
     QTest::newRow("13 heron has none") << 13 << QByteArray();
     QTest::newRow("0 none") << 0 << QByteArray();
@@ -70,6 +70,8 @@ void TstFactoryImages::kelvoMeaning_data()
                           << QByteArray::fromHex("FFFFFF00FFFFFF00FFFFFF00");
     QTest::newRow("falcon") << 11 << QList<int>{800, 1000, 1500, 1850, 3000, 6500, 16000} << 3 << 3
                             << QByteArray::fromHex("4B9F60000000FF000000FF00");
+    QTest::newRow("falconeu") << 14 << QList<int>{800, 1000, 1500, 2000, 3000, 4000, 5000} << 3 << 3
+                              << QByteArray::fromHex("4B9F60000000FF000000FF00");
 }
 
 void TstFactoryImages::kelvoMeaning()
@@ -83,7 +85,10 @@ void TstFactoryImages::kelvoMeaning()
     QList<int> decoded;
     for (int i = 0; i < stages.size(); ++i) {
         const int raw = le16(image, 68 + 2 * i);
-        decoded << (model == 7 ? raw * 100 + 200 : raw * 50);
+        if (model == 14)
+            decoded << (raw > 48 ? raw * 200 - 4600 : raw * 100 + 200);
+        else
+            decoded << (model == 7 ? raw * 100 + 200 : raw * 50);
     }
     QCOMPARE(decoded, stages);
     QCOMPARE(int(image.at(82)), stages.size() - 1); // last stage index
@@ -101,7 +106,7 @@ void TstFactoryImages::halden_data()
     const QByteArray osprey = literalBytes(kOspreyHex);
     QTest::newRow("3 osprey") << 3 << osprey << 0;
     QTest::newRow("2 swift") << 2 << withDiff(osprey, kSwiftDiff) << 21;
-    QTest::newRow("13 heron") << 13 << withDiff(osprey, kSwiftDiff) << 21;
+    QTest::newRow("13 heron") << 13 << withDiff(osprey, kHeronDiff) << 21;
     QTest::newRow("4 wren") << 4 << withDiff(osprey, kWrenDiff) << 32;
     QTest::newRow("18 lark") << 18 << withDiff(osprey, kWrenDiff) << 32;
     QTest::newRow("5 swifts") << 5 << withDiff(osprey, kSwiftSDiff) << 28;

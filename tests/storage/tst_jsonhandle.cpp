@@ -267,7 +267,9 @@ void TstJsonHandle::haldenSlot_data()
     QTest::newRow("longest record") << slotFile(3, "{\"RepeatTimes\":1,\"Macro\":" + repeated(4094, "7") + "}")
                                     << 3 << empty + QByteArray(4094, 7) << true;
     QTest::newRow("too long") << slotFile(3, "{\"Macro\":" + repeated(4096, "7") + "}") << 3 << empty << false;
-    QTest::newRow("slot 16 does not exist") << slotFile(16, R"({"Macro":[1,2]})") << 16 << empty << false;
+    QTest::newRow("slot 17, the lark's button 10") << slotFile(17, R"({"RepeatTimes":2,"Macro":[1,2]})") << 17
+                                                   << QByteArray::fromHex("00020102") << true;
+    QTest::newRow("slot 18 does not exist") << slotFile(18, R"({"Macro":[1,2]})") << 18 << empty << false;
 }
 
 void TstJsonHandle::haldenSlot()
@@ -457,7 +459,7 @@ void TstJsonHandle::outOfRangeArgumentsWriteNothing()
     QVERIFY(!m_json.saveMouseData_Kelvo(QByteArray(128, 0), 11, 6));
     QVERIFY(!m_json.saveMouseData_Halden(QByteArray(234, 0), 3, -1));
     QVERIFY(!m_json.saveMacroData_Kelvo(QByteArray(4096, 0), 14, 11, 1));
-    QVERIFY(!m_json.saveMacroData_Halden(QByteArray(2, 0), 16, 3, 1));
+    QVERIFY(!m_json.saveMacroData_Halden(QByteArray(2, 0), 18, 3, 1));
     QDirIterator it(m_home->path(), QDir::Files, QDirIterator::Subdirectories);
     QVERIFY2(!it.hasNext(), qPrintable(it.hasNext() ? it.next() : QString()));
 }

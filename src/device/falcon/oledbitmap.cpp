@@ -15,12 +15,19 @@ bool toDevice(const QImage &image, BYTE *out, int n)
     else if (image.format() != QImage::Format_MonoLSB)
         return false;
 
+    // Which of the two indices is light comes from the colour table, not from the index: Qt's
+    // own conversions put white at 0, a 1-bit BMP may list black first. Without a table the
+    // index is taken as Qt's default one (0 black, 1 white).
+    bool light[2] = {false, true};
+    for (int index = 0; index < 2 && index < lsb.colorCount(); ++index)
+        light[index] = qGray(lsb.color(index)) >= 128;
+
     BYTE bytes[kBytes] = {};
     for (int y = 0; y < kHeight; ++y) {
         const uchar *line = lsb.constScanLine(y);
         for (int x = 0; x < kWidth; ++x) {
-            const bool imageBit = (line[x / 8] >> (x % 8)) & 1;
-            if (!imageBit)
+            const int index = (line[x / 8] >> (x % 8)) & 1;
+            if (light[index])
                 bytes[(y / 8) * kWidth + x] |= BYTE(1u << (y % 8));
         }
     }

@@ -4,8 +4,10 @@
 // band; bit k of it is row band * 8 + k. A set bit is a lit pixel.
 //
 // On the host side a picture is a 64 x 48 one-bit QImage with the leftmost pixel in the low bit
-// of each byte (QImage::Format_MonoLSB) and Qt's usual one-bit colour table (index 0 white,
-// index 1 black): a lit pixel is a pixel whose bit is 0.
+// of each byte (QImage::Format_MonoLSB). A pixel lights when its colour is light (grey level
+// 128 or more), whichever palette index that colour has: pictures drawn white on black light
+// their strokes, and a 1-bit file that lists black first lights the same pixels as one that
+// lists white first.
 
 #include "common/qktypes.h"
 
@@ -16,10 +18,11 @@ constexpr int kWidth = 64;
 constexpr int kHeight = 48;
 constexpr int kBytes = 384;
 
-// Fills out[0..383] from a 64 x 48 one-bit image: the device bit is set where the image's
-// pixel bit is 0. A Format_Mono image (leftmost pixel in the high bit) is read pixel by pixel
-// as well. Returns false, writing nothing, when out is null, n is not 384, or the image is not
-// a 64 x 48 one-bit image (its byte count then is not 384, or it has other dimensions).
+// Fills out[0..383] from a 64 x 48 one-bit image: the device bit is set exactly where the
+// pixel's colour is light (under Qt's usual table, index 0 white, where the pixel bit is 0). A
+// Format_Mono image (leftmost pixel in the high bit) is read the same way. Returns false,
+// writing nothing, when out is null, n is not 384, or the image is not a 64 x 48 one-bit
+// image (its byte count then is not 384, or it has other dimensions).
 bool toDevice(const QImage &image, BYTE *out, int n);
 
 // Builds the 64 x 48 Format_MonoLSB picture of 384 device bytes: lit pixels come out white
