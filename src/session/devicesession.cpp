@@ -141,6 +141,8 @@ void DeviceSession::wireState()
     connect(c, &DCDataHandle::sig_OpenDeviceResult, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
     connect(c, &DCDataHandle::sig_EndLoadingDialog, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
     connect(c, &DCDataHandle::sig_RemoveReloadWidget, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
+    // A warning may end an open without a result (a receiver paired with another mouse).
+    connect(c, &DCDataHandle::sig_ShowWarningDialog, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
     // Analytics events go to the installed sink in this thread.
     connect(c, &DCDataHandle::sig_SendOperationEventMessageToGA, this,
             [this](const QString &category, const QString &action, const QString &label, const QString &screen) {
