@@ -65,6 +65,7 @@ private Q_SLOTS:
     void requestLandsAndStateFollows();
     void removalClearsTheState_data();
     void removalClearsTheState();
+    void receiverOfAnotherMouseLeavesItEmpty();
 };
 
 void TstDeviceState::openFillsTheState_data()
@@ -168,10 +169,13 @@ void TstDeviceState::requestLandsAndStateFollows_data()
     QTest::newRow("osprey lift-off") << "osprey" << "lift" << QVariant(9) << 1 << hex("09") << true;
     QTest::newRow("osprey dpi") << "osprey" << "dpi" << QVariant::fromValue(QList<DWORD>{1000, 2000, 0})
                                 << 0 << QByteArray() << true;
-    // Refused by the manager: the outcome says so and the state keeps the mouse's value.
+    // Button 6 of the Falcon to the key A.
+    QTest::newRow("falcon button") << "falcon" << "button" << QVariant(6) << 0x608 << hex("00 00 04 00") << true;
+    // Refused: the outcome says so and the state keeps the mouse's value.
     QTest::newRow("osprey rate 9") << "osprey" << "rate" << QVariant(9) << 0 << QByteArray() << false;
     QTest::newRow("kitec dpi out of range") << "kitec" << "dpi" << QVariant::fromValue(QList<DWORD>{100, 0})
                                             << 0x888 << QByteArray() << false;
+    QTest::newRow("falcon only left button") << "falcon" << "button" << QVariant(4) << 0x600 << QByteArray() << false;
 }
 
 void TstDeviceState::requestLandsAndStateFollows()
@@ -196,14 +200,18 @@ void TstDeviceState::requestLandsAndStateFollows()
         id = rig.session().setReportRate(value.toInt());
     else if (request == QLatin1String("lift"))
         id = rig.session().setLiftOff(value.toInt());
+    else if (request == QLatin1String("button"))
+        id = rig.session().setButton(value.toInt(), 0x41, 0, 29); // the key A
     else
         id = rig.session().setDpiStages(value.value<QList<DWORD>>());
     const RequestOutcome outcome = rig.wait(id);
     QCOMPARE(outcome.ok, ok);
     if (!ok) {
-        QCOMPARE(outcome.warnings, QList<Warning>{Warning::ReadOrWriteFailed});
+        const Warning expected = request == QLatin1String("button") ? Warning::OnlyLeftButton : Warning::ReadOrWriteFailed;
+        QCOMPARE(outcome.warnings, QList<Warning>{expected});
         QCOMPARE(s.reportRate(), rateBefore);
         QCOMPARE(s.dpiStages(), dpiBefore);
+        QVERIFY(s.button(value.toInt()).value_or(DeviceState::Button()).factory);
         return;
     }
     QCOMPARE(outcome.warnings, QList<Warning>{});
@@ -217,6 +225,10 @@ void TstDeviceState::requestLandsAndStateFollows()
         QCOMPARE(s.reportRate(), value.toInt());
     } else if (request == QLatin1String("lift")) {
         QCOMPARE(s.liftOff(), value.toInt());
+    } else if (request == QLatin1String("button")) {
+        QVERIFY(s.button(value.toInt()));
+        QVERIFY(!s.button(value.toInt())->factory);
+        QVERIFY(s.button(5) && s.button(5)->factory);
     } else {
         QCOMPARE(s.dpiStages().mid(0, 3), (QList<DWORD>{1000, 2000, 0}));
         if (osprey) // the mouse holds the new stages where its factory stages were
@@ -272,6 +284,19 @@ void TstDeviceState::removalClearsTheState()
     QVERIFY(!s.isOpen());
     QCOMPARE(int(s.productId()), 0);
     QVERIFY(s.dpiStages().isEmpty());
+}
+
+void TstDeviceState::receiverOfAnotherMouseLeavesItEmpty()
+{
+    SessionRig rig;
+    rig.startWatching();
+    QSignalSpy warnings(rig.coordinator(), &DCDataHandle::sig_ShowWarningDialog);
+    // A KiteC receiver paired with a FalconC (0x4137) mouse: the open ends with warning 44 and no result.
+    rig.bus().plug(std::make_shared<FalconReceiverDevice>(0x180C, std::make_shared<FalconMouseDevice>(0x4137)));
+    QTRY_VERIFY(warnings.contains(QList<QVariant>{44}));
+    rig.session().runOnCoordinator([] {});
+    QTRY_COMPARE(int(rig.state().productId()), 0);
+    QVERIFY(!rig.state().isOpen());
 }
 
 QTEST_GUILESS_MAIN(TstDeviceState)
