@@ -97,7 +97,9 @@ public:
     RequestId loadConfigurationMouseOnly(int number); // disk → mouse (mouse part only)
     RequestId saveToConfiguration1();                 // ok: device open
     RequestId factoryReset();
-    RequestId readBattery();                          // ok: a level came (value)
+    // ok: a level came (value). Through a receiver only; most models smooth their readings and
+    // report only after three steady ones, so a one-off reader asks up to three times.
+    RequestId readBattery();
     RequestId startPairing();                         // ok: the receiver entered pairing
     RequestId stopPairing();
     RequestId updateFirmware(const QString &imagePath); // ok: the update succeeded
