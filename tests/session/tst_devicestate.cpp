@@ -81,18 +81,21 @@ void TstDeviceState::openFillsTheState_data()
     QTest::addColumn<QByteArray>("logo");
     QTest::addColumn<QString>("openEvent");
     QTest::addColumn<int>("firmware"); // the emulators' factory versions
+    QTest::addColumn<int>("picture");  // OLED models: the screen behaviour byte (0x8AD) is 8
     const QByteArray falconLogo = hex("02 05 09 11 22 33 00 44 55 66 00 77 88 99 00");
     // Falcon family: the mouse holds stage 1 and no configuration matches; the manager's mirror
     // then says stage 2 (the compare's capped last stage) although the mouse was not told, so
     // the state must not claim either (-1).
     QTest::newRow("kitec cable") << "kitec" << 7 << 0x4139 << false << QList<DWORD>{800, 1600, 2400, 0, 0, 0, 0}
-                                 << -1 << 2 << 3 << falconLogo << "OpenDevice_Wired_kitec" << 1;
+                                 << -1 << 2 << 3 << falconLogo << "OpenDevice_Wired_kitec" << 1 << -1;
     QTest::newRow("kitec receiver") << "kitec-receiver" << 7 << 0x180C << true
                                     << QList<DWORD>{800, 1600, 2400, 0, 0, 0, 0} << -1 << 2 << 3 << falconLogo
-                                    << "OpenDevice_Wireless_kitec" << 1;
+                                    << "OpenDevice_Wireless_kitec" << 1 << -1;
+    QTest::newRow("falcon (screen)") << "falcon" << 11 << 0x4130 << false << QList<DWORD>{300, 700, 1100, 0, 0, 0, 0}
+                                     << -1 << 2 << 3 << falconLogo << "OpenDevice_Wired_falcon" << 1 << 8;
     QTest::newRow("osprey") << "osprey" << 3 << 0x4122 << false
                             << QList<DWORD>{800, 1000, 1500, 2000, 3000, 8000, 16000} << 2 << 1 << 7
-                            << hex("02 05 09 11 22 33 00 00 00 00 00 00 00 00 00") << "OpenDevice_Wired_osprey" << 0x100;
+                            << hex("02 05 09 11 22 33 00 00 00 00 00 00 00 00 00") << "OpenDevice_Wired_osprey" << 0x100 << -1;
 }
 
 void TstDeviceState::openFillsTheState()
@@ -108,6 +111,7 @@ void TstDeviceState::openFillsTheState()
     QFETCH(QByteArray, logo);
     QFETCH(QString, openEvent);
     QFETCH(int, firmware);
+    QFETCH(int, picture);
     SessionRig rig;
     std::function<int()> stageInMouse;
     if (name == QLatin1String("osprey")) {
@@ -119,6 +123,7 @@ void TstDeviceState::openFillsTheState()
         auto mouse = falconMouse(rig, name);
         QVERIFY(mouse);
         loadFalconSettings(mouse->firmware());
+        mouse->firmware().setMemory(0x8AD, hex("08"));
         stageInMouse = [mouse] { return int(mouse->firmware().memory(0x898, 1).at(0)); };
     }
     RecordingSink sink;
@@ -150,6 +155,7 @@ void TstDeviceState::openFillsTheState()
     QVERIFY(s.light());
     QCOMPARE(s.light()->toBytes().mid(15).toHex(' '), logo.toHex(' '));
     QVERIFY(!s.hasMacros());
+    QCOMPARE(s.pictureIndex(), picture);
     QVERIFY(!changed.isEmpty());
     QVERIFY(sink.events.contains(AnalyticsEvent{QStringLiteral("操作事件"), QStringLiteral("OpenDevice"), openEvent, QString()}));
 }
