@@ -1,7 +1,35 @@
 #include "session/devicesession.h"
 
+#include "common/mousetype.h"
 #include "device/watcher/checkdevice.h"
+#include "device/watcher/producttable.h"
 #include "session/managerfactory.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+// Warnings that say a request did not reach the mouse.
+bool isFailure(Warning w)
+{
+    switch (w) {
+    case Warning::ReadOrWriteFailed:
+    case Warning::OnlyLeftButton:
+    case Warning::ReceiverPairedWithOtherMouse:
+    case Warning::FirmwareUpdateFailed:
+    case Warning::TooManyUpdateAttempts:
+    case Warning::UpdateRefusedThroughReceiver:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// How many finished outcomes are kept for wait() when nobody takes them.
+constexpr quint64 kKeptOutcomes = 64;
+} // namespace
 
 DeviceSession::DeviceSession(DCDataHandle::ManagerFactory factory, QObject *parent) : QObject(parent)
 {
@@ -45,6 +73,7 @@ DeviceSession::DeviceSession(DCDataHandle::ManagerFactory factory, QObject *pare
     connect(c, &DCDataHandle::sig_StartCheckDeviceTimer, m_watcher, &CheckDevice::startTheTimer);
     connect(c, &DCDataHandle::sig_StopCheckDeviceTimer, m_watcher, &CheckDevice::stopTheTimer);
     connect(m_watcher, &CheckDevice::sigFound, this, &DeviceSession::onFound);
+    wireState();
 
     m_coordinatorThread.start(QThread::InheritPriority);
     m_watcherThread.start(QThread::InheritPriority);
@@ -86,4 +115,279 @@ void DeviceSession::onFound(bool found, uint pid, uint vid)
             Q_EMIT sig_DissMissAllThings();
         Q_EMIT deviceLost(pid, vid);
     }
+}
+
+// ---- state ---------------------------------------------------------------------------------
+
+void DeviceSession::wireState()
+{
+    DCDataHandle *c = m_coordinator;
+    DeviceState *s = &m_state;
+    // Results of the coordinator, queued into this thread.
+    connect(c, &DCDataHandle::sig_OpenDeviceResult, s, &DeviceState::setOpenResult);
+    connect(c, &DCDataHandle::sig_VersionNumber, s, &DeviceState::setFirmwareVersion);
+    connect(c, &DCDataHandle::sig_BatteryPower, s, [s](DWORD level) { s->setBatteryLevel(int(level)); });
+    connect(c, &DCDataHandle::sig_SetCurrentConfigure, s, &DeviceState::setConfigNumber);
+    connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, s, &DeviceState::setDpiStages);
+    connect(c, &DCDataHandle::sig_SetCurrentReportRate, s, &DeviceState::setReportRate);
+    connect(c, &DCDataHandle::sig_SetLightParameterOnPage, s, &DeviceState::setLight);
+    connect(c, &DCDataHandle::sig_CurrentButtonIsOriginalButton, s,
+            [s](bool factory, int button) { s->setButtonFactory(button, factory); });
+    connect(c, &DCDataHandle::sig_TrueMouseValue, s, &DeviceState::setButtonAssignment);
+    // Every open (whichever way it was asked for) starts from an empty state.
+    connect(this, &DeviceSession::sig_OpenDevice, s, [s](uint pid, uint) { s->openRequested(USHORT(pid)); });
+    // After an open, a request of the pages or a teardown, the manager's mirror is read once
+    // more in the coordinator's thread (these run there, inside the coordinator's slot).
+    connect(c, &DCDataHandle::sig_OpenDeviceResult, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
+    connect(c, &DCDataHandle::sig_EndLoadingDialog, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
+    connect(c, &DCDataHandle::sig_RemoveReloadWidget, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
+    // A warning may end an open without a result (a receiver paired with another mouse).
+    connect(c, &DCDataHandle::sig_ShowWarningDialog, c, [this] { scheduleMirror(); }, Qt::DirectConnection);
+    // Analytics events go to the installed sink in this thread.
+    connect(c, &DCDataHandle::sig_SendOperationEventMessageToGA, this,
+            [this](const QString &category, const QString &action, const QString &label, const QString &screen) {
+                if (m_sink)
+                    m_sink->send(AnalyticsEvent{category, action, label, screen});
+            });
+}
+
+void DeviceSession::scheduleMirror()
+{
+    if (m_mirrorPending)
+        return;
+    m_mirrorPending = true;
+    QMetaObject::invokeMethod(m_coordinator, [this] {
+        if (!m_mirrorPending)
+            return; // a request read it already
+        m_mirrorPending = false;
+        const DeviceState::Mirror mirror = DeviceState::readMirror(*m_coordinator);
+        QMetaObject::invokeMethod(&m_state, [this, mirror] { m_state.applyMirror(mirror); }, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+}
+
+// ---- requests ------------------------------------------------------------------------------
+
+DeviceSession::RequestId DeviceSession::post(Verdict verdict, Call call, bool refreshButtons, StateUpdate update)
+{
+    const RequestId id = ++m_lastRequest;
+    QMetaObject::invokeMethod(m_coordinator, [this, id, verdict, call = std::move(call), refreshButtons,
+                                              update = std::move(update)] {
+        const RequestOutcome outcome = runRequest(verdict, call);
+        if (outcome.ok && refreshButtons)
+            m_coordinator->setMouseButtonOnPage(); // reports every button's assignment again
+        m_mirrorPending = false;
+        const DeviceState::Mirror mirror = DeviceState::readMirror(*m_coordinator);
+        QMetaObject::invokeMethod(this, [this, id, outcome, mirror, update] {
+            finishRequest(id, outcome, update, mirror);
+        }, Qt::QueuedConnection);
+    }, Qt::QueuedConnection);
+    return id;
+}
+
+RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
+{
+    DCDataHandle *c = m_coordinator;
+    RequestOutcome o;
+    o.known = true;
+    const bool hadManager = c->manager() != nullptr;
+    bool opened = false;
+    bool pairing = false;
+    std::optional<DWORD> battery;
+    // Taps on the coordinator's own signals while the slot runs (same thread: direct calls).
+    const QList<QMetaObject::Connection> taps{
+        connect(c, &DCDataHandle::sig_ShowWarningDialog, [&o](int w) {
+            if (const auto warning = warningFromInt(w))
+                o.warnings << *warning;
+        }),
+        connect(c, &DCDataHandle::sig_OpenDeviceResult, [&opened](bool ok, int, bool) { opened = ok; }),
+        connect(c, &DCDataHandle::sig_startCode, [&pairing](bool ok) { pairing = ok; }),
+        connect(c, &DCDataHandle::sig_BatteryPower, [&battery](DWORD level) { battery = level; }),
+    };
+    call(c);
+    for (const QMetaObject::Connection &t : taps)
+        disconnect(t);
+    const bool failed = std::any_of(o.warnings.cbegin(), o.warnings.cend(), isFailure);
+    switch (verdict) {
+    case Verdict::Write: o.ok = hadManager && !failed; break;
+    case Verdict::DeviceOpen: o.ok = hadManager; break;
+    case Verdict::Always: o.ok = true; break;
+    case Verdict::Open: o.ok = opened; break;
+    case Verdict::PairingStart: o.ok = pairing; break;
+    case Verdict::Firmware: o.ok = o.warnings.contains(Warning::FirmwareUpdateSucceeded); break;
+    case Verdict::ListMacro: o.ok = o.warnings.contains(Warning::MacroListWritten); break;
+    case Verdict::Battery:
+        o.value = battery ? int(*battery) : -1;
+        o.ok = battery && *battery != DWORD(DeviceState::kNoBatteryReading);
+        break;
+    }
+    return o;
+}
+
+void DeviceSession::finishRequest(RequestId id, const RequestOutcome &outcome, const StateUpdate &update,
+                                  const DeviceState::Mirror &mirror)
+{
+    if (update)
+        update(m_state, outcome); // first: the configuration number decides what the mirror tells
+    m_state.applyMirror(mirror);
+    m_outcomes.insert(id, outcome);
+    if (id > kKeptOutcomes)
+        m_outcomes.remove(id - kKeptOutcomes);
+    Q_EMIT requestFinished(id, outcome);
+}
+
+RequestOutcome DeviceSession::wait(RequestId id)
+{
+    if (!m_outcomes.contains(id)) {
+        runOnCoordinator([] {}); // every request queued before this one has run
+        QCoreApplication::sendPostedEvents(); // their signals and outcomes arrive here
+    }
+    return m_outcomes.take(id);
+}
+
+DeviceSession::RequestId DeviceSession::openDevice(uint productId)
+{
+    m_state.openRequested(USHORT(productId));
+    const uint vendor = ProductTable::vendorId();
+    return post(Verdict::Open, [productId, vendor](DCDataHandle *c) { c->slot_OpenDevice(productId, vendor); });
+}
+
+DeviceSession::RequestId DeviceSession::closeDevice()
+{
+    return post(Verdict::Always, [](DCDataHandle *c) { c->destroyUselessThings(); });
+}
+
+DeviceSession::RequestId DeviceSession::refreshProfile()
+{
+    return post(Verdict::Write, [](DCDataHandle *c) { c->slot_GetProfileFromMouse(); }, true);
+}
+
+DeviceSession::RequestId DeviceSession::setDpiStages(const QList<DWORD> &stages)
+{
+    return post(Verdict::Write, [stages](DCDataHandle *c) { c->slot_setCPIListValueOnMouse(stages); });
+}
+
+DeviceSession::RequestId DeviceSession::setReportRate(int rateIndex)
+{
+    return post(Verdict::Write, [rateIndex](DCDataHandle *c) { c->slot_ChangeUsbReportRate(rateIndex); });
+}
+
+DeviceSession::RequestId DeviceSession::setLightColors(LightTarget zone, const QList<COLORREF> &colors)
+{
+    const bool wheel = zone == LightTarget::Wheel;
+    return post(Verdict::Write, [wheel, colors](DCDataHandle *c) { c->slot_SetMouseColor(wheel, colors); });
+}
+
+DeviceSession::RequestId DeviceSession::setLightMode(LightTarget zone, int mode)
+{
+    const bool wheel = zone == LightTarget::Wheel;
+    return post(Verdict::Write, [wheel, mode](DCDataHandle *c) { c->slot_setMouseLightMode(wheel, mode); });
+}
+
+DeviceSession::RequestId DeviceSession::setLightBrightness(LightTarget zone, int degree)
+{
+    const bool wheel = zone == LightTarget::Wheel;
+    return post(Verdict::Write, [wheel, degree](DCDataHandle *c) { c->slot_MouseContinueLightDegree(wheel, degree); });
+}
+
+DeviceSession::RequestId DeviceSession::setBreathingSpeed(LightTarget zone, int speed)
+{
+    const bool wheel = zone == LightTarget::Wheel;
+    return post(Verdict::Write, [wheel, speed](DCDataHandle *c) { c->slot_MouseBreathSpeed(wheel, speed); });
+}
+
+DeviceSession::RequestId DeviceSession::setButton(int button, uint value, int modifier, int changeType)
+{
+    return post(Verdict::Write, [=](DCDataHandle *c) { c->slot_ChangeButtonToKey(button, value, modifier, changeType); },
+                true);
+}
+
+DeviceSession::RequestId DeviceSession::setButtonMacroSlot(int button, uint address, int macroType)
+{
+    return post(Verdict::DeviceOpen,
+                [=](DCDataHandle *c) { c->slot_ChangeButtonToMacro(macroType, button, address); }, true);
+}
+
+DeviceSession::RequestId DeviceSession::writeMacro(int button, const QString &macroFile)
+{
+    return post(Verdict::Write, [=](DCDataHandle *c) { c->slot_WriteSingleMacro(button, macroFile); }, true);
+}
+
+DeviceSession::RequestId DeviceSession::writeMacroList(const QStringList &macroFiles)
+{
+    return post(Verdict::ListMacro, [=](DCDataHandle *c) { c->slot_WriteListMacro(macroFiles); }, true);
+}
+
+DeviceSession::RequestId DeviceSession::setLiftOff(int value)
+{
+    return post(Verdict::Write, [value](DCDataHandle *c) { c->slotSetMouseSilentHeigh(value); });
+}
+
+DeviceSession::RequestId DeviceSession::writePicture(const QString &configNumber)
+{
+    return post(Verdict::DeviceOpen, [configNumber](DCDataHandle *c) { c->slot_WriteImageToMouse(configNumber); });
+}
+
+DeviceSession::RequestId DeviceSession::setScreenBehaviour(int behaviour)
+{
+    return post(Verdict::Write, [behaviour](DCDataHandle *c) { c->slot_OLEDScreenpParameter(behaviour); });
+}
+
+DeviceSession::RequestId DeviceSession::setScreenBrightness(int intensity)
+{
+    return post(Verdict::Write, [intensity](DCDataHandle *c) { c->slot_SetOLEDScreenLightIntensity(intensity); });
+}
+
+DeviceSession::RequestId DeviceSession::loadConfiguration(int number)
+{
+    return post(Verdict::Write, [number](DCDataHandle *c) { c->slot_LoadLocalConfigFileAndWriteIntoMouse(number); },
+                false, [number](DeviceState &s, const RequestOutcome &o) {
+                    if (o.ok)
+                        s.setConfigNumber(number);
+                });
+}
+
+DeviceSession::RequestId DeviceSession::loadConfigurationMouseOnly(int number)
+{
+    return post(Verdict::Write,
+                [number](DCDataHandle *c) { c->slot_LoadOnlyLocalMouseConfigFileAndWriteIntoMouse(number); }, false,
+                [number](DeviceState &s, const RequestOutcome &o) {
+                    if (o.ok)
+                        s.setConfigNumber(number);
+                });
+}
+
+DeviceSession::RequestId DeviceSession::saveToConfiguration1()
+{
+    return post(Verdict::DeviceOpen, [](DCDataHandle *c) { c->slot_SaveProfileToConfig1(); }, false,
+                [](DeviceState &s, const RequestOutcome &o) {
+                    if (o.ok)
+                        s.setConfigNumber(1);
+                });
+}
+
+DeviceSession::RequestId DeviceSession::factoryReset()
+{
+    return post(Verdict::Write, [](DCDataHandle *c) { c->slot_ResetConfigToOriginal(); });
+}
+
+DeviceSession::RequestId DeviceSession::readBattery()
+{
+    return post(Verdict::Battery, [](DCDataHandle *c) { c->slot_GetBatteryPower(); });
+}
+
+DeviceSession::RequestId DeviceSession::startPairing()
+{
+    return post(Verdict::PairingStart, [](DCDataHandle *c) { c->slot_startCode(); });
+}
+
+DeviceSession::RequestId DeviceSession::stopPairing()
+{
+    return post(Verdict::Always, [](DCDataHandle *c) { c->slot_stopCode(); });
+}
+
+DeviceSession::RequestId DeviceSession::updateFirmware(const QString &imagePath)
+{
+    return post(Verdict::Firmware, [imagePath](DCDataHandle *c) {
+        c->slot_UpdateFirmwareKelvo(imagePath, MouseType::modelName(c->mouseType()));
+    });
 }

@@ -8,13 +8,34 @@
 // of coordinator() and watcher() signals (connect to them; they arrive queued in the thread of
 // the receiver). With autoOpen on, a device the watcher finds is opened at once and its removal
 // tears the manager down, as the main window does.
+//
+// New code uses the request methods (openDevice(), setDpiStages(), ...) and the state():
+// each method queues one coordinator slot into the coordinator's thread and returns a request
+// id; the outcome comes back as requestFinished() in the session's thread, or wait(id) blocks
+// until it is known (the command-line tool). The request signals below stay for the main window
+// and the existing callers until they move to the methods.
 
 #include "session/dcdatahandle.h"
+#include "session/devicestate.h"
+#include "common/analyticsevent.h"
 #include "common/qktypes.h"
+#include "common/warning.h"
 
+#include <QHash>
 #include <QObject>
 #include <QThread>
+#include <functional>
 #include <memory>
+
+// What became of one request.
+struct RequestOutcome
+{
+    bool known = false;       // false: no such request, or its outcome was already taken
+    bool ok = false;          // it reached the mouse (see DeviceSession for each request)
+    QList<Warning> warnings;  // the warnings the coordinator raised while running it
+    int value = -1;           // readBattery(): the level reported (103: no reading); else -1
+};
+Q_DECLARE_METATYPE(RequestOutcome)
 
 class CheckDevice;
 class HidBackend;
@@ -37,6 +58,56 @@ public:
     void setWatchInterval(int ms);
     // Starts the watcher's timer.
     void start();
+
+    // The last known state of the open mouse, kept in this object's thread.
+    const DeviceState &state() const { return m_state; }
+    DeviceState *stateObject() { return &m_state; }
+
+    // Receives the coordinator's analytics events in this object's thread (not owned; nullptr
+    // to stop). The sink must outlive the session or be removed first.
+    void setAnalyticsSink(AnalyticsSink *sink) { m_sink = sink; }
+
+    // ---- requests ---------------------------------------------------------------------------
+    // Each returns at once with a request id (ids grow from 1). ok means, unless said
+    // otherwise: a device was open and no failure warning (read/write error, only left button)
+    // came back.
+    using RequestId = quint64;
+    enum class LightTarget { Logo, Wheel };
+
+    RequestId openDevice(uint productId);       // ok: the open result
+    RequestId closeDevice();                    // tears the manager down (as on removal)
+    RequestId refreshProfile();                 // reads the whole profile again
+    RequestId setDpiStages(const QList<DWORD> &stages); // values in stage order, 0 ends the list
+    RequestId setReportRate(int rateIndex);     // 0..3 = 125, 250, 500, 1000 Hz
+    RequestId setLightColors(LightTarget zone, const QList<COLORREF> &colors);
+    RequestId setLightMode(LightTarget zone, int mode);
+    RequestId setLightBrightness(LightTarget zone, int degree);
+    RequestId setBreathingSpeed(LightTarget zone, int speed);
+    // changeType: ButtonChangeType; value: key code, usage or function; modifier: Ctrl 1,
+    // Shift 2, Alt 4, Win 8.
+    RequestId setButton(int button, uint value, int modifier, int changeType);
+    RequestId setButtonMacroSlot(int button, uint address, int macroType); // ok: device open
+    RequestId writeMacro(int button, const QString &macroFile);
+    RequestId writeMacroList(const QStringList &macroFiles); // ok: the "written" notice came
+    RequestId setLiftOff(int value);
+    RequestId writePicture(const QString &configNumber); // ok: device open
+    RequestId setScreenBehaviour(int behaviour);
+    RequestId setScreenBrightness(int intensity);
+    RequestId loadConfiguration(int number);          // disk → mouse (mouse and macros)
+    RequestId loadConfigurationMouseOnly(int number); // disk → mouse (mouse part only)
+    RequestId saveToConfiguration1();                 // ok: device open
+    RequestId factoryReset();
+    // ok: a level came (value). Through a receiver only; most models smooth their readings and
+    // report only after three steady ones, so a one-off reader asks up to three times.
+    RequestId readBattery();
+    RequestId startPairing();                         // ok: the receiver entered pairing
+    RequestId stopPairing();
+    RequestId updateFirmware(const QString &imagePath); // ok: the update succeeded
+
+    // Blocks until the request has run in the coordinator's thread, delivers what it reported
+    // (state() is current afterwards) and returns its outcome once. For the command-line tool
+    // and tests; a window connects to requestFinished() instead.
+    RequestOutcome wait(RequestId id);
 
     // Runs f on the coordinator's thread and waits for it (tests, the command-line tool).
     template <typename F>
@@ -74,7 +145,20 @@ Q_SIGNALS:
     void deviceFound(uint pid, uint vid);
     void deviceLost(uint pid, uint vid);
 
+    // A request of the methods above has run (in this object's thread).
+    void requestFinished(quint64 id, const RequestOutcome &outcome);
+
 private:
+    // How a request's outcome is judged and what the state learns from it.
+    enum class Verdict { Write, DeviceOpen, Always, Open, PairingStart, Firmware, ListMacro, Battery };
+    using Call = std::function<void(DCDataHandle *)>;
+    using StateUpdate = std::function<void(DeviceState &, const RequestOutcome &)>;
+    RequestId post(Verdict verdict, Call call, bool refreshButtons = false, StateUpdate update = {});
+    RequestOutcome runRequest(Verdict verdict, const Call &call); // coordinator thread
+    void finishRequest(RequestId id, const RequestOutcome &outcome, const StateUpdate &update,
+                       const DeviceState::Mirror &mirror);
+    void scheduleMirror(); // coordinator thread
+    void wireState();
     void onFound(bool found, uint pid, uint vid);
 
     QThread m_coordinatorThread;
@@ -82,4 +166,9 @@ private:
     DCDataHandle *m_coordinator = nullptr; // lives in m_coordinatorThread
     CheckDevice *m_watcher = nullptr;      // lives in m_watcherThread
     bool m_autoOpen = true;
+    DeviceState m_state;
+    AnalyticsSink *m_sink = nullptr;
+    RequestId m_lastRequest = 0;
+    QHash<RequestId, RequestOutcome> m_outcomes; // finished, not yet taken by wait()
+    bool m_mirrorPending = false;                // coordinator thread only
 };
