@@ -63,31 +63,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
     connect(m_session->watcher(), &CheckDevice::sigFound, this, &MainWindow::slot_WarningDeviceNotInsert);
     connect(m_session->watcher(), &CheckDevice::sigBlootDescriptor, this,
             &MainWindow::slot_SetKelvoMouseBooltDescriptor);
-    DCDataHandle *c = m_session->coordinator();
-    connect(c, &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok, int type, bool wireless) {
-        m_deviceLine = ok ? tr("%1 by %2").arg(MouseType::modelName(type),
-                                                wireless ? tr("2.4 GHz receiver") : tr("cable"))
-                          : tr("The mouse could not be opened.");
-        m_profileLine.clear();
-        showSummary();
-    });
-    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int version) {
-        m_deviceLine = m_deviceLine.section(QStringLiteral(", firmware"), 0, 0)
-            + tr(", firmware %1").arg(quint32(version)); // a 32-bit word, not a signed number
-        showSummary();
-    });
-    connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> list) {
-        QStringList stages;
-        for (DWORD v : list)
-            if (v)
-                stages << QString::number(v);
-        m_profileLine = tr("DPI %1").arg(stages.join(QStringLiteral(" · ")));
-        showSummary();
-    });
-    connect(c, &DCDataHandle::sig_SetCurrentReportRate, this, [this](int rate) {
-        static const int hz[] = {125, 250, 500, 1000};
-        m_profileLine = m_profileLine.section(QStringLiteral(",  "), 0, 0)
-            + tr(",  %1 Hz").arg(rate >= 0 && rate < 4 ? hz[rate] : 0);
+    connect(&m_session->state(), &DeviceState::changed, this, &MainWindow::showSummary);
+    connect(m_session->coordinator(), &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok) {
+        m_openFailed = !ok;
         showSummary();
     });
     m_session->start();
@@ -97,13 +75,29 @@ MainWindow::~MainWindow() = default;
 
 QString MainWindow::deviceSummary() const
 {
-    return m_deviceLine.isEmpty() ? QString() : m_deviceLine + QLatin1Char('\n') + m_profileLine;
+    const DeviceState &state = m_session->state();
+    if (!state.isOpen())
+        return m_openFailed ? tr("The mouse could not be opened.") : QString();
+    QString device = tr("%1 by %2").arg(MouseType::modelName(state.modelCode()),
+                                         state.isWireless() ? tr("2.4 GHz receiver") : tr("cable"));
+    if (state.firmwareVersion() != -1) // a 32-bit word, not a signed number
+        device += tr(", firmware %1").arg(quint32(state.firmwareVersion()));
+    QStringList stages;
+    for (DWORD v : state.dpiStages())
+        if (v)
+            stages << QString::number(v);
+    QString profile = tr("DPI %1").arg(stages.join(QStringLiteral(" · ")));
+    static const int hz[] = {125, 250, 500, 1000};
+    if (state.reportRate() >= 0 && state.reportRate() < 4)
+        profile += tr(",  %1 Hz").arg(hz[state.reportRate()]);
+    return device + QLatin1Char('\n') + profile;
 }
 
 void MainWindow::showSummary()
 {
-    if (!m_deviceLine.isEmpty())
-        m_status->setText(deviceSummary());
+    const QString summary = deviceSummary();
+    if (!summary.isEmpty())
+        m_status->setText(summary);
 }
 
 void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
@@ -128,8 +122,7 @@ void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
         m_status->setText(tr("Found %1 (product id %2)").arg(model, id));
         addDeviceEvent(tr("found %1 %2").arg(id, model));
     } else {
-        m_deviceLine.clear();
-        m_profileLine.clear();
+        m_openFailed = false;
         m_status->setText(tr("Connect a supported mouse or its receiver."));
         addDeviceEvent(tr("lost %1 %2").arg(id, model));
     }

@@ -49,8 +49,7 @@ private:
     QStringList m_events;
     int m_bootType = 0;
     std::unique_ptr<DeviceSession> m_session; // the watcher and the coordinator, on their threads
-    QString m_deviceLine;
-    QString m_profileLine;
+    bool m_openFailed = false;
     QPoint m_dragOffset;
     bool m_dragging = false;
 };
