@@ -7,14 +7,12 @@
 // The session does not open what is plugged by itself (autoOpen off, watcher not started):
 // tests open through the request API, or call startWatching() for the presence path.
 
-#include "common/pacer.h"
 #include "session/devicesession.h"
-#include "sim/virtualhidbus.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 
 #include <memory>
 
-class SessionRig
+class SessionRig : private BusRig
 {
 public:
     // factory: the coordinator's manager factory (the real managers when empty).
@@ -23,9 +21,9 @@ public:
     SessionRig(const SessionRig &) = delete;
     SessionRig &operator=(const SessionRig &) = delete;
 
-    TempHome &home() { return m_home; }
-    VirtualClock &clock() { return m_pacing.clock(); }
-    VirtualHidBus &bus() { return m_bus; }
+    TempHome &home() { return BusRig::home; }
+    VirtualClock &clock() { return BusRig::clock(); }
+    VirtualHidBus &bus() { return BusRig::bus; }
     DeviceSession &session() { return *m_session; }
     DCDataHandle *coordinator() const { return m_session->coordinator(); }
     const DeviceState &state() const { return m_session->state(); }
@@ -37,7 +35,7 @@ public:
     {
         auto device = std::dynamic_pointer_cast<T>(create(name));
         if (device)
-            m_bus.plug(device);
+            BusRig::bus.plug(device);
         return device;
     }
     // The product id a name plugs (0 for an unknown name).
@@ -52,9 +50,5 @@ public:
 private:
     static std::shared_ptr<VirtualHidDevice> create(const QString &name);
 
-    TempHome m_home;
-    ScopedVirtualPacing m_pacing;
-    VirtualHidBus m_bus;
-    ScopedHidBackend m_backend{&m_bus};
     std::unique_ptr<DeviceSession> m_session;
 };
