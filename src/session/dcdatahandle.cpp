@@ -294,8 +294,6 @@ void DCDataHandle::setUsbReportRateOnPage()
 
 void DCDataHandle::setLightParameterOnPage()
 {
-    if (!m_manager)
-        return;
     // No error path: a refresh runs right after a request that has already warned.
     LightColorParam param;
     if (request(QString(), [&] { return m_manager->GetLightParameter(param, kProfileIndex); },
