@@ -40,8 +40,7 @@ bool BenchRig::managerAvailable(USHORT productId)
     const auto choice = DCDataHandle::chooseManager(productId);
     if (!choice)
         return false;
-    USBDriverFalcon *receiver = nullptr;
-    return defaultManagerFactory()(*choice, &receiver) != nullptr;
+    return defaultManagerFactory()(*choice) != nullptr;
 }
 
 bool BenchRig::open(USHORT productId, QString *why)

@@ -62,6 +62,10 @@ bool USBDriverManger::GetOLEDScreenParameter(QVector<int> &values, int)
     return true;
 }
 bool USBDriverManger::GetMousePid(USHORT &) { return true; }
+ReceiverAnswer USBDriverManger::EnterPairingMode() { return ReceiverAnswer::NotSupported; }
+ReceiverAnswer USBDriverManger::SetPairingAddress(DWORD) { return ReceiverAnswer::NotSupported; }
+ReceiverAnswer USBDriverManger::ResetReceiverPairing() { return ReceiverAnswer::NotSupported; }
+ReceiverAnswer USBDriverManger::GetReceiverWorkMode(int &) { return ReceiverAnswer::NotSupported; }
 bool USBDriverManger::SetOLEDScreenParameter(int) { return true; }
 bool USBDriverManger::SetOLEDScreenLightIntensity(int) { return true; }
 void USBDriverManger::SetMouseName(const QString &) {}

@@ -19,6 +19,14 @@
 
 class KelvoUSBDriver;
 
+// The answer to a receiver command (wireless pairing of a Falcon-family mouse with its 2.4 GHz
+// receiver).
+enum class ReceiverAnswer : int {
+    NotSupported, // the manager has no receiver open (cable, Osprey family): nothing was sent
+    Refused,      // sent, not acknowledged
+    Acknowledged,
+};
+
 // Change types of a button assignment request, shared by the button dialog, the coordinator and
 // every manager. 53 and 54 are not used.
 enum ButtonChangeType : int {
@@ -134,6 +142,16 @@ public:
     // Consecutive failed profile reads; the coordinator offers a repair at 4 or more.
     virtual int GetExtraSetting();                                   // base 1
     virtual void checkAllMouseButtonIsOriginalMouseButton();         // base no-op
+
+    // Receiver commands. Only a Falcon-family manager whose device is open through its receiver
+    // sends them; every other one (the base) answers NotSupported and sends nothing.
+    virtual ReceiverAnswer EnterPairingMode();                       // A0 81
+    // A1 8F with the radio address, low byte first.
+    virtual ReceiverAnswer SetPairingAddress(DWORD address);
+    // A1 81 (after EnterPairingMode): drops the receiver's pairing.
+    virtual ReceiverAnswer ResetReceiverPairing();
+    // A7: mode receives the receiver's work mode when acknowledged (0 once pairing finished).
+    virtual ReceiverAnswer GetReceiverWorkMode(int &mode);
 
     // The left-button guard: buttons lists every button (4..14) that holds plain left click
     // now. Returns true when the request must be refused because it is aimed at the only left

@@ -236,6 +236,42 @@ bool UsbDriverMangerFalcon::GetMousePid(USHORT &pid)
     return true;
 }
 
+// ---- receiver commands -----------------------------------------------------------------------
+
+template <typename Command>
+ReceiverAnswer UsbDriverMangerFalcon::receiverCommand(Command command)
+{
+    if (!m_driver || m_driver->linkMode() != 1)
+        return ReceiverAnswer::NotSupported;
+    return command(*m_driver) ? ReceiverAnswer::Acknowledged : ReceiverAnswer::Refused;
+}
+
+ReceiverAnswer UsbDriverMangerFalcon::EnterPairingMode()
+{
+    return receiverCommand([](USBDriverFalcon &d) { return d.EnterPairingMode(); });
+}
+
+ReceiverAnswer UsbDriverMangerFalcon::SetPairingAddress(DWORD address)
+{
+    return receiverCommand([address](USBDriverFalcon &d) { return d.SetPairingAddress(address); });
+}
+
+ReceiverAnswer UsbDriverMangerFalcon::ResetReceiverPairing()
+{
+    return receiverCommand([](USBDriverFalcon &d) { return d.ResetPairing(); });
+}
+
+ReceiverAnswer UsbDriverMangerFalcon::GetReceiverWorkMode(int &mode)
+{
+    return receiverCommand([&mode](USBDriverFalcon &d) {
+        BYTE value = 0;
+        if (!d.GetWorkMode(&value))
+            return 0;
+        mode = value;
+        return 1;
+    });
+}
+
 // ---- report rate, lift-off ----------------------------------------------------------------
 
 bool UsbDriverMangerFalcon::GetUsbReportRate(int &rate, int profile)

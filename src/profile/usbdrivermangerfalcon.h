@@ -148,6 +148,11 @@ public:
     // Words D, E, G, H, I as five 32-bit values, then the eight picture-setting bytes.
     bool GetOLEDScreenParameter(QVector<int> &values, int profile) override;
     bool GetMousePid(USHORT &pid) override;
+    // Sent only when the driver is in link mode 1 (the receiver); NotSupported otherwise.
+    ReceiverAnswer EnterPairingMode() override;
+    ReceiverAnswer SetPairingAddress(DWORD address) override;
+    ReceiverAnswer ResetReceiverPairing() override;
+    ReceiverAnswer GetReceiverWorkMode(int &mode) override;
     bool SetOLEDScreenParameter(int code) override;
     bool SetOLEDScreenLightIntensity(int intensity) override;
     void SetMouseName(const QString &modelFolder) override;
@@ -197,6 +202,9 @@ public:
 
 private:
     int modelCode() const;
+    // NotSupported unless the driver talks to a receiver; else the command's acknowledgement.
+    template <typename Command>
+    ReceiverAnswer receiverCommand(Command command);
     int slotOf(int button) const { return buttonSlot(button, m_secondLayout); }
     FalconButtonEntry::Entry entryAtSlot(const QByteArray &image, int slot) const;
     void setEntryAtSlot(int slot, const FalconButtonEntry::Entry &entry);

@@ -2,25 +2,19 @@
 
 #include "catalog/modelcatalog.h"
 
-#include "device/firmware/fwupdate.h"
 #include "common/atomicfile.h"
 
 #include "storage/gearhandle.h"
 #include "storage/jsonhandle.h"
 #include "common/mousetype.h"
-#include "common/pacer.h"
 #include "device/watcher/producttable.h"
 #include "storage/storagepaths.h"
-#include "device/falcon/usbdriverfalcon.h"
 #include "profile/usbdrivermanger.h"
 #include "profile/usbdrivermanger_osprey.h"
 
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-#include <QTime>
-#include <QTimer>
 #include <QVector>
 
 namespace {
@@ -59,12 +53,28 @@ bool loading(DCDataHandle *self, Op op)
 } // namespace
 
 DCDataHandle::DCDataHandle(QObject *parent)
-    : QObject(parent), m_timer(new QTimer(this)), m_gear(std::make_unique<GearHandle>()),
-      m_json(std::make_unique<JsonHandle>())
+    : QObject(parent), m_pairing(new PairingRun(this)), m_update(new FirmwareUpdateRun(this)),
+      m_gear(std::make_unique<GearHandle>()), m_json(std::make_unique<JsonHandle>())
 {
-    connect(m_timer, &QTimer::timeout, this, &DCDataHandle::slot_codetimerout);
-    connect(this, &DCDataHandle::sig_startTimer, m_timer, QOverload<int>::of(&QTimer::start));
-    connect(this, &DCDataHandle::sig_stopTimer, m_timer, &QTimer::stop);
+    // The runs' signals are this object's own, emitted as the run emits them (the runs are
+    // children: always on this object's thread).
+    auto forward = [this](auto *run, auto signal, auto ownSignal) {
+        connect(run, signal, this, ownSignal, Qt::DirectConnection);
+    };
+    auto event = [this](const QString &action) { sendEvent(action, modelFolder()); };
+    forward(m_pairing, &PairingRun::timeout, &DCDataHandle::slot_codetimerout);
+    forward(m_pairing, &PairingRun::startTimer, &DCDataHandle::sig_startTimer);
+    forward(m_pairing, &PairingRun::stopTimer, &DCDataHandle::sig_stopTimer);
+    forward(m_pairing, &PairingRun::started, &DCDataHandle::sig_startCode);
+    forward(m_pairing, &PairingRun::finished, &DCDataHandle::sig_finishCode);
+    connect(m_pairing, &PairingRun::outcome, this, event, Qt::DirectConnection);
+    forward(m_update, &FirmwareUpdateRun::warning, &DCDataHandle::sig_ShowWarningDialog);
+    forward(m_update, &FirmwareUpdateRun::percent, &DCDataHandle::sig_ProcessVaule);
+    forward(m_update, &FirmwareUpdateRun::closeUpdatingWidget, &DCDataHandle::sig_closeUpdatingWidget);
+    forward(m_update, &FirmwareUpdateRun::closeUpdateMouseDialog, &DCDataHandle::sig_CloseUpdateMouseDialog);
+    forward(m_update, &FirmwareUpdateRun::startCheckDeviceTimer, &DCDataHandle::sig_StartCheckDeviceTimer);
+    forward(m_update, &FirmwareUpdateRun::stopCheckDeviceTimer, &DCDataHandle::sig_StopCheckDeviceTimer);
+    connect(m_update, &FirmwareUpdateRun::outcome, this, event, Qt::DirectConnection);
 }
 
 DCDataHandle::~DCDataHandle()
@@ -159,14 +169,12 @@ void DCDataHandle::slot_OpenDevice(uint Pid, uint Vid)
         Q_EMIT sig_OpenDeviceResult(false, m_mouseType, m_wireless);
         return;
     }
-    USBDriverFalcon *receiverDriver = nullptr;
-    m_manager = m_managerFactory(*choice, &receiverDriver);
+    m_manager = m_managerFactory(*choice);
     if (!m_manager) {
         Q_EMIT sig_OpenDeviceResult(false, m_mouseType, m_wireless);
         return;
     }
     m_wireless = choice->wireless;
-    m_receiverDriver = choice->wireless ? receiverDriver : nullptr;
     m_mouseType = choice->mouseType;
     MouseType::setCurrent(m_mouseType);
 
@@ -208,14 +216,10 @@ bool DCDataHandle::receiverPairingCheck(USHORT receiverId)
     if (paired == expected || paired == 0)
         return true;
     // Paired with a mouse of another model: reset the receiver's pairing and tell the user.
-    if (m_receiverDriver) {
-        const BYTE enter[2] = {0xA0, 0x81};
-        if (m_receiverDriver->SendCommandDONGLE(enter, 2))
-            qDebug() << "1——++";
-        const BYTE reset[2] = {0xA1, 0x81};
-        if (m_receiverDriver->SendCommandDONGLE(reset, 2))
-            qDebug() << "2-++";
-    }
+    if (m_manager->EnterPairingMode() == ReceiverAnswer::Acknowledged)
+        qDebug() << "1——++";
+    if (m_manager->ResetReceiverPairing() == ReceiverAnswer::Acknowledged)
+        qDebug() << "2-++";
     Q_EMIT sig_ShowWarningDialog(44);
     sendEvent(QStringLiteral("接收器与鼠标不匹配"), modelFolder());
     return false;
@@ -240,7 +244,7 @@ void DCDataHandle::destroyUselessThings()
 {
     Q_EMIT sig_RemoveReloadWidget();
     qDebug() << "DCDataHandle::destroyUselessThings()";
-    if (m_updateRunning)
+    if (m_update->running())
         return; // the mouse is only restarting into its boot loader
     releaseObject();
     m_productId = 0;
@@ -254,7 +258,6 @@ void DCDataHandle::releaseObject()
     m_managerConnections.clear();
     if (m_manager)
         m_manager->UnInitDevice();
-    m_receiverDriver = nullptr;
     m_manager.reset();
 }
 
@@ -291,22 +294,19 @@ void DCDataHandle::setUsbReportRateOnPage()
 
 void DCDataHandle::setLightParameterOnPage()
 {
-    if (!m_manager)
-        return;
     // No error path: a refresh runs right after a request that has already warned.
     LightColorParam param;
-    if (loading(this, [&] { return m_manager->GetLightParameter(param, kProfileIndex); }))
+    if (request(QString(), [&] { return m_manager->GetLightParameter(param, kProfileIndex); },
+                OnFailure::Quiet, EventAt::None))
         Q_EMIT sig_SetLightParameterOnPage(param);
 }
 
 void DCDataHandle::setMouseButtonOnPage()
 {
-    if (!m_manager)
-        return;
-    loading(this, [&] {
+    request(QString(), [&] {
         m_manager->checkAllMouseButtonIsOriginalMouseButton();
         return true;
-    });
+    }, OnFailure::Quiet, EventAt::None);
 }
 
 void DCDataHandle::SetSilentHeightOnPage()
@@ -319,10 +319,7 @@ void DCDataHandle::SetSilentHeightOnPage()
 
 void DCDataHandle::slotSetMouseSilentHeigh(int value)
 {
-    if (!m_manager)
-        return;
-    if (!loading(this, [&] { return setSilentHeight(value); }))
-        warningReadOrWriteError();
+    request(QString(), [&] { return setSilentHeight(value); }, OnFailure::Warn, EventAt::None);
 }
 
 bool DCDataHandle::setSilentHeight(int value)
@@ -402,108 +399,93 @@ void DCDataHandle::GetProfileFromMouse()
 
 // ---- requests ------------------------------------------------------------------------------------
 
-void DCDataHandle::slot_setCPIListValueOnMouse(QList<DWORD> dwordList)
+bool DCDataHandle::request(const QString &action, const std::function<bool()> &op,
+                           OnFailure onFailure, EventAt eventAt)
 {
     if (!m_manager)
-        return;
-    const bool ok = loading(this, [&] {
-        if (!m_manager->SetCPIListValue(dwordList, kProfileIndex))
-            return false;
-        m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject,
-                                         storedDpiRows(m_mouseType, dwordList));
-        return true;
-    });
-    qDebug() << (ok ? "slot_setDPIValueOnMouse is True" : "slot_setDPIValueOnMouse is False");
-    sendEvent(QStringLiteral("SetDPI"), modelFolder());
-    if (!ok)
+        return false;
+    if (eventAt == EventAt::First)
+        sendEvent(action, modelFolder());
+    const bool ok = loading(this, op);
+    if (eventAt == EventAt::Last)
+        sendEvent(action, modelFolder());
+    if (!ok && onFailure == OnFailure::Warn)
         warningReadOrWriteError();
+    return ok;
+}
+
+void DCDataHandle::slot_setCPIListValueOnMouse(QList<DWORD> dwordList)
+{
+    request(QStringLiteral("SetDPI"), [&] {
+        const bool ok = m_manager->SetCPIListValue(dwordList, kProfileIndex);
+        if (ok)
+            m_gear->setGearEnableFromDpiList(m_mouseType, m_configNumber, m_gearObject,
+                                             storedDpiRows(m_mouseType, dwordList));
+        qDebug() << (ok ? "slot_setDPIValueOnMouse is True" : "slot_setDPIValueOnMouse is False");
+        return ok;
+    }, OnFailure::Warn, EventAt::Last);
 }
 
 void DCDataHandle::slot_ChangeUsbReportRate(int value)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetReportRate"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetUsbReportRate(value, kProfileIndex); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetReportRate"), [&] { return m_manager->SetUsbReportRate(value, kProfileIndex); });
 }
 
 void DCDataHandle::slot_SetMouseColor(bool isWheelLightChange, QList<COLORREF> colorList)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetLightColor"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetMouseColor(isWheelLightChange, colorList, kProfileIndex); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetLightColor"),
+            [&] { return m_manager->SetMouseColor(isWheelLightChange, colorList, kProfileIndex); });
 }
 
 void DCDataHandle::slot_setMouseLightMode(bool isWheelLightChange, int mode)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetLightMode"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetMouseLightMode(isWheelLightChange, mode, kProfileIndex); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetLightMode"),
+            [&] { return m_manager->SetMouseLightMode(isWheelLightChange, mode, kProfileIndex); });
 }
 
 void DCDataHandle::slot_MouseContinueLightDegree(bool isWheelLightChange, int degree)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetLightBrightness"), modelFolder());
-    if (!loading(this, [&] {
-            return m_manager->SetMouseContinueLightDegree(isWheelLightChange, degree, kProfileIndex);
-        }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetLightBrightness"), [&] {
+        return m_manager->SetMouseContinueLightDegree(isWheelLightChange, degree, kProfileIndex);
+    });
 }
 
 void DCDataHandle::slot_MouseBreathSpeed(bool isWheelLightChange, int speed)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetLightSpeed"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetMouseBreathSpeed(isWheelLightChange, speed, kProfileIndex); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetLightSpeed"),
+            [&] { return m_manager->SetMouseBreathSpeed(isWheelLightChange, speed, kProfileIndex); });
 }
 
 void DCDataHandle::slot_ChangeButtonToKey(int button, uint vkCode, int modifyKey, int changeType)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetButton"), modelFolder());
-    if (!loading(this, [&] {
-            return m_manager->SetChangeButtonToKey(button, int(vkCode), modifyKey, changeType, kProfileIndex);
-        })) {
-        qDebug() << "slot_ChangeButtonToKey failed";
-        warningReadOrWriteError();
-    }
+    request(QStringLiteral("SetButton"), [&] {
+        const bool ok = m_manager->SetChangeButtonToKey(button, int(vkCode), modifyKey, changeType, kProfileIndex);
+        if (!ok)
+            qDebug() << "slot_ChangeButtonToKey failed";
+        return ok;
+    });
 }
 
 void DCDataHandle::slot_ChangeButtonToMacro(int macroType, int button, uint address)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetButtonMacro"), modelFolder());
-    loading(this, [&] { return m_manager->SetChangeButtonToMacro(button, int(address), macroType); });
+    request(QStringLiteral("SetButtonMacro"),
+            [&] { return m_manager->SetChangeButtonToMacro(button, int(address), macroType); },
+            OnFailure::Quiet);
 }
 
 void DCDataHandle::slot_WriteSingleMacro(int button, QString path)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("WriteMacro"), modelFolder());
-    const bool ok = loading(this, [&] { return m_manager->WriteSingleMacro(button, path); });
-    qDebug() << (ok ? "slot_WriteSingleMacro True" : "slot_WriteSingleMacro False");
-    if (!ok)
-        warningReadOrWriteError();
+    request(QStringLiteral("WriteMacro"), [&] {
+        const bool ok = m_manager->WriteSingleMacro(button, path);
+        qDebug() << (ok ? "slot_WriteSingleMacro True" : "slot_WriteSingleMacro False");
+        return ok;
+    });
 }
 
 void DCDataHandle::slot_WriteListMacro(QStringList macroList)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("WriteListMacro"), modelFolder());
-    if (loading(this, [&] { return m_manager->WriteListMacro(macroList); }))
+    if (request(QStringLiteral("WriteListMacro"), [&] { return m_manager->WriteListMacro(macroList); },
+                OnFailure::Quiet))
         Q_EMIT sig_ShowWarningDialog(37);
 }
 
@@ -512,16 +494,13 @@ void DCDataHandle::loadProfile(int number, bool onlyMouse)
     m_configNumber = number;
     qDebug() << "slot_LoadLocalConfigFileAndWriteIntoMouse m_configNumber" << number;
     loadGearForConfig(number, true);
-    const bool ok = loading(this, [&] {
+    const bool ok = request(QStringLiteral("LoadConfig"), [&] {
         m_manager->SetCurrentConfigNumber(number);
         return onlyMouse ? m_manager->LoadOnlyMouseConfigFileByNumber(number)
                          : m_manager->LoadConfigFileByNumber(number);
-    });
-    sendEvent(QStringLiteral("LoadConfig"), modelFolder());
-    if (!ok) {
-        warningReadOrWriteError();
+    }, OnFailure::Warn, EventAt::Last);
+    if (!ok)
         return;
-    }
     refreshPages();
     // The models with a screen show the configuration's own picture when the mouse asks for it.
     if ((m_mouseType == MouseType::FalconQ || m_mouseType == MouseType::Falcon)
@@ -546,13 +525,10 @@ void DCDataHandle::slot_LoadOnlyLocalMouseConfigFileAndWriteIntoMouse(int number
 
 void DCDataHandle::slot_SaveProfileToConfig1()
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SaveConfig"), modelFolder());
-    loading(this, [&] {
+    request(QStringLiteral("SaveConfig"), [&] {
         m_manager->SaveConfigFileByConfigureNumber(1);
         return m_manager->WriteProfileIntoMouse();
-    });
+    }, OnFailure::Quiet);
     refreshPages();
 }
 
@@ -595,28 +571,20 @@ void DCDataHandle::slot_ResetConfigToOriginal()
 
 void DCDataHandle::slot_WriteImageToMouse(QString configNumber)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("WritePicture"), modelFolder());
-    loading(this, [&] { return m_manager->writeImageToMouse(m_mouseType, configNumber, 0, kProfileIndex); });
+    request(QStringLiteral("WritePicture"),
+            [&] { return m_manager->writeImageToMouse(m_mouseType, configNumber, 0, kProfileIndex); },
+            OnFailure::Quiet);
 }
 
 void DCDataHandle::slot_OLEDScreenpParameter(int behaviour)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetScreenMode"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetOLEDScreenParameter(behaviour); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetScreenMode"), [&] { return m_manager->SetOLEDScreenParameter(behaviour); });
 }
 
 void DCDataHandle::slot_SetOLEDScreenLightIntensity(int intensity)
 {
-    if (!m_manager)
-        return;
-    sendEvent(QStringLiteral("SetScreenBrightness"), modelFolder());
-    if (!loading(this, [&] { return m_manager->SetOLEDScreenLightIntensity(intensity); }))
-        warningReadOrWriteError();
+    request(QStringLiteral("SetScreenBrightness"),
+            [&] { return m_manager->SetOLEDScreenLightIntensity(intensity); });
 }
 
 void DCDataHandle::slot_TurnNewFileToOldFile()
@@ -670,135 +638,28 @@ void DCDataHandle::slot_GetBatteryPower()
 
 void DCDataHandle::slot_startCode()
 {
-    m_ticks = 0;
-    if (!m_receiverDriver) {
-        Q_EMIT sig_startCode(false);
-        return;
-    }
-    const BYTE enter[2] = {0xA0, 0x81};
-    if (!m_receiverDriver->SendCommandDONGLE(enter, 2)) {
-        Q_EMIT sig_startCode(false);
-        return;
-    }
-    qDebug() << "进入对码模式";
-    QRandomGenerator rng(quint32(QTime(0, 0).secsTo(QTime::currentTime())));
-    const quint32 address = rng.bounded(32768u);
-    qDebug() << "addr:" << QString::number(address, 16);
-    const BYTE setAddress[6] = {0xA1, 0x8F, BYTE(address & 0xFF), BYTE((address >> 8) & 0xFF),
-                                BYTE((address >> 16) & 0xFF), BYTE((address >> 24) & 0xFF)};
-    if (!m_receiverDriver->SendCommandDONGLE(setAddress, 6)) {
-        Q_EMIT sig_startCode(false);
-        return;
-    }
-    qDebug() << "写RF成功";
-    m_pairing = true;
-    Q_EMIT sig_startTimer(100);
-    Q_EMIT sig_startCode(true);
+    m_pairing->start(m_manager.get());
 }
 
 void DCDataHandle::slot_stopCode()
 {
-    m_pairing = false;
-    Q_EMIT sig_stopTimer();
-    qDebug() << "停止对码";
+    m_pairing->stop();
 }
 
 void DCDataHandle::slot_codetimerout()
 {
-    if (!m_pairing)
-        return; // a tick that was already queued when pairing ended
-    ++m_ticks;
-    auto fail = [this] {
-        m_pairing = false;
-        Q_EMIT sig_stopTimer();
-        qDebug() << "对码失败";
-        sendEvent(QStringLiteral("对码失败"), modelFolder());
-        Q_EMIT sig_finishCode(false);
-    };
-    if (m_ticks >= kPairingTicks) {
-        fail();
-        return;
-    }
-    BYTE reply[2] = {0, 0};
-    const BYTE workMode[2] = {0xA7, 0x00};
-    if (!m_receiverDriver || !m_receiverDriver->SendCommandDONGLE(workMode, 2, reply)) {
-        qDebug() << "readWorkModel failed";
-        fail();
-        return;
-    }
-    if (reply[1] != 0)
-        return;
-    m_pairing = false;
-    Q_EMIT sig_stopTimer();
-    qDebug() << "对码完成";
-    sendEvent(QStringLiteral("对码成功"), modelFolder());
-    Q_EMIT sig_finishCode(true);
+    m_pairing->tick(m_manager.get());
 }
 
 // ---- firmware update -----------------------------------------------------------------------------
 
 void DCDataHandle::slot_FirmwareUpdateResult(bool ok)
 {
-    qDebug() << "FirmWareUpdateResult" << ok;
-    Pacer::sleepMs(500);
-    Q_EMIT sig_closeUpdatingWidget();
-    if (ok) {
-        qDebug() << "firmWareUpdateResult TRUE";
-        Q_EMIT sig_ShowWarningDialog(8);
-        Q_EMIT sig_CloseUpdateMouseDialog();
-    } else {
-        qDebug() << "firmWareUpdateResult FALSE";
-        Q_EMIT sig_ShowWarningDialog(7);
-    }
-    sendEvent(ok ? QStringLiteral("FirmwareUpdated") : QStringLiteral("FirmwareUpdateFailed"), modelFolder());
-    Q_EMIT sig_StartCheckDeviceTimer();
-    Pacer::sleepMs(100);
+    m_update->finish(ok);
 }
 
 void DCDataHandle::slot_UpdateFirmwareKelvo(QString path, QString mouseType)
 {
-    m_updateRunning = true;
     qDebug() << "slot_UpdateFirmwareKelvo" << mouseType << path;
-    ++m_updateAttempts;
-    qDebug() << "UpdateTimes" << m_updateAttempts;
-    if (m_updateAttempts > kMaxUpdateAttempts) {
-        Q_EMIT sig_ShowWarningDialog(14);
-        m_updateRunning = false;
-        return;
-    }
-    Q_EMIT sig_StopCheckDeviceTimer();
-    if (m_wireless) {
-        // Firmware only goes over the cable.
-        Q_EMIT sig_StartCheckDeviceTimer();
-        Q_EMIT sig_CloseUpdateMouseDialog();
-        Q_EMIT sig_ShowWarningDialog(40);
-        m_updateRunning = false;
-        return;
-    }
-    Q_EMIT sig_ShowWarningDialog(13);
-    runFirmwareUpdate(path);
-    m_updateRunning = false;
-}
-
-void DCDataHandle::onUpdatePercent(uint percent)
-{
-    qDebug() << "updateFirmwareFalcon percent" << percent;
-    Q_EMIT sig_ProcessVaule(int(percent));
-}
-
-void DCDataHandle::runFirmwareUpdate(const QString &path)
-{
-    m_updater.reset();
-    m_updater = m_updaterFactory ? m_updaterFactory() : std::make_unique<FwUpdate>();
-    QString mouseSelector, bootSelector;
-    if (!FwUpdate::selectorsForModel(m_mouseType, &mouseSelector, &bootSelector) && !m_manager) {
-        // No mouse is open: one left in its boot loader is updated there (the boot loader has
-        // the same product id for the whole family, and no restart request is needed).
-        bootSelector = ProductTable::selector(ProductTable::vendorId(), ProductTable::kFalconBootProductId);
-    }
-    m_updater->setSelectors(mouseSelector, bootSelector);
-    connect(m_updater.get(), &FwUpdate::sigPercent, this, &DCDataHandle::onUpdatePercent);
-    connect(m_updater.get(), &FwUpdate::sigUpdateResult, this, &DCDataHandle::slot_FirmwareUpdateResult);
-    // Blocks this thread for the whole update; the watcher is stopped meanwhile.
-    m_updater->slotUpdate(path);
+    m_update->run(path, m_mouseType, m_wireless, m_manager != nullptr);
 }

@@ -2,13 +2,16 @@
 // DCDataHandle: the one object through which the user interface talks to the connected mouse.
 // It lives on a worker thread of its own; pages and the main window reach it only through
 // queued signals. It picks and owns the device manager for the plugged-in model, forwards each
-// request to it inside a loading indication, and reports results, warnings and analytics events
-// through its signals. It also runs wireless pairing, filters the battery level and runs
-// firmware updates.
+// request to it inside a loading indication (one helper, request(), for every request slot), and
+// reports results, warnings and analytics events through its signals. It filters the battery
+// level; wireless pairing (PairingRun) and firmware updates (FirmwareUpdateRun) are runs of
+// their own that it owns and whose signals it re-emits as its own.
 //
 // QtCore only: it runs unchanged under the GUI, the command-line tool and the tests.
 
 #include "session/batteryfilter.h"
+#include "session/firmwareupdaterun.h"
+#include "session/pairingrun.h"
 #include "common/qktypes.h"
 
 #include <QJsonObject>
@@ -20,11 +23,8 @@
 #include <memory>
 #include <optional>
 
-class FwUpdate;
 class GearHandle;
 class JsonHandle;
-class QTimer;
-class USBDriverFalcon;
 class USBDriverManger;
 
 class DCDataHandle : public QObject
@@ -41,16 +41,16 @@ public:
         QString wiredSelector;    // Falcon family: "VID_vvvv&PID_pppp" of the cable mouse
         QString wirelessSelector; // Falcon family: of the receiver
     };
-    // The manager (owning its driver) for a choice; *receiverDriver receives the Falcon driver
-    // when the choice is wireless. nullptr when no manager can be built.
-    using ManagerFactory = std::function<std::unique_ptr<USBDriverManger>(
-        const ManagerChoice &, USBDriverFalcon **receiverDriver)>;
+    // The manager (owning its driver) for a choice; nullptr when no manager can be built. The
+    // receiver commands of pairing go through the manager (USBDriverManger's receiver
+    // operations): no driver is handed out.
+    using ManagerFactory = std::function<std::unique_ptr<USBDriverManger>(const ManagerChoice &)>;
     // The firmware updater for one run (tests may replace it).
-    using UpdaterFactory = std::function<std::unique_ptr<FwUpdate>()>;
+    using UpdaterFactory = FirmwareUpdateRun::UpdaterFactory;
 
-    static constexpr int kProfileIndex = 1;       // the profile argument of every manager call
-    static constexpr int kPairingTicks = 200;     // 200 × 100 ms
-    static constexpr int kMaxUpdateAttempts = 35; // the 36th attempt in a run is refused
+    static constexpr int kProfileIndex = 1; // the profile argument of every manager call
+    static constexpr int kPairingTicks = PairingRun::kTicks;                   // 200 × 100 ms
+    static constexpr int kMaxUpdateAttempts = FirmwareUpdateRun::kMaxAttempts; // the 36th is refused
 
     explicit DCDataHandle(QObject *parent = nullptr);
     ~DCDataHandle() override;
@@ -64,7 +64,7 @@ public:
     static QList<DWORD> storedDpiRows(int mouseType, QList<DWORD> rows);
 
     void setManagerFactory(ManagerFactory factory) { m_managerFactory = std::move(factory); }
-    void setUpdaterFactory(UpdaterFactory factory) { m_updaterFactory = std::move(factory); }
+    void setUpdaterFactory(UpdaterFactory factory) { m_update->setUpdaterFactory(std::move(factory)); }
 
     // State, for the harness and tests (read them on the coordinator's thread or when idle).
     USBDriverManger *manager() const { return m_manager.get(); }
@@ -73,8 +73,8 @@ public:
     int mouseType() const { return m_mouseType; }
     int currentConfigNumber() const { return m_configNumber; }
     DWORD firmwareVersion() const { return m_firmwareVersion; }
-    bool updateRunning() const { return m_updateRunning; }
-    int updateAttempts() const { return m_updateAttempts; }
+    bool updateRunning() const { return m_update->running(); }
+    int updateAttempts() const { return m_update->attempts(); }
     const QJsonObject &gearObject() const { return m_gearObject; }
 
 Q_SIGNALS:
@@ -157,6 +157,17 @@ public Q_SLOTS:
     void slot_FirmwareUpdateResult(bool ok);
 
 private:
+    // How a request slot ends when the manager fails: the read/write error path (Warn) or
+    // nothing (Quiet); and when its analytics event goes out: before the request, after it, or
+    // not at all.
+    enum class OnFailure { Warn, Quiet };
+    enum class EventAt { First, Last, None };
+    // The body every request slot shares: nothing when no manager is open; otherwise the
+    // analytics event action (joined to the model folder), op inside the loading indication
+    // and, when op fails, the error path. Returns op's verdict (false when nothing is open).
+    bool request(const QString &action, const std::function<bool()> &op,
+                 OnFailure onFailure = OnFailure::Warn, EventAt eventAt = EventAt::First);
+
     bool receiverPairingCheck(USHORT receiverId);
     // Lift-off on every family: the value reaches the mouse or nothing changes.
     bool setSilentHeight(int value);
@@ -165,26 +176,18 @@ private:
     void sendEvent(const QString &action, const QString &second = QString());
     QString modelFolder() const;
     void loadProfile(int number, bool onlyMouse);
-    void onUpdatePercent(uint percent);
-    void runFirmwareUpdate(const QString &path);
 
     ManagerFactory m_managerFactory;
-    UpdaterFactory m_updaterFactory;
-    std::unique_ptr<FwUpdate> m_updater;
     std::unique_ptr<USBDriverManger> m_manager;
-    USBDriverFalcon *m_receiverDriver = nullptr; // owned by the manager
     QList<QMetaObject::Connection> m_managerConnections;
     USHORT m_productId = 0;
     bool m_wireless = false;
-    bool m_updateRunning = false;
     int m_mouseType = 0;
     int m_configNumber = 1;
     int m_openCount = 0;
-    int m_updateAttempts = 0;
-    int m_ticks = 0;
-    bool m_pairing = false;
     DWORD m_firmwareVersion = 1;
-    QTimer *m_timer = nullptr;
+    PairingRun *m_pairing;       // children: they move to the coordinator's thread with it
+    FirmwareUpdateRun *m_update;
     std::unique_ptr<GearHandle> m_gear;
     std::unique_ptr<JsonHandle> m_json;
     QJsonObject m_gearObject;

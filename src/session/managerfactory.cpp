@@ -10,17 +10,13 @@
 namespace {
 using Family = DCDataHandle::ManagerChoice::Family;
 
-std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice &choice,
-                                              USBDriverFalcon **receiverDriver)
+std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice &choice)
 {
     auto driver = std::make_unique<USBDriverFalcon>();
     driver->SetWiredWirelessString(choice.wiredSelector, choice.wirelessSelector);
     driver->setLinkMode(choice.wireless ? 1 : 0);
-    USBDriverFalcon *raw = driver.get();
     auto manager = std::make_unique<UsbDriverMangerFalcon>();
     manager->SetDriver(driver.release()); // the manager owns its driver from here on
-    if (choice.wireless && receiverDriver)
-        *receiverDriver = raw;
     return manager;
 }
 
@@ -37,13 +33,10 @@ std::unique_ptr<USBDriverManger> ospreyFamily(int mouseType)
 
 DCDataHandle::ManagerFactory defaultManagerFactory()
 {
-    return [](const DCDataHandle::ManagerChoice &choice,
-              USBDriverFalcon **receiverDriver) -> std::unique_ptr<USBDriverManger> {
-        if (receiverDriver)
-            *receiverDriver = nullptr;
+    return [](const DCDataHandle::ManagerChoice &choice) -> std::unique_ptr<USBDriverManger> {
         switch (choice.family) {
         case Family::Falcon:
-            return falconFamily(choice, receiverDriver);
+            return falconFamily(choice);
         case Family::Osprey:
             return ospreyFamily<UsbDriverManger_Osprey, USBDriver_Osprey>(choice.mouseType);
         case Family::Heron:

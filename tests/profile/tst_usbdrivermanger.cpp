@@ -170,6 +170,13 @@ void TstUsbDriverManger::baseResults()
     QCOMPARE(m.GetCurrentPictureIndex(), 0);
     QCOMPARE(m.GetOLEDScreenLightIntensity(), 1);
     QCOMPARE(m.GetExtraSetting(), 1);
+    // No receiver: the receiver commands are not supported and hand nothing back.
+    i = -1;
+    QCOMPARE(m.EnterPairingMode(), ReceiverAnswer::NotSupported);
+    QCOMPARE(m.SetPairingAddress(0x1234), ReceiverAnswer::NotSupported);
+    QCOMPARE(m.ResetReceiverPairing(), ReceiverAnswer::NotSupported);
+    QCOMPARE(m.GetReceiverWorkMode(i), ReceiverAnswer::NotSupported);
+    QCOMPARE(i, -1);
 }
 
 QTEST_GUILESS_MAIN(TstUsbDriverManger)

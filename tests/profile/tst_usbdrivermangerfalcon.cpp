@@ -1,6 +1,7 @@
 // The Falcon profile manager against the mouse emulator: every setter is checked by what lands
 // in the emulated mouse's memory (profile 1 at 0x400) and in the configuration file.
 #include "sim/falconmousedevice.h"
+#include "sim/falconreceiverdevice.h"
 #include "support/logcapture.h"
 #include "common/mousetype.h"
 #include "common/pacer.h"
@@ -148,6 +149,8 @@ class TstUsbDriverMangerFalcon : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void receiverCommands_data();
+    void receiverCommands();
     void constructionAndLayout_data();
     void constructionAndLayout();
     void buttonEntries_data();
@@ -1076,6 +1079,50 @@ void TstUsbDriverMangerFalcon::legacyFilesRoundTrip()
     r.manager.removeOldTxtFile();
     QVERIFY(!QFile::exists(one));
     QVERIFY(!QFile::exists(broken));
+}
+
+void TstUsbDriverMangerFalcon::receiverCommands_data()
+{
+    QTest::addColumn<bool>("throughReceiver");
+    QTest::newRow("cable: not supported, nothing sent") << false;
+    QTest::newRow("receiver") << true;
+}
+
+void TstUsbDriverMangerFalcon::receiverCommands()
+{
+    QFETCH(bool, throughReceiver);
+    TempHome home;
+    ScopedVirtualPacing pacing;
+    VirtualHidBus bus;
+    ScopedHidBackend scoped(&bus);
+    auto receiver = FalconReceiverDevice::withPartnerMouse(0x1804);
+    auto cable = std::make_shared<FalconMouseDevice>(0x4130);
+    bus.plug(receiver);
+    bus.plug(cable);
+    auto driver = std::make_unique<USBDriverFalcon>();
+    driver->setLinkMode(throughReceiver ? 1 : 0);
+    driver->SetWiredWirelessString(selector(0x4130), selector(0x1804));
+    UsbDriverMangerFalcon manager;
+    manager.SetDriver(driver.release());
+    QVERIFY(manager.OpenDevice());
+    const int cableReports = cable->firmware().counters().outputReports;
+
+    const ReceiverAnswer answer = throughReceiver ? ReceiverAnswer::Acknowledged : ReceiverAnswer::NotSupported;
+    int mode = -1;
+    QCOMPARE(manager.EnterPairingMode(), answer);
+    QCOMPARE(manager.SetPairingAddress(0x12345678), answer);
+    QCOMPARE(manager.GetReceiverWorkMode(mode), answer);
+    QCOMPARE(mode, throughReceiver ? 1 : -1); // 1: the receiver waits for a mouse
+    QCOMPARE(receiver->firmware().pairingMode(), throughReceiver);
+    QCOMPARE(receiver->firmware().radioAddress(), throughReceiver ? 0x12345678u : 0u);
+    if (throughReceiver) {
+        QVERIFY(receiver->switchMouseOn(std::make_shared<FalconMouseDevice>(0x4130)));
+        QCOMPARE(manager.GetReceiverWorkMode(mode), answer);
+        QCOMPARE(mode, 0);
+    }
+    QCOMPARE(manager.ResetReceiverPairing(), answer);
+    QCOMPARE(receiver->firmware().counters().receiverCommands, throughReceiver ? 5 : 0);
+    QCOMPARE(cable->firmware().counters().outputReports, cableReports);
 }
 
 QTEST_GUILESS_MAIN(TstUsbDriverMangerFalcon)

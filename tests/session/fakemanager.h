@@ -1,12 +1,10 @@
 #pragma once
-// A device manager whose answers a test sets, recording what the coordinator asks of it. It may
-// own a real driver (for the receiver commands of the pairing tests).
+// A device manager whose answers a test sets, recording what the coordinator asks of it. It has
+// no driver and no receiver: the receiver commands answer NotSupported (the base).
 
-#include "device/falcon/usbdriverfalcon.h"
 #include "profile/usbdrivermanger.h"
 
 #include <QStringList>
-#include <memory>
 
 class FakeManager : public USBDriverManger
 {
@@ -16,7 +14,6 @@ public:
         bool open = true;
         bool readProfile = true;
         int matchingConfig = 2;      // 0: no stored configuration matches
-        USHORT pairedPid = 0;
         DWORD version = 33;
         bool writes = true;          // result of every setter
         int extraSetting = 1;
@@ -26,24 +23,20 @@ public:
         int rate = 3;
     };
 
-    FakeManager(const Script &script, std::unique_ptr<USBDriverFalcon> driver = nullptr)
-        : m_script(script), m_driver(std::move(driver)) {}
+    explicit FakeManager(const Script &script) : m_script(script) {}
 
     QStringList calls;
 
-    KelvoUSBDriver *SetDriver(KelvoUSBDriver *) override { return m_driver.get(); }
+    KelvoUSBDriver *SetDriver(KelvoUSBDriver *) override { return nullptr; } // never given one
     int OpenDevice() override
     {
         calls << "OpenDevice";
-        if (m_driver && !m_driver->FindHIDDevice())
-            return 0;
         return m_script.open ? 1 : 0;
     }
     void UnInitDevice() override { calls << "UnInitDevice"; }
     void SetMousePid(USHORT) override { calls << "SetMousePid"; }
     void SetMouseName(const QString &name) override { calls << "SetMouseName " + name; }
     bool SelectProfile(int p) override { calls << QString("SelectProfile %1").arg(p); return true; }
-    bool GetMousePid(USHORT &pid) override { pid = m_script.pairedPid; return true; }
     bool GetProfileData() override { calls << "GetProfileData"; return m_script.readProfile; }
     bool GetVersion(DWORD &v) override { v = m_script.version; return true; }
     bool CompareMouseAndLocalFileData(int &n) override
@@ -73,9 +66,7 @@ public:
         Q_EMIT sig_CurrentButtonIsOriginalButton(false, 5);
         Q_EMIT sig_TrueMouseValue(5, 29, 0x41, 0);
     }
-    USBDriverFalcon *driver() const { return m_driver.get(); }
 
 private:
     Script m_script;
-    std::unique_ptr<USBDriverFalcon> m_driver;
 };

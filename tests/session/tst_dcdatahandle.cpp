@@ -1,5 +1,6 @@
 #include "session/batteryfilter.h"
 #include "session/dcdatahandle.h"
+#include "session/managerfactory.h"
 #include "fakemanager.h"
 #include "sim/falconmousedevice.h"
 #include "sim/falconreceiverdevice.h"
@@ -15,7 +16,8 @@
 #include <QtTest>
 
 namespace {
-// One coordinator on a real worker thread, with a fake manager and a virtual bus.
+// One coordinator on a real worker thread, with a fake manager (or, for the receiver commands,
+// the real ones) and a virtual bus.
 struct Fixture
 {
     TempHome home;
@@ -26,19 +28,15 @@ struct Fixture
     DCDataHandle *handle = new DCDataHandle;
     FakeManager::Script script;
     FakeManager *manager = nullptr; // the last one built (owned by the coordinator)
+    bool realManagers = false;      // the real manager and driver against the bus instead
 
     Fixture()
     {
         registerQkMetaTypes();
-        handle->setManagerFactory([this](const DCDataHandle::ManagerChoice &c, USBDriverFalcon **receiver) {
-            std::unique_ptr<USBDriverFalcon> driver;
-            if (c.wireless) {
-                driver = std::make_unique<USBDriverFalcon>();
-                driver->SetWiredWirelessString(c.wiredSelector, c.wirelessSelector);
-                driver->setLinkMode(1);
-                *receiver = driver.get();
-            }
-            auto m = std::make_unique<FakeManager>(script, std::move(driver));
+        handle->setManagerFactory([this](const DCDataHandle::ManagerChoice &c) {
+            if (realManagers)
+                return defaultManagerFactory()(c);
+            auto m = std::make_unique<FakeManager>(script);
             manager = m.get();
             return std::unique_ptr<USBDriverManger>(std::move(m));
         });
@@ -238,9 +236,10 @@ void TstDCDataHandle::receiverPairingCheck()
     QFETCH(int, pairedPid);
     QFETCH(bool, opens);
     Fixture f;
-    auto receiver = FalconReceiverDevice::withPartnerMouse(0x1804);
+    f.realManagers = true;
+    auto receiver = std::make_shared<FalconReceiverDevice>(
+        0x1804, pairedPid ? std::make_shared<FalconMouseDevice>(USHORT(pairedPid)) : nullptr);
     f.bus.plug(receiver);
-    f.script.pairedPid = USHORT(pairedPid);
     QSignalSpy result(f.handle, &DCDataHandle::sig_OpenDeviceResult);
     QSignalSpy warnings(f.handle, &DCDataHandle::sig_ShowWarningDialog);
     f.open(0x1804);
@@ -414,6 +413,7 @@ void TstDCDataHandle::batteryRawAndFiltered()
 void TstDCDataHandle::pairingTimesOutOnce()
 {
     Fixture f;
+    f.realManagers = true;
     auto receiver = FalconReceiverDevice::withPartnerMouse(0x1804);
     f.bus.plug(receiver);
     f.open(0x1804);
@@ -432,6 +432,7 @@ void TstDCDataHandle::pairingTimesOutOnce()
 void TstDCDataHandle::pairingCompletes()
 {
     Fixture f;
+    f.realManagers = true;
     auto receiver = FalconReceiverDevice::withPartnerMouse(0x1804);
     f.bus.plug(receiver);
     f.open(0x1804);
@@ -450,6 +451,7 @@ void TstDCDataHandle::pairingCompletes()
 void TstDCDataHandle::pairingAbandoned()
 {
     Fixture f;
+    f.realManagers = true;
     f.bus.plug(FalconReceiverDevice::withPartnerMouse(0x1804));
     f.open(0x1804);
     QSignalSpy finished(f.handle, &DCDataHandle::sig_finishCode);

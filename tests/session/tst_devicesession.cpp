@@ -20,7 +20,7 @@ private Q_SLOTS:
 namespace {
 DCDataHandle::ManagerFactory fakeFactory()
 {
-    return [](const DCDataHandle::ManagerChoice &, USBDriverFalcon **) {
+    return [](const DCDataHandle::ManagerChoice &) {
         return std::unique_ptr<USBDriverManger>(std::make_unique<FakeManager>(FakeManager::Script{}));
     };
 }

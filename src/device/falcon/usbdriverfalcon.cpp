@@ -243,6 +243,35 @@ int USBDriverFalcon::SendCommandDONGLE(const BYTE *command, int length, BYTE *re
     return 0;
 }
 
+int USBDriverFalcon::EnterPairingMode()
+{
+    const BYTE command[2] = {0xA0, 0x81};
+    return SendCommandDONGLE(command, 2);
+}
+
+int USBDriverFalcon::SetPairingAddress(DWORD address)
+{
+    const BYTE command[6] = {0xA1, 0x8F, BYTE(address & 0xFF), BYTE((address >> 8) & 0xFF),
+                             BYTE((address >> 16) & 0xFF), BYTE((address >> 24) & 0xFF)};
+    return SendCommandDONGLE(command, 6);
+}
+
+int USBDriverFalcon::ResetPairing()
+{
+    const BYTE command[2] = {0xA1, 0x81};
+    return SendCommandDONGLE(command, 2);
+}
+
+int USBDriverFalcon::GetWorkMode(BYTE *mode)
+{
+    const BYTE command[2] = {0xA7, 0x00};
+    BYTE reply[2] = {0, 0};
+    if (!mode || !SendCommandDONGLE(command, 2, reply))
+        return 0;
+    *mode = reply[1];
+    return 1;
+}
+
 // --- memory transfers ------------------------------------------------------------------------
 
 namespace {

@@ -95,6 +95,15 @@ public:
     // copied to reply (when given) on success. Returns 1 when acknowledged, else 0.
     int SendCommandDONGLE(const BYTE *command, int length, BYTE *reply = nullptr);
 
+    // --- receiver commands (link mode 1), each one SendCommandDONGLE -------------------------
+    int EnterPairingMode();                  // A0 81
+    // A1 8F and the address's four bytes, low byte first.
+    int SetPairingAddress(DWORD address);
+    // A1 81: after A0 81, drops the receiver's pairing (a mouse of another model was paired).
+    int ResetPairing();
+    // A7 00; mode receives reply byte 1, the work mode (0 once pairing has finished).
+    int GetWorkMode(BYTE *mode);
+
     // --- memory transfers ------------------------------------------------------------------
     // Reads n bytes of mouse memory at address into out, 24 bytes per A4 exchange (a shorter
     // last chunk for the rest). Returns 0 without any exchange for a null buffer, n <= 0, an
