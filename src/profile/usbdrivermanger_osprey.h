@@ -31,6 +31,9 @@
 
 class JsonHandle;
 class USBDriver_Osprey;
+namespace Catalog {
+struct Model;
+}
 
 class UsbDriverManger_Osprey : public USBDriverManger
 {
@@ -47,7 +50,9 @@ public:
     static constexpr int kStages = 7;
     static constexpr int kMaxMacroWords = 511;
 
-    explicit UsbDriverManger_Osprey(QObject *parent = nullptr);
+    // The manager of one model: its code decides the DPI codes, the buttons, the factory image
+    // and the configuration files (0: no model, table A and the usual buttons).
+    explicit UsbDriverManger_Osprey(int modelCode = 0, QObject *parent = nullptr);
     ~UsbDriverManger_Osprey() override;
 
     // Takes the driver when it is a USBDriver_Osprey (or a subclass) and returns it; returns
@@ -172,6 +177,12 @@ public:
 
 protected:
     int modelCode() const;
+    // The catalog row of an Osprey-family or Heron code; a row without a model (table A, the
+    // usual layout) for any other code.
+    static const Catalog::Model &rowOf(int modelCode);
+    static bool hasLarkLayout(int modelCode);
+    // The stage pair of a DPI value through a row's codec; false when it has none.
+    static bool encodeStage(const Catalog::Model &row, DWORD dpi, BYTE &low, BYTE &high);
     // Writes the image into the mouse and saves the current configuration; the result of the
     // write ("WriteProfileIntoMouseAndSaveConfigFile ok" / "... failed").
     bool WriteProfileIntoMouseAndSaveConfigFile();
@@ -189,6 +200,7 @@ protected:
     QByteArray macroRecordOfFile(const QString &path, int *macroType);
     bool loadConfig(int configNumber, bool withMacros);
 
+    const int m_modelCode;
     std::unique_ptr<USBDriver_Osprey> m_driver;
     std::unique_ptr<JsonHandle> m_json;
     QByteArray m_block;

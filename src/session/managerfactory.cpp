@@ -17,7 +17,7 @@ std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice 
     driver->SetWiredWirelessString(choice.wiredSelector, choice.wirelessSelector);
     driver->setLinkMode(choice.wireless ? 1 : 0);
     USBDriverFalcon *raw = driver.get();
-    auto manager = std::make_unique<UsbDriverMangerFalcon>();
+    auto manager = std::make_unique<UsbDriverMangerFalcon>(choice.mouseType);
     manager->SetDriver(driver.release()); // the manager owns its driver from here on
     if (choice.wireless && receiverDriver)
         *receiverDriver = raw;
@@ -27,7 +27,7 @@ std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice 
 template <typename Manager, typename Driver>
 std::unique_ptr<USBDriverManger> ospreyFamily(int mouseType)
 {
-    auto manager = std::make_unique<Manager>();
+    auto manager = std::make_unique<Manager>(mouseType);
     auto driver = std::make_unique<Driver>();
     driver->setModelCode(mouseType);
     manager->SetDriver(driver.release()); // the manager owns its driver from here on
