@@ -607,9 +607,8 @@ int UsbDriverManger_Osprey::buttonOffset(int button, int model)
         return -1;
     if (hasLarkLayout(model)) {
         switch (button) {
-        case 9: return 114;
+        case 9: return 114; // the place of button 14, which the Lark has not
         case 10: return 118;
-        case 14: return -1; // its place belongs to button 9
         case 15: return 142;
         case 16: return 138;
         default: break;
