@@ -135,7 +135,7 @@ public:
     int GetExtraByte();
     bool SetExtraByte(BYTE value);
     bool SetExtraString(const QString &text);
-    // DPI of a stored (low, high) pair on the current model; 0 for a code the table lacks.
+    // DPI of a stored (low, high) pair on the manager's model; 0 for a code the table lacks.
     virtual int buildDPIValue(BYTE low, BYTE high);
     // The (low, high) pair of a DPI value on model modelCode; false when there is none (a
     // table value without a code, or a value beyond the 16-bit code range).
@@ -168,7 +168,7 @@ public:
     static int macroSlotOfAddress(int address);
     // The macro address of slot 0..17.
     static int macroAddressOfSlot(int slot);
-    // The slots the current model uses: 18 on the Lark, 16 on the others.
+    // The slots the manager's model uses: 18 on the Lark, 16 on the others.
     int macroSlotCount() const;
     // defineLocalMacro: the macro words of a node list (the [00 00] end included). Empty when
     // a key step's key has no HID usage in this family's table (right Ctrl, right Shift, right
