@@ -40,6 +40,10 @@ Model falcon(int code, const char *name, const char *display, USHORT cable, USHO
     m.maxStages = 5;
     m.currentStageCap = 2;
     m.compareStageCap = 3;
+    m.factoryImage = FactoryImages::Image::KelvoKite;
+    m.readLastStage = 5;
+    m.readStopsAtStageCount = true;
+    m.listRowsTaken = 5;
     return m;
 }
 
@@ -72,6 +76,7 @@ QList<Model> makeModels()
     swift.defaultFirmware = 8;
     swift.checksumLow = 0xE7;
     swift.checksumHigh = 0x7A;
+    swift.factoryImage = FactoryImages::Image::HaldenSwift;
     rows << swift;
 
     Model ospreyRow = osprey(3, "osprey", "Osprey", 0x4122, ButtonLayout::Osprey);
@@ -82,6 +87,8 @@ QList<Model> makeModels()
     ospreyRow.defaultFirmware = 10;
     ospreyRow.checksumLow = 0x02;
     ospreyRow.checksumHigh = 0x7C;
+    ospreyRow.checksumLeavesOutByte19 = true;
+    ospreyRow.factoryImage = FactoryImages::Image::HaldenOsprey;
     rows << ospreyRow;
 
     Model wren = osprey(4, "wren", "Wren", 0x4126, ButtonLayout::Wren);
@@ -93,6 +100,7 @@ QList<Model> makeModels()
     wren.defaultFirmware = 4;
     wren.checksumLow = 0xD6;
     wren.checksumHigh = 0x79;
+    wren.factoryImage = FactoryImages::Image::HaldenWren;
     rows << wren;
 
     Model swiftS = osprey(5, "swifts", "SwiftS", 0x4124, ButtonLayout::Swift);
@@ -103,6 +111,7 @@ QList<Model> makeModels()
     swiftS.defaultFirmware = 3;
     swiftS.checksumLow = 0xB7;
     swiftS.checksumHigh = 0x77;
+    swiftS.factoryImage = FactoryImages::Image::HaldenSwiftS;
     rows << swiftS;
 
     Model wrenS = osprey(6, "wrens", "WrenS", 0x4118, ButtonLayout::Wren);
@@ -112,6 +121,7 @@ QList<Model> makeModels()
     wrenS.defaultStages = {800, 1000, 1500, 2000, 3000, 8000, 16000};
     wrenS.lightZones = LightZones::TwoCoupled;
     wrenS.defaultFirmware = 4;
+    wrenS.factoryImage = FactoryImages::Image::HaldenWrenS;
     rows << wrenS;
 
     Model kiteC = falcon(7, "kitec", "KiteC", 0x4139, 0x180C);
@@ -134,9 +144,13 @@ QList<Model> makeModels()
     falconQ.dpiCodec = DpiCodec::Steps50;
     falconQ.maxStages = 7;
     falconQ.currentStageCap = 3;
+    falconQ.readLastStage = 6;
+    falconQ.readStopsAtStageCount = false;
+    falconQ.listRowsTaken = 8;
     falconQ.oled = true;
     falconQ.battery = Battery::Raw;
     falconQ.defaultFirmware = 5;
+    falconQ.factoryImage = FactoryImages::Image::KelvoFalcon;
     rows << falconQ;
 
     Model falconRow = falcon(11, "falcon", "Falcon", 0x4130, 0x1804);
@@ -146,9 +160,13 @@ QList<Model> makeModels()
     falconRow.defaultStages = {800, 1000, 1500, 2000, 3000, 8000, 16000};
     falconRow.maxStages = 7;
     falconRow.currentStageCap = 3;
+    falconRow.readLastStage = 6;
+    falconRow.readStopsAtStageCount = false;
+    falconRow.listRowsTaken = 8;
     falconRow.oled = true;
     falconRow.battery = Battery::RawFromFirmware30;
     falconRow.defaultFirmware = 32;
+    falconRow.factoryImage = FactoryImages::Image::KelvoFalcon;
     rows << falconRow;
 
     Model kite = falcon(12, "kite", "Kite", 0x4132, 0x4133);
@@ -168,6 +186,7 @@ QList<Model> makeModels()
     heron.dpiCodec = DpiCodec::TableB;
     heron.defaultStages = {400, 800, 1200, 2000, 2500, 200, 200};
     heron.defaultFirmware = 2;
+    heron.factoryImage = FactoryImages::Image::HaldenHeron;
     rows << heron;
 
     Model falconEU = falcon(14, "falconeu", "FalconEU", 0x413B, 0x180F);
@@ -178,7 +197,11 @@ QList<Model> makeModels()
     falconEU.defaultStages = {800, 1000, 1500, 2000, 3000, 4000, 5000};
     falconEU.maxStages = 7;
     falconEU.currentStageCap = 3;
+    falconEU.readLastStage = 6;
+    falconEU.readStopsAtStageCount = true;
+    falconEU.listRowsTaken = 8;
     falconEU.battery = Battery::Raw;
+    falconEU.factoryImage = FactoryImages::Image::KelvoFalconEU;
     rows << falconEU;
 
     Model lark = osprey(18, "lark", "Lark", 0x4162, ButtonLayout::Lark);
@@ -191,6 +214,8 @@ QList<Model> makeModels()
     lark.defaultFirmware = 4;
     lark.checksumLow = 0xD6;
     lark.checksumHigh = 0x79;
+    lark.checksumEnforced = false;
+    lark.factoryImage = FactoryImages::Image::HaldenWren;
     rows << lark;
 
     return rows;

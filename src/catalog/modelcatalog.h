@@ -6,6 +6,7 @@
 // Adding a model: add its row to modelcatalog.cpp (and its emulator entry in src/sim); the
 // watcher, the managers, the pages and the command line pick it up from the row.
 
+#include "catalog/factoryimages.h"
 #include "common/dpirange.h"
 #include "common/qktypes.h"
 
@@ -70,6 +71,13 @@ struct Model
     // and the highest one the configuration compare restores.
     int currentStageCap = 0;
     int compareStageCap = 0;
+    // Falcon family (0 elsewhere): the highest stage index a read of the stage table decodes,
+    // whether the read stops earlier at the stage count the mouse keeps in table byte 14, and
+    // how many enabled rows a DPI list write takes (the five-stage models drop the rest; the
+    // others refuse a list longer than maxStages).
+    int readLastStage = 0;
+    bool readStopsAtStageCount = false;
+    int listRowsTaken = 0;
     std::array<int, 7> defaultStages{}; // a stage row's value when the mouse holds none usable
 
     ButtonLayout layout = ButtonLayout::Falcon;
@@ -83,7 +91,14 @@ struct Model
     int defaultFirmware = 1; // shown when the mouse's own version cannot be read
     BYTE checksumLow = 0x4A; // Osprey family: the profile checksum the mouse expects
     BYTE checksumHigh = 0x79;
+    // Osprey family: the profile checksum leaves out byte 19 as well as byte 13, and a profile
+    // whose checksum does not match is refused (the Lark's is not checked).
+    bool checksumLeavesOutByte19 = false;
+    bool checksumEnforced = true;
     bool relativeGears = false; // the DPI gear file marks its stages as relative ("variable" 1)
+    // The configuration the model starts from when it has no usable file: a _Kelvo image on
+    // the Falcon family, a _Halden image on the others.
+    FactoryImages::Image factoryImage = FactoryImages::Image::None;
 
     bool hasReceiver() const { return receiverId != 0; }
 };

@@ -100,6 +100,25 @@ QJsonObject zoneJson(const LightZone &z)
                                      .arg(colorRefBlue(c), 2, 16, QLatin1Char('0'))}};
 }
 
+// What the model catalog says about a model code; false for a code without a model.
+bool speaksFalconCommandSet(int mouseType)
+{
+    const Catalog::Model *model = Catalog::find(mouseType);
+    return model && model->family == Catalog::Family::Falcon;
+}
+
+bool hasLogoZoneOnly(int mouseType)
+{
+    const Catalog::Model *model = Catalog::find(mouseType);
+    return model && model->lightZones == Catalog::LightZones::One;
+}
+
+bool hasOledScreen(int mouseType)
+{
+    const Catalog::Model *model = Catalog::find(mouseType);
+    return model && model->oled;
+}
+
 // Plain decimal digits only: no sign, no blanks, no "0x" (QString::toInt takes all of those).
 std::optional<int> parseInt(const QString &text, int min, int max)
 {
@@ -134,7 +153,7 @@ QString bootLoaderModel(const HidDeviceInfo &info)
     if (info.productId == ProductTable::kFalconBootProductId) {
         for (const QString &word : info.productString.split(QLatin1Char(' '), Qt::SkipEmptyParts))
             for (const ProductTable::Product &p : ProductTable::products())
-                if (MouseType::hasFalconDriver(p.mouseType)
+                if (speaksFalconCommandSet(p.mouseType)
                     && word.compare(MouseType::modelName(p.mouseType), Qt::CaseInsensitive) == 0)
                     return MouseType::modelName(p.mouseType);
         const int type = ProductTable::bootTypeFromProductString(info.productString);
@@ -178,7 +197,7 @@ std::optional<QString> macroFileProblem(const QString &path, int mouseType)
     });
     if (!playable)
         return QStringLiteral("holds no key or mouse-movement step");
-    if (MouseType::hasFalconDriver(mouseType)) {
+    if (speaksFalconCommandSet(mouseType)) {
         const auto encoded = FalconMacroEncoder::encode(nodes, json.getIgnoreDelayTime(path),
                                                         json.getRepeatTimes(path), json.getMacroType(path));
         if (!encoded.ok)
@@ -596,7 +615,7 @@ int CtlApp::cmdShow()
     }
     int lift = 0;
     QVector<int> oled;
-    bool hasOled = MouseType::isFalconQOrFalcon(m_mouseType);
+    bool hasOled = hasOledScreen(m_mouseType);
     m_session->runOnCoordinator([&] {
         USBDriverManger *m = m_session->coordinator()->manager();
         m->GetSilentHeight(lift, 1);
@@ -616,9 +635,8 @@ int CtlApp::cmdShow()
            << QStringLiteral("report rate  %1 Hz").arg(m_rate >= 0 && m_rate < 4 ? kRates[m_rate] : "?")
            << QStringLiteral("lift-off     %1").arg(lift);
     if (m_light) {
-        const bool falcon = MouseType::hasFalconDriver(m_mouseType);
         QJsonObject light{{"logo", zoneJson(m_light->logo)}};
-        if (!falcon)
+        if (!hasLogoZoneOnly(m_mouseType))
             light.insert("wheel", zoneJson(m_light->wheel));
         profile.insert("light", light);
         for (const QString &zone : light.keys()) {
@@ -772,7 +790,7 @@ int CtlApp::setLight(const QStringList &argsIn)
     }
     if (const int rc = openDevice())
         return rc;
-    if (wheel && MouseType::hasFalconDriver(m_mouseType))
+    if (wheel && hasLogoZoneOnly(m_mouseType))
         return usageError(QStringLiteral("this model has no wheel light zone"));
     bool ok = request([&] { Q_EMIT m_session->sig_MouseLightMode(wheel, mode); });
     if (ok && color)
@@ -1012,7 +1030,7 @@ int CtlApp::cmdFirmware(const QStringList &args)
     }
     if (const int rc = openDevice(false))
         return rc;
-    if (!MouseType::hasFalconDriver(m_mouseType))
+    if (!speaksFalconCommandSet(m_mouseType))
         return usageError(QStringLiteral("%1 firmware is updated with its own updater").arg(modelOfOpenDevice()));
     return runFirmwareUpdate(image, modelOfOpenDevice());
 }

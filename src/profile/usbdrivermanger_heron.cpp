@@ -1,18 +1,21 @@
 #include "profile/usbdrivermanger_heron.h"
 
-#include "catalog/ospreydpicodes.h"
+#include "catalog/modelcatalog.h"
+#include "common/mousetype.h"
 
-UsbDriverManger_Heron::UsbDriverManger_Heron(QObject *parent) : UsbDriverManger_Osprey(parent) {}
+UsbDriverManger_Heron::UsbDriverManger_Heron(int modelCode, QObject *parent)
+    : UsbDriverManger_Osprey(modelCode, parent)
+{
+}
 
 int UsbDriverManger_Heron::buildDPIValue(BYTE low, BYTE)
 {
-    return OspreyDpiCodes::decodeTableB(low);
+    return Catalog::decodeDpi(rowOf(MouseType::Heron), low);
 }
 
 bool UsbDriverManger_Heron::SetCPIStageMatrix(int, DWORD dpi, BYTE &low, BYTE &high)
 {
-    high = 0;
-    return dpi <= 0xFFFF && OspreyDpiCodes::encodeTableB(int(dpi), low);
+    return encodeStage(rowOf(MouseType::Heron), dpi, low, high);
 }
 
 int UsbDriverManger_Heron::returnDefaultDPIGear()

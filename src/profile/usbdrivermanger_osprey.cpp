@@ -1,9 +1,8 @@
 #include "profile/usbdrivermanger_osprey.h"
 
+#include "catalog/modelcatalog.h"
 #include "storage/highestfunction.h"
 #include "storage/jsonhandle.h"
-#include "common/mousetype.h"
-#include "catalog/ospreydpicodes.h"
 #include "profile/ospreykeytable.h"
 #include "device/watcher/producttable.h"
 #include "storage/storageio.h"
@@ -13,6 +12,8 @@
 #include <QDebug>
 #include <QFile>
 #include <QJsonObject>
+
+#include <limits>
 
 namespace {
 // Image offsets.
@@ -124,11 +125,11 @@ int consumerChangeType(int usage)
 }
 } // namespace
 
-UsbDriverManger_Osprey::UsbDriverManger_Osprey(QObject *parent)
-    : USBDriverManger(parent), m_json(std::make_unique<JsonHandle>()),
+UsbDriverManger_Osprey::UsbDriverManger_Osprey(int modelCode, QObject *parent)
+    : USBDriverManger(parent), m_modelCode(modelCode), m_json(std::make_unique<JsonHandle>()),
       m_block(kBlockSize, '\0'), m_macros(kLarkMacroSlots)
 {
-    m_json->createAOriginalMouseDataFile_Halden(m_image, MouseType::current());
+    m_json->createAOriginalMouseDataFile_Halden(m_image, m_modelCode);
     m_block.replace(kImageOffset, kImageSize, m_image);
 }
 
@@ -136,7 +137,20 @@ UsbDriverManger_Osprey::~UsbDriverManger_Osprey() = default;
 
 int UsbDriverManger_Osprey::modelCode() const
 {
-    return MouseType::current();
+    return m_modelCode;
+}
+
+const Catalog::Model &UsbDriverManger_Osprey::rowOf(int modelCode)
+{
+    // A code without a row of this family keeps table A, one byte.
+    static const Catalog::Model kNoRow;
+    const Catalog::Model *row = Catalog::find(modelCode);
+    return row && row->family != Catalog::Family::Falcon ? *row : kNoRow;
+}
+
+bool UsbDriverManger_Osprey::hasLarkLayout(int modelCode)
+{
+    return rowOf(modelCode).layout == Catalog::ButtonLayout::Lark;
 }
 
 KelvoUSBDriver *UsbDriverManger_Osprey::SetDriver(KelvoUSBDriver *driver)
@@ -146,6 +160,9 @@ KelvoUSBDriver *UsbDriverManger_Osprey::SetDriver(KelvoUSBDriver *driver)
         return nullptr;
     if (m_driver.get() != osprey)
         m_driver.reset(osprey);
+    // The driver speaks for the manager's mouse: its profile checksum is that model's.
+    if (m_modelCode > 0)
+        osprey->setModelCode(m_modelCode);
     return osprey;
 }
 
@@ -185,7 +202,7 @@ void UsbDriverManger_Osprey::SetMouseName(const QString &modelFolder)
 
 bool UsbDriverManger_Osprey::SetProfileData()
 {
-    if (modelCode() == MouseType::Lark)
+    if (hasLarkLayout(modelCode()))
         setEntry(kLarkButton16, kProfileLoop);
     if (!m_open || !m_driver) {
         qDebug() << "SetProfileData" << "device not open";
@@ -367,43 +384,24 @@ bool UsbDriverManger_Osprey::SetExtraString(const QString &)
 
 int UsbDriverManger_Osprey::buildDPIValue(BYTE low, BYTE high)
 {
-    switch (modelCode()) {
-    case MouseType::Osprey:
-    case MouseType::SwiftS:
-    case MouseType::WrenS:
-        return (high * 256 + low) * 50;
-    case MouseType::Wren:
-    case MouseType::Lark:
-    case MouseType::Heron:
-        return OspreyDpiCodes::decodeTableB(low);
-    default:
-        return OspreyDpiCodes::decodeTableA(low);
-    }
+    return Catalog::decodeDpi(rowOf(modelCode()), low, high);
 }
 
 bool UsbDriverManger_Osprey::SetCPIStageMatrix(int model, DWORD dpi, BYTE &low, BYTE &high)
 {
-    switch (model) {
-    case MouseType::Osprey:
-    case MouseType::SwiftS:
-    case MouseType::WrenS: {
-        const DWORD code = dpi / 50;
-        // Code 0 is an unused stage, and the pair holds 16 bits.
-        if (code == 0 || code > 0xFFFF)
-            return false;
-        low = BYTE(code & 0xFF);
-        high = BYTE(dpi / 12800);
-        return true;
-    }
-    case MouseType::Wren:
-    case MouseType::Lark:
-    case MouseType::Heron:
-        high = 0;
-        return dpi <= 0xFFFF && OspreyDpiCodes::encodeTableB(int(dpi), low);
-    default:
-        high = 0;
-        return dpi <= 0xFFFF && OspreyDpiCodes::encodeTableA(int(dpi), low);
-    }
+    return encodeStage(rowOf(model), dpi, low, high);
+}
+
+bool UsbDriverManger_Osprey::encodeStage(const Catalog::Model &row, DWORD dpi, BYTE &low, BYTE &high)
+{
+    if (dpi > DWORD(std::numeric_limits<int>::max()))
+        return false;
+    const auto code = Catalog::encodeDpi(row, int(dpi));
+    if (!code)
+        return false;
+    low = BYTE(code->first);
+    high = BYTE(code->second);
+    return true;
 }
 
 int UsbDriverManger_Osprey::returnDefaultDPIGear()
@@ -602,11 +600,15 @@ bool UsbDriverManger_Osprey::GetLightParameter(LightColorParam &param, int)
 
 int UsbDriverManger_Osprey::buttonOffset(int button, int model)
 {
-    if (model == MouseType::Lark) {
+    // Which buttons the model has is its row's; where their entries sit is this command set's
+    // layout, which the Lark rearranges.
+    const Catalog::Model &row = rowOf(model);
+    if (row.code != 0 && !row.buttons.contains(button))
+        return -1;
+    if (hasLarkLayout(model)) {
         switch (button) {
-        case 9: return 114;
+        case 9: return 114; // the place of button 14, which the Lark has not
         case 10: return 118;
-        case 14: return -1; // its place belongs to button 9
         case 15: return 142;
         case 16: return 138;
         default: break;
@@ -633,7 +635,8 @@ QByteArray UsbDriverManger_Osprey::factoryEntry(int button, int model)
 {
     if (buttonOffset(button, model) < 0)
         return QByteArray();
-    if (model == MouseType::Lark) {
+    const Catalog::ButtonLayout layout = rowOf(model).layout;
+    if (layout == Catalog::ButtonLayout::Lark) {
         switch (button) {
         case 9: return entryOf(0x11, 0, 0, 0);
         case 10: return entryOf(0, 0, 0x5C, 0);
@@ -649,8 +652,9 @@ QByteArray UsbDriverManger_Osprey::factoryEntry(int button, int model)
     case 8: return entryOf(0x01, 0, 0xF3, 0);
     case 7: return entryOf(0x01, 0, 0xF4, 0);
     case 13: {
-        const bool wrenLike = model == MouseType::Wren || model == MouseType::WrenS
-                              || model == MouseType::Lark;
+        // The Wren-shaped mice (the Lark is one) leave the factory with another button 13.
+        const bool wrenLike = layout == Catalog::ButtonLayout::Wren
+                              || layout == Catalog::ButtonLayout::Lark;
         return entryOf(0x07, 0, wrenLike ? 0x03 : 0x01, 0);
     }
     case 14: return entryOf(0x07, 0, 0x02, 0);
@@ -713,7 +717,7 @@ int UsbDriverManger_Osprey::macroAddressOfSlot(int slot)
 
 int UsbDriverManger_Osprey::macroSlotCount() const
 {
-    return modelCode() == MouseType::Lark ? kLarkMacroSlots : kMacroSlots;
+    return hasLarkLayout(modelCode()) ? kLarkMacroSlots : kMacroSlots;
 }
 
 QList<int> UsbDriverManger_Osprey::modelButtons() const

@@ -31,6 +31,9 @@
 
 class JsonHandle;
 class USBDriver_Osprey;
+namespace Catalog {
+struct Model;
+}
 
 class UsbDriverManger_Osprey : public USBDriverManger
 {
@@ -47,7 +50,9 @@ public:
     static constexpr int kStages = 7;
     static constexpr int kMaxMacroWords = 511;
 
-    explicit UsbDriverManger_Osprey(QObject *parent = nullptr);
+    // The manager of one model: its code decides the DPI codes, the buttons, the factory image
+    // and the configuration files (0: no model, table A and the usual buttons).
+    explicit UsbDriverManger_Osprey(int modelCode = 0, QObject *parent = nullptr);
     ~UsbDriverManger_Osprey() override;
 
     // Takes the driver when it is a USBDriver_Osprey (or a subclass) and returns it; returns
@@ -130,7 +135,7 @@ public:
     int GetExtraByte();
     bool SetExtraByte(BYTE value);
     bool SetExtraString(const QString &text);
-    // DPI of a stored (low, high) pair on the current model; 0 for a code the table lacks.
+    // DPI of a stored (low, high) pair on the manager's model; 0 for a code the table lacks.
     virtual int buildDPIValue(BYTE low, BYTE high);
     // The (low, high) pair of a DPI value on model modelCode; false when there is none (a
     // table value without a code, or a value beyond the 16-bit code range).
@@ -163,7 +168,7 @@ public:
     static int macroSlotOfAddress(int address);
     // The macro address of slot 0..17.
     static int macroAddressOfSlot(int slot);
-    // The slots the current model uses: 18 on the Lark, 16 on the others.
+    // The slots the manager's model uses: 18 on the Lark, 16 on the others.
     int macroSlotCount() const;
     // defineLocalMacro: the macro words of a node list (the [00 00] end included). Empty when
     // a key step's key has no HID usage in this family's table (right Ctrl, right Shift, right
@@ -172,6 +177,12 @@ public:
 
 protected:
     int modelCode() const;
+    // The catalog row of an Osprey-family or Heron code; a row without a model (table A, the
+    // usual layout) for any other code.
+    static const Catalog::Model &rowOf(int modelCode);
+    static bool hasLarkLayout(int modelCode);
+    // The stage pair of a DPI value through a row's codec; false when it has none.
+    static bool encodeStage(const Catalog::Model &row, DWORD dpi, BYTE &low, BYTE &high);
     // Writes the image into the mouse and saves the current configuration; the result of the
     // write ("WriteProfileIntoMouseAndSaveConfigFile ok" / "... failed").
     bool WriteProfileIntoMouseAndSaveConfigFile();
@@ -189,6 +200,7 @@ protected:
     QByteArray macroRecordOfFile(const QString &path, int *macroType);
     bool loadConfig(int configNumber, bool withMacros);
 
+    const int m_modelCode;
     std::unique_ptr<USBDriver_Osprey> m_driver;
     std::unique_ptr<JsonHandle> m_json;
     QByteArray m_block;

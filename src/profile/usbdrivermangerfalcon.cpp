@@ -1,9 +1,9 @@
 #include "profile/usbdrivermangerfalcon.h"
 
+#include "catalog/modelcatalog.h"
 #include "profile/falconlegacyfile.h"
 #include "profile/falconmacroencoder.h"
 #include "storage/jsonhandle.h"
-#include "common/mousetype.h"
 #include "storage/storagepaths.h"
 #include "device/falcon/usbdriverfalcon.h"
 
@@ -37,20 +37,26 @@ constexpr int kButtonOrder[UsbDriverMangerFalcon::kButtonSlots] = {4, 5, 6, 13, 
 constexpr int kUsualSlots[UsbDriverMangerFalcon::kButtonSlots] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 constexpr int kSecondSlots[UsbDriverMangerFalcon::kButtonSlots] = {4, 7, 8, 2, 1, 0, 6, 3, 5, 9, 10};
 
+// The Kite's button memory order belongs to the model, whichever link its id names.
 bool hasSecondLayout(USHORT pid)
 {
-    switch (pid) {
-    case 0x4132: case 0x4133: case 0x4139: case 0x413A: case 0x180C: case 0x180D:
-        return true;
-    default:
-        return false;
-    }
+    const Catalog::ProductMatch match = Catalog::byProductId(pid);
+    return match.model && match.model->secondButtonLayout;
 }
 
-bool isSmallDpiModel(int model)
+// The row of a Falcon-family model code; nullptr for any other code.
+const Catalog::Model *falconRow(int model)
 {
-    return model == 7 || model == 8 || model == 9 || model == 12;
+    const Catalog::Model *row = Catalog::find(model);
+    return row && row->family == Catalog::Family::Falcon ? row : nullptr;
 }
+
+// What a code without a Falcon-family row gets: seven stages read as codes of 50, current
+// stage up to index 3, no value accepted.
+constexpr int kOtherMaxStages = 7;
+constexpr int kOtherStageCap = 3;
+constexpr int kOtherReadLastStage = 6;
+constexpr int kOtherListRows = 8;
 
 bool validProfile(int profile) { return profile == 0 || profile == 1; }
 
@@ -85,8 +91,9 @@ constexpr BatteryStep kBattery[] = {
 };
 } // namespace
 
-UsbDriverMangerFalcon::UsbDriverMangerFalcon(QObject *parent)
+UsbDriverMangerFalcon::UsbDriverMangerFalcon(int modelCode, QObject *parent)
     : USBDriverManger(parent),
+      m_modelCode(modelCode),
       m_factoryTable(kUsualFactory),
       m_secondFactoryTable(kUsualFactory),
       m_image(kImageSize, '\0'),
@@ -102,7 +109,7 @@ UsbDriverMangerFalcon::~UsbDriverMangerFalcon() = default;
 
 // ---- helpers ------------------------------------------------------------------------------
 
-int UsbDriverMangerFalcon::modelCode() const { return MouseType::current(); }
+int UsbDriverMangerFalcon::modelCode() const { return m_modelCode; }
 
 int UsbDriverMangerFalcon::buttonSlot(int button, bool secondLayout)
 {
@@ -326,43 +333,31 @@ int UsbDriverMangerFalcon::maxStages(int model)
 {
     // The mouse keeps its stage count in byte 14 of the 16-byte stage table, so an eighth
     // stage would be overwritten by it: seven stages at most.
-    return isSmallDpiModel(model) ? 5 : 7;
+    const Catalog::Model *row = falconRow(model);
+    return row ? row->maxStages : kOtherMaxStages;
 }
 
 int UsbDriverMangerFalcon::stageCap(int model)
 {
-    return isSmallDpiModel(model) ? 2 : 3;
+    const Catalog::Model *row = falconRow(model);
+    return row ? row->currentStageCap : kOtherStageCap;
 }
 
 std::optional<int> UsbDriverMangerFalcon::dpiToRaw(int model, DWORD value)
 {
-    if (isSmallDpiModel(model)) {
-        if (value < 200 || value > 5000)
-            return std::nullopt;
-        return int((value - 200) / 100);
-    }
-    if (model == 14) {
-        if (value < 200 || value > 10000)
-            return std::nullopt;
-        return value > 5000 ? int(value / 200 + 23) : int((value - 200) / 100);
-    }
-    if (model == 10 || model == 11) {
-        const DWORD low = model == 11 ? 50 : 200;
-        const DWORD high = model == 11 ? 16000 : 5000;
-        if (value < low || value > high)
-            return std::nullopt;
-        return int(value / 50);
-    }
-    return std::nullopt;
+    const Catalog::Model *row = falconRow(model);
+    if (!row || value > DWORD(row->dpi.maximum))
+        return std::nullopt;
+    const auto code = Catalog::encodeDpi(*row, int(value));
+    if (!code)
+        return std::nullopt;
+    return code->first;
 }
 
 int UsbDriverMangerFalcon::rawToDpi(int model, int raw)
 {
-    if (isSmallDpiModel(model))
-        return raw * 100 + 200;
-    if (model == 14)
-        return raw > 48 ? raw * 200 - 4600 : raw * 100 + 200;
-    return raw * 50;
+    const Catalog::Model *row = falconRow(model);
+    return row ? Catalog::decodeDpi(*row, raw) : raw * 50;
 }
 
 bool UsbDriverMangerFalcon::GetCPIStageMatrix(QVector<int> &values, int profile)
@@ -372,11 +367,10 @@ bool UsbDriverMangerFalcon::GetCPIStageMatrix(QVector<int> &values, int profile)
         return false;
     const int model = modelCode();
     values.fill(0, 8);
-    int last = 6; // models 10, 11: seven stages
-    if (isSmallDpiModel(model))
-        last = std::min<int>(block[14], 5);
-    else if (model == 14)
-        last = std::min<int>(block[14], 6);
+    const Catalog::Model *row = falconRow(model);
+    int last = row ? row->readLastStage : kOtherReadLastStage;
+    if (row && row->readStopsAtStageCount)
+        last = std::min<int>(block[14], last);
     for (int i = 0; i <= last; ++i)
         values[i] = rawToDpi(model, block[2 * i] | (block[2 * i + 1] << 8));
     return true;
@@ -387,7 +381,8 @@ bool UsbDriverMangerFalcon::SetCPIListValue(const QList<DWORD> &list, int profil
     const int model = modelCode();
     // A disabled row does not end the list: the enabled values go into consecutive stages.
     // The five-stage models take the first five of them.
-    const QList<DWORD> stages = activeDpiStages(list, isSmallDpiModel(model) ? 5 : 8);
+    const Catalog::Model *row = falconRow(model);
+    const QList<DWORD> stages = activeDpiStages(list, row ? row->listRowsTaken : kOtherListRows);
     const int n = stages.size();
     if (!m_driver || n == 0 || n > maxStages(model)) {
         qDebug() << "SetCPIListValue refused: stages" << n;
@@ -1030,7 +1025,8 @@ bool UsbDriverMangerFalcon::LoadOnlyMouseConfigFileByNumber(int configNumber)
 bool UsbDriverMangerFalcon::CompareMouseAndLocalFileData(int &configNumber)
 {
     const int model = modelCode();
-    const int cap = model == 12 ? 2 : 3;
+    const Catalog::Model *row = falconRow(model);
+    const int cap = row ? row->compareStageCap : kOtherStageCap;
     for (int n = 1; n <= 5; ++n) {
         QByteArray stored(kImageSize, '\0');
         m_json->getMouseData_Kelvo(stored, model, n);

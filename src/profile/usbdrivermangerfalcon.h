@@ -69,7 +69,9 @@ public:
     static constexpr int kOledScreenOff = 106;
     static constexpr int kColors = 116;
 
-    explicit UsbDriverMangerFalcon(QObject *parent = nullptr);
+    // The manager of one model: its code decides the DPI encoding, the stage limits and the
+    // configuration files (0: no model, every DPI value refused).
+    explicit UsbDriverMangerFalcon(int modelCode = 0, QObject *parent = nullptr);
     ~UsbDriverMangerFalcon() override;
 
     // Takes ownership of driver; returns it when it is a USBDriverFalcon, else deletes it and
@@ -231,6 +233,7 @@ private:
     void loadConfig(int configNumber, QByteArray &image, QVector<QByteArray> &macros);
     bool sendLoadedConfig(int configNumber, bool withMacros);
 
+    const int m_modelCode;
     std::unique_ptr<USBDriverFalcon> m_driver;
     std::array<FalconButtonEntry::Entry, kButtonSlots> m_factoryTable{};
     std::array<FalconButtonEntry::Entry, kButtonSlots> m_secondFactoryTable{};

@@ -84,22 +84,22 @@ DCDataHandle::~DCDataHandle()
 
 std::optional<DCDataHandle::ManagerChoice> DCDataHandle::chooseManager(USHORT productId)
 {
-    const auto row = ProductTable::find(productId);
-    if (!row)
+    const Catalog::ProductMatch match = Catalog::byProductId(productId);
+    if (!match.model)
         return std::nullopt;
     ManagerChoice c;
-    c.mouseType = row->mouseType;
-    switch (row->driver) {
-    case ProductTable::Driver::Falcon:
+    c.mouseType = match.model->code;
+    switch (match.model->family) {
+    case Catalog::Family::Falcon:
         c.family = ManagerChoice::Family::Falcon;
-        c.wireless = row->link == ProductTable::Link::Receiver;
+        c.wireless = match.link == Catalog::Link::Receiver;
         c.wiredSelector = ProductTable::wiredSelector(productId);
         c.wirelessSelector = ProductTable::wirelessSelector(productId);
         break;
-    case ProductTable::Driver::Osprey:
+    case Catalog::Family::Osprey:
         c.family = ManagerChoice::Family::Osprey;
         break;
-    case ProductTable::Driver::Heron:
+    case Catalog::Family::Heron:
         c.family = ManagerChoice::Family::Heron;
         break;
     }
@@ -108,17 +108,8 @@ std::optional<DCDataHandle::ManagerChoice> DCDataHandle::chooseManager(USHORT pr
 
 int DCDataHandle::defaultFirmwareVersion(int mouseType)
 {
-    switch (mouseType) {
-    case 2: return 8;
-    case 3: return 10;
-    case 4: case 6: case 18: return 4;
-    case 5: return 3;
-    case 7: case 8: case 9: case 10: return 5;
-    case 11: return 32;
-    case 12: return 13;
-    case 13: return 2;
-    default: return 1;
-    }
+    const Catalog::Model *model = Catalog::find(mouseType);
+    return model ? model->defaultFirmware : 1;
 }
 
 QList<DWORD> DCDataHandle::storedDpiRows(int mouseType, QList<DWORD> rows)
@@ -503,8 +494,8 @@ void DCDataHandle::loadProfile(int number, bool onlyMouse)
         return;
     refreshPages();
     // The models with a screen show the configuration's own picture when the mouse asks for it.
-    if ((m_mouseType == MouseType::FalconQ || m_mouseType == MouseType::Falcon)
-        && m_manager->GetCurrentPictureIndex() == 8) {
+    const Catalog::Model *model = Catalog::find(m_mouseType);
+    if (model && model->oled && m_manager->GetCurrentPictureIndex() == 8) {
         loading(this, [&] {
             return m_manager->writeImageToMouse(m_mouseType, QString::number(number), 0, kProfileIndex);
         });
@@ -624,8 +615,10 @@ void DCDataHandle::slot_GetBatteryPower()
         return;
     }
     // These models report a level that is already steady.
-    const bool raw = m_mouseType == MouseType::FalconQ || m_mouseType == MouseType::FalconEU
-        || (m_mouseType == MouseType::Falcon && m_firmwareVersion >= 30);
+    const Catalog::Model *model = Catalog::find(m_mouseType);
+    const Catalog::Battery kind = model ? model->battery : Catalog::Battery::Filtered;
+    const bool raw = kind == Catalog::Battery::Raw
+        || (kind == Catalog::Battery::RawFromFirmware30 && m_firmwareVersion >= 30);
     if (raw) {
         Q_EMIT sig_BatteryPower(DWORD(level));
         return;

@@ -15,7 +15,7 @@ std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice 
     auto driver = std::make_unique<USBDriverFalcon>();
     driver->SetWiredWirelessString(choice.wiredSelector, choice.wirelessSelector);
     driver->setLinkMode(choice.wireless ? 1 : 0);
-    auto manager = std::make_unique<UsbDriverMangerFalcon>();
+    auto manager = std::make_unique<UsbDriverMangerFalcon>(choice.mouseType);
     manager->SetDriver(driver.release()); // the manager owns its driver from here on
     return manager;
 }
@@ -23,7 +23,7 @@ std::unique_ptr<USBDriverManger> falconFamily(const DCDataHandle::ManagerChoice 
 template <typename Manager, typename Driver>
 std::unique_ptr<USBDriverManger> ospreyFamily(int mouseType)
 {
-    auto manager = std::make_unique<Manager>();
+    auto manager = std::make_unique<Manager>(mouseType);
     auto driver = std::make_unique<Driver>();
     driver->setModelCode(mouseType);
     manager->SetDriver(driver.release()); // the manager owns its driver from here on

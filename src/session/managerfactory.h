@@ -1,5 +1,6 @@
 #pragma once
-// The real managers and drivers for the coordinator's choice of a product id.
+// The real managers and drivers for the coordinator's choice of a product id, each built for
+// the choice's model (they never read the process-wide current model).
 
 #include "session/dcdatahandle.h"
 

@@ -1,6 +1,7 @@
 #include "storage/configbundle.h"
 
-#include "storage/factoryimages.h"
+#include "catalog/factoryimages.h"
+#include "catalog/modelcatalog.h"
 #include "storage/jsonhandle.h"
 #include "common/mousetype.h"
 #include "storage/storageio.h"
@@ -97,7 +98,9 @@ namespace ConfigBundle {
 
 QString configurationProblem(const QJsonObject &configuration, int modelCode)
 {
-    const bool kelvo = MouseType::hasFalconDriver(modelCode);
+    // The Falcon family keeps its configurations in the _Kelvo dialect, the others in _Halden.
+    const Catalog::Model *model = Catalog::find(modelCode);
+    const bool kelvo = model && model->family == Catalog::Family::Falcon;
     const int imageSize = kelvo ? FactoryImages::kKelvoImageSize : FactoryImages::kHaldenImageSize;
     const int slotCount = kelvo ? JsonHandle::kKelvoMacroSlots : JsonHandle::kHaldenMacroSlots;
     const QJsonValue image = configuration.value("MouseDataOfGamingMode");

@@ -1,6 +1,6 @@
 #include "storage/jsonhandle.h"
 
-#include "storage/factoryimages.h"
+#include "catalog/factoryimages.h"
 #include "storage/storageio.h"
 #include "storage/storagepaths.h"
 

@@ -19,6 +19,10 @@ private Q_SLOTS:
     void everyAcceptedDpiRoundTrips();
     void defaultStagesAreInRange();
     void familiesAgreeWithModelTests();
+    void falconStageTable_data();
+    void falconStageTable();
+    void ospreyChecksumRules_data();
+    void ospreyChecksumRules();
 };
 
 void TstModelCatalog::productIds_data()
@@ -164,6 +168,69 @@ void TstModelCatalog::familiesAgreeWithModelTests()
         QCOMPARE(m.family == Family::Osprey, MouseType::hasOspreyDriver(m.code));
         QCOMPARE(m.family == Family::Heron, MouseType::isHeron(m.code));
     }
+}
+
+void TstModelCatalog::falconStageTable_data()
+{
+    // What the Falcon-family manager reads and writes of the 16-byte stage table.
+    QTest::addColumn<int>("model");
+    QTest::addColumn<int>("maxStages");
+    QTest::addColumn<int>("currentCap");
+    QTest::addColumn<int>("compareCap");
+    QTest::addColumn<int>("readLast");
+    QTest::addColumn<bool>("readStopsAtCount");
+    QTest::addColumn<int>("listRows");
+    QTest::newRow("kitec") << 7 << 5 << 2 << 3 << 5 << true << 5;
+    QTest::newRow("kiteq") << 8 << 5 << 2 << 3 << 5 << true << 5;
+    QTest::newRow("falconc") << 9 << 5 << 2 << 3 << 5 << true << 5;
+    QTest::newRow("falconq") << 10 << 7 << 3 << 3 << 6 << false << 8;
+    QTest::newRow("falcon") << 11 << 7 << 3 << 3 << 6 << false << 8;
+    QTest::newRow("kite") << 12 << 5 << 2 << 2 << 5 << true << 5;
+    QTest::newRow("falconeu") << 14 << 7 << 3 << 3 << 6 << true << 8;
+}
+
+void TstModelCatalog::falconStageTable()
+{
+    QFETCH(int, model);
+    QFETCH(int, maxStages);
+    QFETCH(int, currentCap);
+    QFETCH(int, compareCap);
+    QFETCH(int, readLast);
+    QFETCH(bool, readStopsAtCount);
+    QFETCH(int, listRows);
+    const Model *m = find(model);
+    QVERIFY(m);
+    QCOMPARE(m->maxStages, maxStages);
+    QCOMPARE(m->currentStageCap, currentCap);
+    QCOMPARE(m->compareStageCap, compareCap);
+    QCOMPARE(m->readLastStage, readLast);
+    QCOMPARE(m->readStopsAtStageCount, readStopsAtCount);
+    QCOMPARE(m->listRowsTaken, listRows);
+}
+
+void TstModelCatalog::ospreyChecksumRules_data()
+{
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("leavesOutByte19");
+    QTest::addColumn<bool>("enforced");
+    QTest::newRow("swift") << 2 << false << true;
+    QTest::newRow("osprey") << 3 << true << true;
+    QTest::newRow("wren") << 4 << false << true;
+    QTest::newRow("swifts") << 5 << false << true;
+    QTest::newRow("wrens") << 6 << false << true;
+    QTest::newRow("heron") << 13 << false << true;
+    QTest::newRow("lark") << 18 << false << false;
+}
+
+void TstModelCatalog::ospreyChecksumRules()
+{
+    QFETCH(int, model);
+    QFETCH(bool, leavesOutByte19);
+    QFETCH(bool, enforced);
+    const Model *m = find(model);
+    QVERIFY(m);
+    QCOMPARE(m->checksumLeavesOutByte19, leavesOutByte19);
+    QCOMPARE(m->checksumEnforced, enforced);
 }
 
 QTEST_GUILESS_MAIN(TstModelCatalog)

@@ -86,20 +86,19 @@ class ManagerFixture
 {
 public:
     explicit ManagerFixture(int model)
-        : scoped(&bus), device(std::make_shared<OspreyMouseDevice>(USHORT(pidOf(model))))
+        : scoped(&bus), device(std::make_shared<OspreyMouseDevice>(USHORT(pidOf(model)))),
+          model(model)
     {
-        MouseType::setCurrent(model);
         bus.plug(device);
         if (model == MouseType::Heron) {
-            manager = std::make_unique<UsbDriverManger_Heron>();
+            manager = std::make_unique<UsbDriverManger_Heron>(model);
             manager->SetDriver(new USBDriver_Heron);
         } else {
-            manager = std::make_unique<UsbDriverManger_Osprey>();
+            manager = std::make_unique<UsbDriverManger_Osprey>(model);
             manager->SetDriver(new USBDriver_Osprey);
         }
         manager->SetMousePid(USHORT(pidOf(model)));
     }
-    ~ManagerFixture() { MouseType::setCurrent(0); }
     bool openAndRead()
     {
         const bool ok = manager->OpenDevice() == 1 && manager->GetProfileData();
@@ -124,7 +123,7 @@ public:
     }
     QJsonObject config(int n)
     {
-        QFile f(StoragePaths::configJsonPath(MouseType::current(), n));
+        QFile f(StoragePaths::configJsonPath(model, n));
         if (!f.open(QIODevice::ReadOnly))
             return QJsonObject();
         return QJsonDocument::fromJson(f.readAll()).object();
@@ -135,6 +134,7 @@ public:
     VirtualHidBus bus;
     ScopedHidBackend scoped;
     std::shared_ptr<OspreyMouseDevice> device;
+    const int model;
     std::unique_ptr<UsbDriverManger_Osprey> manager;
 };
 
@@ -303,10 +303,8 @@ void TstUsbDriverMangerOsprey::dpiDecoding()
     QFETCH(int, low);
     QFETCH(int, high);
     QFETCH(int, dpi);
-    MouseType::setCurrent(model);
-    UsbDriverManger_Osprey manager;
+    UsbDriverManger_Osprey manager(model);
     QCOMPARE(manager.buildDPIValue(BYTE(low), BYTE(high)), dpi);
-    MouseType::setCurrent(0);
 }
 
 void TstUsbDriverMangerOsprey::factoryStagesOfTheOsprey()

@@ -116,9 +116,9 @@ class Rig
 {
 public:
     explicit Rig(USHORT pid = 0x4130, bool readProfile = true)
-        : scoped(&bus), mouse(std::make_shared<FalconMouseDevice>(pid)), model(modelOf(pid))
+        : scoped(&bus), mouse(std::make_shared<FalconMouseDevice>(pid)), model(modelOf(pid)),
+          manager(model)
     {
-        MouseType::setCurrent(model);
         bus.plug(mouse);
         auto driver = std::make_unique<USBDriverFalcon>();
         driver->setLinkMode(0);
@@ -130,7 +130,6 @@ public:
         if (open && readProfile)
             open = manager.GetProfileData();
     }
-    ~Rig() { MouseType::setCurrent(0); }
     FalconMouseFirmware &fw() { return mouse->firmware(); }
     QByteArray mem(quint32 address, int n) { return fw().memory(address, n); }
     QByteArray file(int n = 1) { return fileImage(model, n); }

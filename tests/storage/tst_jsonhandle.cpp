@@ -1,7 +1,7 @@
-#include "factoryliterals.h"
 #include "storage/jsonhandle.h"
 #include "storage/storageio.h"
 #include "storage/storagepaths.h"
+#include "support/factoryliterals.h"
 #include "support/temphome.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "device/firmware/fwupdate.h"
 
-#include "common/mousetype.h"
+#include "catalog/modelcatalog.h"
 #include "common/pacer.h"
 #include "device/watcher/producttable.h"
 
@@ -49,20 +49,16 @@ void FwUpdate::setSelectors(const QString &mouseSelector, const QString &bootSel
 
 bool FwUpdate::selectorsForModel(int mouseType, QString *mouseSelector, QString *bootSelector)
 {
-    if (!MouseType::hasFalconDriver(mouseType))
+    // This updater speaks the Falcon boot loader: the model's cable mouse is sent into it.
+    const Catalog::Model *model = Catalog::find(mouseType);
+    if (!model || model->bootLoader != Catalog::BootLoader::Falcon)
         return false;
-    for (const ProductTable::Product &p : ProductTable::products()) {
-        if (p.mouseType != mouseType || p.link != ProductTable::Link::Cable
-            || p.driver != ProductTable::Driver::Falcon)
-            continue;
-        const USHORT vid = ProductTable::vendorId();
-        if (mouseSelector)
-            *mouseSelector = ProductTable::selector(vid, p.productId);
-        if (bootSelector)
-            *bootSelector = ProductTable::selector(vid, ProductTable::kFalconBootProductId);
-        return true;
-    }
-    return false;
+    const USHORT vid = ProductTable::vendorId();
+    if (mouseSelector)
+        *mouseSelector = ProductTable::selector(vid, model->cableId);
+    if (bootSelector)
+        *bootSelector = ProductTable::selector(vid, ProductTable::kFalconBootProductId);
+    return true;
 }
 
 void FwUpdate::trace(const QString &text) const

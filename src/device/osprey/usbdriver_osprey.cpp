@@ -252,11 +252,6 @@ qint32 weightedSum(const BYTE *p, int from, int to)
 }
 } // namespace
 
-int USBDriver_Osprey::modelCode() const
-{
-    return m_modelCode > 0 ? m_modelCode : MouseType::current();
-}
-
 void USBDriver_Osprey::checksumPair(int modelCode, BYTE &low, BYTE &high)
 {
     if (const Catalog::Model *m = Catalog::find(modelCode)) {
@@ -272,6 +267,12 @@ void USBDriver_Osprey::checksumPair(int modelCode, BYTE &low, BYTE &high)
     }
 }
 
+bool USBDriver_Osprey::checksumEnforced() const
+{
+    const Catalog::Model *row = Catalog::find(modelCode());
+    return !row || row->checksumEnforced;
+}
+
 bool USBDriver_Osprey::ProfileChecksum(BYTE *p)
 {
     if (!p)
@@ -280,7 +281,8 @@ bool USBDriver_Osprey::ProfileChecksum(BYTE *p)
     qint32 e = weightedSum(p, kChecksumFirst, kChecksumLast);
     e += m_r0 == 0 ? qint32(m_r1) : -qint32(m_r1);
     BYTE low = BYTE(e & 0xFF);
-    if (model == MouseType::Osprey)
+    const Catalog::Model *row = Catalog::find(model);
+    if (row && row->checksumLeavesOutByte19)
         low = BYTE(low - p[19]);
     low = BYTE(low - p[13]);
     const BYTE high = BYTE((e >> 8) & 0xFF);
@@ -372,7 +374,7 @@ int USBDriver_Osprey::GetProfileData(BYTE *profile)
     // The check runs on a copy: a read must not change what it reports.
     QByteArray check = m_profileCache;
     const bool ok = ProfileChecksum(reinterpret_cast<BYTE *>(check.data()));
-    return (ok || modelCode() == MouseType::Lark) ? 1 : 0;
+    return (ok || !checksumEnforced()) ? 1 : 0;
 }
 
 int USBDriver_Osprey::SetProfileData(const BYTE *profile)
@@ -381,8 +383,7 @@ int USBDriver_Osprey::SetProfileData(const BYTE *profile)
         return 0;
     std::memcpy(m_profileCache.data(), profile, size_t(kProfileSize));
     logLine(QStringLiteral("SetProfileData+++++"));
-    if (!ProfileChecksum(reinterpret_cast<BYTE *>(m_profileCache.data()))
-        && modelCode() != MouseType::Lark)
+    if (!ProfileChecksum(reinterpret_cast<BYTE *>(m_profileCache.data())) && checksumEnforced())
         return 0;
     QByteArray frameBytes(kProfileFrameLength, '\0');
     const char header[] = {0x03, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00};

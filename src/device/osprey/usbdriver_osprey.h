@@ -129,10 +129,14 @@ public:
     // on a failed transfer or status.
     int SetMacroStruct(const QByteArray &macro, int slotId);
 
-    // The model code the checksum and the Lark exception use: the one given here, or the
-    // process-wide current model when none was given (0).
+    // The model code the checksum and the Lark exception use, given by whoever builds the
+    // driver (the manager factory, or the manager that takes it); 0 until then: the default
+    // checksum pair.
     void setModelCode(int code) { m_modelCode = code; }
-    int modelCode() const;
+    int modelCode() const { return m_modelCode; }
+    // Whether a profile whose checksum does not match is refused: the model row's say (the
+    // Lark's is not checked); refused for a code without a model.
+    bool checksumEnforced() const;
     // The 1024-byte profile cache (last read, updated by each write).
     const QByteArray &profileCache() const { return m_profileCache; }
     BYTE rememberedR0() const { return m_r0; }

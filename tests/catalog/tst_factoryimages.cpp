@@ -1,5 +1,5 @@
-#include "storage/factoryimages.h"
-#include "factoryliterals.h"
+#include "catalog/factoryimages.h"
+#include "support/factoryliterals.h"
 
 #include <QtTest>
 

@@ -1,4 +1,6 @@
-#include "storage/factoryimages.h"
+#include "catalog/factoryimages.h"
+
+#include "catalog/modelcatalog.h"
 
 #include <cstddef>
 
@@ -6,7 +8,7 @@ namespace {
 
 using Byte = unsigned char;
 
-// Models 7, 8, 9, 12.
+// KelvoKite: models 7, 8, 9, 12.
 constexpr Byte kKelvoKite[FactoryImages::kKelvoImageSize] = {
     0x01, 0x00, 0x00, 0x00, 0xCD, 0xCD, 0xCD, 0xCD, 0xD0, 0x07, 0xCD, 0xCD, 0xC8, 0x02, 0x00, 0x00,
     0x03, 0x00, 0x10, 0x00, 0x08, 0x00, 0x06, 0x00, 0x08, 0x00, 0x05, 0x00, 0x00, 0x00, 0x1E, 0x00,
@@ -18,7 +20,7 @@ constexpr Byte kKelvoKite[FactoryImages::kKelvoImageSize] = {
     0x03, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00,
 };
 
-// Models 10, 11, 14.
+// KelvoFalcon: models 10, 11 (and, patched, 14).
 constexpr Byte kKelvoFalcon[FactoryImages::kKelvoImageSize] = {
     0x01, 0x00, 0x00, 0x00, 0xCD, 0xCD, 0xCD, 0xCD, 0xD0, 0x07, 0xCD, 0xCD, 0xD7, 0x02, 0x00, 0x00,
     0x03, 0x00, 0x01, 0x00, 0x03, 0x00, 0x04, 0x00, 0x03, 0x00, 0x02, 0x00, 0x08, 0x00, 0x05, 0x00,
@@ -30,7 +32,7 @@ constexpr Byte kKelvoFalcon[FactoryImages::kKelvoImageSize] = {
     0x03, 0x00, 0x00, 0x00, 0x4B, 0x9F, 0x60, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0xFF, 0x00,
 };
 
-// Model 3; the other Osprey-family groups are patches over it.
+// HaldenOsprey: model 3; the other Osprey-family groups are patches over it.
 constexpr Byte kHaldenOsprey[FactoryImages::kHaldenImageSize] = {
     0x03, 0x80, 0x80, 0x00, 0x00, 0x03, 0x07, 0x03, 0x00, 0x04, 0x00, 0x01, 0x5A, 0x02, 0x83, 0x09,
     0x0A, 0x83, 0x09, 0x00, 0x00, 0xFF, 0x00, 0x08, 0x09, 0x09, 0x05, 0x08, 0x05, 0x08, 0x09, 0x09,
@@ -55,14 +57,14 @@ struct Patch
     Byte value;
 };
 
-// Model 2.
+// HaldenSwift: model 2.
 constexpr Patch kSwiftPatch[] = {
     {6, 0x05},   {7, 0x02},   {58, 0x12},  {59, 0x1B},  {60, 0x28},  {61, 0x43},  {62, 0x8C},
     {63, 0x00},  {64, 0x00},  {72, 0x00},  {74, 0x12},  {75, 0x1B},  {76, 0x28},  {77, 0x43},
     {78, 0x8C},  {79, 0x00},  {80, 0x00},  {88, 0x00},  {124, 0x00}, {126, 0x00}, {128, 0x00},
 };
 
-// Model 13: the Swift's patch with the Heron's own stages 400, 800, 1200, 2000, 2500 in
+// HaldenHeron: model 13: the Swift's patch with the Heron's own stages 400, 800, 1200, 2000, 2500 in
 // table B codes (09 12 1B 2E 39; the Swift's table A codes 28 and 43 are not in table B).
 constexpr Patch kHeronPatch[] = {
     {6, 0x05},   {7, 0x02},   {58, 0x09},  {59, 0x12},  {60, 0x1B},  {61, 0x2E},  {62, 0x39},
@@ -70,7 +72,7 @@ constexpr Patch kHeronPatch[] = {
     {78, 0x39},  {79, 0x00},  {80, 0x00},  {88, 0x00},  {124, 0x00}, {126, 0x00}, {128, 0x00},
 };
 
-// Models 4 and 18.
+// HaldenWren: models 4 and 18.
 constexpr Patch kWrenPatch[] = {
     {7, 0x02},   {14, 0x85},  {15, 0x05},  {18, 0x04},  {23, 0x00},  {25, 0x00},  {29, 0x03},
     {30, 0x01},  {31, 0x08},  {32, 0x03},  {44, 0x00},  {51, 0x03},  {58, 0x09},  {59, 0x12},
@@ -79,7 +81,7 @@ constexpr Patch kWrenPatch[] = {
     {112, 0x03}, {124, 0x00}, {126, 0x00}, {128, 0x00},
 };
 
-// Model 5.
+// HaldenSwiftS: model 5.
 constexpr Patch kSwiftSPatch[] = {
     {6, 0x05},   {7, 0x02},   {16, 0x00},  {23, 0x00},  {25, 0x00},  {29, 0x03},  {30, 0x01},
     {31, 0x08},  {32, 0x03},  {44, 0x00},  {51, 0x01},  {58, 0x0C},  {60, 0x18},  {61, 0x20},
@@ -87,7 +89,7 @@ constexpr Patch kSwiftSPatch[] = {
     {78, 0x28},  {79, 0x00},  {80, 0x00},  {88, 0x00},  {124, 0x00}, {126, 0x00}, {128, 0x00},
 };
 
-// Model 6.
+// HaldenWrenS: model 6.
 constexpr Patch kWrenSPatch[] = {
     {7, 0x02},   {14, 0x85},  {15, 0x05},  {18, 0x04},  {23, 0x00},  {25, 0x00},  {29, 0x03},
     {30, 0x01},  {31, 0x08},  {32, 0x03},  {44, 0x00},  {51, 0x03},  {58, 0x08},  {59, 0x10},
@@ -111,7 +113,7 @@ QByteArray patched(const Byte (&base)[M], const Patch (&patch)[N])
     return image;
 }
 
-// Model 14: the image of models 10 and 11 with the FalconEU's own stages 800, 1000, 1500, 2000,
+// KelvoFalconEU: model 14: the image of models 10 and 11 with the FalconEU's own stages 800, 1000, 1500, 2000,
 // 3000, 4000, 5000 in its encoding ((value - 200) / 100 up to 5000). The ×50 codes of the others
 // would read as 1800 ... 59400 here.
 constexpr Patch kFalconEuPatch[] = {
@@ -123,38 +125,35 @@ constexpr Patch kFalconEuPatch[] = {
 
 namespace FactoryImages {
 
+QByteArray image(Image which)
+{
+    switch (which) {
+    case Image::None: return QByteArray();
+    case Image::KelvoKite: return fromTable(kKelvoKite);
+    case Image::KelvoFalcon: return fromTable(kKelvoFalcon);
+    case Image::KelvoFalconEU: return patched(kKelvoFalcon, kFalconEuPatch);
+    case Image::HaldenOsprey: return fromTable(kHaldenOsprey);
+    case Image::HaldenSwift: return patched(kHaldenOsprey, kSwiftPatch);
+    case Image::HaldenHeron: return patched(kHaldenOsprey, kHeronPatch);
+    case Image::HaldenWren: return patched(kHaldenOsprey, kWrenPatch);
+    case Image::HaldenSwiftS: return patched(kHaldenOsprey, kSwiftSPatch);
+    case Image::HaldenWrenS: return patched(kHaldenOsprey, kWrenSPatch);
+    }
+    return QByteArray();
+}
+
 QByteArray kelvo(int modelCode)
 {
-    switch (modelCode) {
-    case 7: case 8: case 9: case 12:
-        return fromTable(kKelvoKite);
-    case 10: case 11:
-        return fromTable(kKelvoFalcon);
-    case 14:
-        return patched(kKelvoFalcon, kFalconEuPatch);
-    default:
-        return QByteArray();
-    }
+    const Catalog::Model *model = Catalog::find(modelCode);
+    return model && model->family == Catalog::Family::Falcon ? image(model->factoryImage)
+                                                             : QByteArray();
 }
 
 QByteArray halden(int modelCode)
 {
-    switch (modelCode) {
-    case 3:
-        return fromTable(kHaldenOsprey);
-    case 2:
-        return patched(kHaldenOsprey, kSwiftPatch);
-    case 13:
-        return patched(kHaldenOsprey, kHeronPatch);
-    case 4: case 18:
-        return patched(kHaldenOsprey, kWrenPatch);
-    case 5:
-        return patched(kHaldenOsprey, kSwiftSPatch);
-    case 6:
-        return patched(kHaldenOsprey, kWrenSPatch);
-    default:
-        return QByteArray();
-    }
+    const Catalog::Model *model = Catalog::find(modelCode);
+    return model && model->family != Catalog::Family::Falcon ? image(model->factoryImage)
+                                                             : QByteArray();
 }
 
 } // namespace FactoryImages
