@@ -7,7 +7,7 @@
 #include "sim/ospreymousedevice.h"
 #include "common/pacer.h"
 #include "storage/storagepaths.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "device/osprey/usbdriver_heron.h"
 #include "device/osprey/usbdriver_osprey.h"
 #include "profile/usbdrivermanger_heron.h"
@@ -82,11 +82,11 @@ QList<MacroNode> nodes(const QList<Step> &steps)
 Q_DECLARE_METATYPE(QList<Step>)
 
 // A mouse of the given model on a bus, a manager with its driver, opened and read.
-class ManagerFixture
+class ManagerFixture : public BusRig
 {
 public:
     explicit ManagerFixture(int model)
-        : scoped(&bus), device(std::make_shared<OspreyMouseDevice>(USHORT(pidOf(model)))),
+        : device(std::make_shared<OspreyMouseDevice>(USHORT(pidOf(model)))),
           model(model)
     {
         bus.plug(device);
@@ -129,10 +129,6 @@ public:
         return QJsonDocument::fromJson(f.readAll()).object();
     }
 
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<OspreyMouseDevice> device;
     const int model;
     std::unique_ptr<UsbDriverManger_Osprey> manager;

@@ -6,7 +6,7 @@
 #include "common/mousetype.h"
 #include "common/pacer.h"
 #include "storage/storagepaths.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "device/falcon/usbdriverfalcon.h"
 #include "profile/usbdrivermangerfalcon.h"
 #include "sim/virtualhidbus.h"
@@ -112,11 +112,11 @@ QString selector(USHORT pid)
 } // namespace
 
 // A cable mouse on a virtual bus with an open manager, in a temporary home.
-class Rig
+class Rig : public BusRig
 {
 public:
     explicit Rig(USHORT pid = 0x4130, bool readProfile = true)
-        : scoped(&bus), mouse(std::make_shared<FalconMouseDevice>(pid)), model(modelOf(pid)),
+        : mouse(std::make_shared<FalconMouseDevice>(pid)), model(modelOf(pid)),
           manager(model)
     {
         bus.plug(mouse);
@@ -134,10 +134,6 @@ public:
     QByteArray mem(quint32 address, int n) { return fw().memory(address, n); }
     QByteArray file(int n = 1) { return fileImage(model, n); }
 
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<FalconMouseDevice> mouse;
     int model;
     UsbDriverMangerFalcon manager;
@@ -1090,14 +1086,11 @@ void TstUsbDriverMangerFalcon::receiverCommands_data()
 void TstUsbDriverMangerFalcon::receiverCommands()
 {
     QFETCH(bool, throughReceiver);
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped(&bus);
+    BusRig rig;
     auto receiver = FalconReceiverDevice::withPartnerMouse(0x1804);
     auto cable = std::make_shared<FalconMouseDevice>(0x4130);
-    bus.plug(receiver);
-    bus.plug(cable);
+    rig.bus.plug(receiver);
+    rig.bus.plug(cable);
     auto driver = std::make_unique<USBDriverFalcon>();
     driver->setLinkMode(throughReceiver ? 1 : 0);
     driver->SetWiredWirelessString(selector(0x4130), selector(0x1804));

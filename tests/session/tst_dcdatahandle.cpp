@@ -7,7 +7,7 @@
 #include "storage/gearhandle.h"
 #include "common/pacer.h"
 #include "device/watcher/producttable.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "sim/virtualhidbus.h"
 #include "common/mousetype.h"
 
@@ -18,12 +18,8 @@
 namespace {
 // One coordinator on a real worker thread, with a fake manager (or, for the receiver commands,
 // the real ones) and a virtual bus.
-struct Fixture
+struct Fixture : public BusRig
 {
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend{&bus};
     QThread thread;
     DCDataHandle *handle = new DCDataHandle;
     FakeManager::Script script;

@@ -3,7 +3,7 @@
 #include "sim/falconmousedevice.h"
 #include "sim/ospreymousedevice.h"
 #include "common/pacer.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "sim/virtualhidbus.h"
 
 #include <QSignalSpy>
@@ -28,10 +28,7 @@ DCDataHandle::ManagerFactory fakeFactory()
 
 void TstDeviceSession::plugOpensAndUnplugTearsDown()
 {
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     DeviceSession session(fakeFactory());
     QSignalSpy found(&session, &DeviceSession::deviceFound);
     QSignalSpy lost(&session, &DeviceSession::deviceLost);
@@ -39,7 +36,7 @@ void TstDeviceSession::plugOpensAndUnplugTearsDown()
     session.setWatchInterval(10);
     session.start();
 
-    const int id = bus.plug(std::make_shared<FalconMouseDevice>(0x4130));
+    const int id = rig.bus.plug(std::make_shared<FalconMouseDevice>(0x4130));
     QTRY_COMPARE(opened.size(), 1);
     QCOMPARE(found.first().first().toUInt(), 0x4130u);
     QCOMPARE(opened.first(), (QList<QVariant>{true, 11, false}));
@@ -53,7 +50,7 @@ void TstDeviceSession::plugOpensAndUnplugTearsDown()
         QVERIFY(m->calls.contains("SetUsbReportRate 2"));
     });
 
-    bus.unplug(id);
+    rig.bus.unplug(id);
     QTRY_COMPARE(lost.size(), 1);
     QTRY_VERIFY([&] {
         bool gone = false;
@@ -64,16 +61,14 @@ void TstDeviceSession::plugOpensAndUnplugTearsDown()
 
 void TstDeviceSession::manualModeOnlyReports()
 {
-    TempHome home;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     DeviceSession session(fakeFactory());
     session.setAutoOpen(false);
     QSignalSpy found(&session, &DeviceSession::deviceFound);
     QSignalSpy opened(session.coordinator(), &DCDataHandle::sig_OpenDeviceResult);
     session.setWatchInterval(10);
     session.start();
-    bus.plug(std::make_shared<OspreyMouseDevice>(0x4122));
+    rig.bus.plug(std::make_shared<OspreyMouseDevice>(0x4122));
     QTRY_COMPARE(found.size(), 1);
     QCOMPARE(found.first().first().toUInt(), 0x4122u);
     QTest::qWait(50);

@@ -9,7 +9,7 @@
 #include "storage/jsonhandle.h"
 #include "common/pacer.h"
 #include "storage/storagepaths.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "profile/usbdrivermanger.h"
 #include "sim/virtualhidbus.h"
 #include "support/filesizelimit.h"
@@ -67,10 +67,7 @@ void TstFalconSession::opensAndFillsThePages_data()
 void TstFalconSession::opensAndFillsThePages()
 {
     QFETCH(bool, wireless);
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
 
     // Configuration 1 holds what the mouse holds, so the session finds it.
     const QByteArray image = changedKiteCImage();
@@ -101,9 +98,9 @@ void TstFalconSession::opensAndFillsThePages()
     session.setWatchInterval(10);
     session.start();
     if (wireless)
-        bus.plug(receiver);
+        rig.bus.plug(receiver);
     else
-        bus.plug(mouse);
+        rig.bus.plug(mouse);
 
     QTRY_COMPARE(opened.size(), 1);
     QCOMPARE(opened.first(), (QList<QVariant>{true, 7, wireless}));
@@ -134,10 +131,7 @@ void TstFalconSession::opensAndFillsThePages()
 
 void TstFalconSession::factoryResetRewritesTheMouse()
 {
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     auto mouse = std::make_shared<FalconMouseDevice>(0x4139);
     loadIntoMouse(mouse->firmware(), changedKiteCImage());
 
@@ -147,7 +141,7 @@ void TstFalconSession::factoryResetRewritesTheMouse()
     QSignalSpy loadingEnd(c, &DCDataHandle::sig_EndLoadingDialog);
     session.setWatchInterval(10);
     session.start();
-    bus.plug(mouse);
+    rig.bus.plug(mouse);
     QTRY_COMPARE(opened.size(), 1);
     QTRY_VERIFY(loadingEnd.size() >= 1);
     // Store something in every configuration first, with gears 2 to 7 switched off.
@@ -208,10 +202,7 @@ void TstFalconSession::failedSaveIsReported()
 {
     QFETCH(bool, fullDisk);
     QFETCH(QString, reason);
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     auto mouse = std::make_shared<FalconMouseDevice>(0x4139);
     const QByteArray image = changedKiteCImage();
     loadIntoMouse(mouse->firmware(), image);
@@ -220,7 +211,7 @@ void TstFalconSession::failedSaveIsReported()
     const QString path = StoragePaths::configJsonPath(7, 1);
     if (!fullDisk)
         QVERIFY(QFile::remove(path) && QDir().mkpath(path));
-    const QByteArray before = home.read(path.mid(home.path().size()));
+    const QByteArray before = rig.home.read(path.mid(rig.home.path().size()));
 
     DeviceSession session;
     DCDataHandle *c = session.coordinator();
@@ -230,7 +221,7 @@ void TstFalconSession::failedSaveIsReported()
     QSignalSpy saveFailed(c, &DCDataHandle::sig_SaveFailed);
     session.setWatchInterval(10);
     session.start();
-    bus.plug(mouse);
+    rig.bus.plug(mouse);
     QTRY_COMPARE(opened.size(), 1);
     QTRY_VERIFY(loadingEnd.size() >= 1);
     session.runOnCoordinator([] {});
@@ -247,7 +238,7 @@ void TstFalconSession::failedSaveIsReported()
     QCOMPARE(saveFailed.first(), (QList<QVariant>{path, reason}));
     QTRY_COMPARE(warning.size(), 1);
     QCOMPARE(warning.first().first().toInt(), 32);
-    QCOMPARE(home.read(path.mid(home.path().size())), before);
+    QCOMPARE(rig.home.read(path.mid(rig.home.path().size())), before);
 }
 
 QTEST_GUILESS_MAIN(TstFalconSession)

@@ -4,7 +4,7 @@
 #include "sim/ospreymousedevice.h"
 #include "common/pacer.h"
 #include "storage/storagepaths.h"
-#include "support/temphome.h"
+#include "support/busrig.h"
 #include "sim/virtualhidbus.h"
 #include "profile/usbdrivermanger.h"
 
@@ -39,16 +39,13 @@ void TstOspreySession::openFillsPagesFromTheMouse()
     QFETCH(int, pid);
     QFETCH(int, type);
     QFETCH(QList<DWORD>, dpi);
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     auto mouse = std::make_shared<OspreyMouseDevice>(USHORT(pid));
     // A setting only the mouse knows: report-rate index 1.
     QByteArray settings = mouse->firmware().settings();
     settings[0] = 1;
     mouse->firmware().setSettings(settings);
-    bus.plug(mouse);
+    rig.bus.plug(mouse);
 
     DeviceSession session;
     session.setAutoOpen(false);
@@ -82,12 +79,9 @@ void TstOspreySession::openFillsPagesFromTheMouse()
 
 void TstOspreySession::factoryResetRewritesMouseAndConfigurations()
 {
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     auto mouse = std::make_shared<OspreyMouseDevice>(0x4122);
-    bus.plug(mouse);
+    rig.bus.plug(mouse);
     DeviceSession session;
     session.setAutoOpen(false);
     Q_EMIT session.sig_OpenDevice(0x4122, 0);
@@ -118,12 +112,9 @@ void TstOspreySession::liftOffAloneReachesTheMouse()
 {
     QFETCH(int, pid);
     QFETCH(int, type);
-    TempHome home;
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend backend(&bus);
+    BusRig rig;
     auto mouse = std::make_shared<OspreyMouseDevice>(USHORT(pid));
-    bus.plug(mouse);
+    rig.bus.plug(mouse);
     DeviceSession session;
     session.setAutoOpen(false);
     DCDataHandle *c = session.coordinator();
