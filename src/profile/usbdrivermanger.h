@@ -9,6 +9,7 @@
 // (mostly true), so pages behave as if a feature that a model lacks had succeeded.
 
 #include "common/qktypes.h"
+#include "common/warning.h"
 
 #include <QImage>
 #include <QList>
@@ -71,7 +72,7 @@ class USBDriverManger : public QObject
 public:
     static constexpr int kFirstButton = 4;
     static constexpr int kLastButton = 14;
-    static constexpr int kOnlyLeftButtonWarning = 6;
+    static constexpr int kOnlyLeftButtonWarning = toInt(Warning::OnlyLeftButton);
 
     explicit USBDriverManger(QObject *parent = nullptr);
     ~USBDriverManger() override;

@@ -1,5 +1,6 @@
 #include "session/dcdatahandle.h"
 
+#include "common/warning.h"
 #include "catalog/modelcatalog.h"
 
 #include "common/atomicfile.h"
@@ -35,7 +36,7 @@ void reportSaveFailures(DCDataHandle *self, const QList<AtomicFile::Failure> &fa
         Q_EMIT self->sig_SaveFailed(f.path, f.reason);
     }
     if (!failures.isEmpty() && operationOk)
-        Q_EMIT self->sig_ShowWarningDialog(32);
+        Q_EMIT self->sig_ShowWarningDialog(toInt(Warning::ReadOrWriteFailed));
 }
 
 // Runs one manager request inside the loading indication. Returns the manager's verdict (the
@@ -211,7 +212,7 @@ bool DCDataHandle::receiverPairingCheck(USHORT receiverId)
         qDebug() << "1——++";
     if (m_manager->ResetReceiverPairing() == ReceiverAnswer::Acknowledged)
         qDebug() << "2-++";
-    Q_EMIT sig_ShowWarningDialog(44);
+    Q_EMIT sig_ShowWarningDialog(toInt(Warning::ReceiverPairedWithOtherMouse));
     sendEvent(QStringLiteral("接收器与鼠标不匹配"), modelFolder());
     return false;
 }
@@ -375,7 +376,7 @@ void DCDataHandle::GetProfileFromMouse()
             refreshPages();
         } else {
             loadGearForConfig(m_configNumber, false);
-            Q_EMIT sig_ShowWarningDialog(38);
+            Q_EMIT sig_ShowWarningDialog(toInt(Warning::NoConfigurationMatches));
         }
     } else {
         warningReadOrWriteError();
@@ -477,7 +478,7 @@ void DCDataHandle::slot_WriteListMacro(QStringList macroList)
 {
     if (request(QStringLiteral("WriteListMacro"), [&] { return m_manager->WriteListMacro(macroList); },
                 OnFailure::Quiet))
-        Q_EMIT sig_ShowWarningDialog(37);
+        Q_EMIT sig_ShowWarningDialog(toInt(Warning::MacroListWritten));
 }
 
 void DCDataHandle::loadProfile(int number, bool onlyMouse)
@@ -596,7 +597,7 @@ void DCDataHandle::slot_removeOldTxtFile()
 void DCDataHandle::warningReadOrWriteError()
 {
     m_battery.seek();
-    Q_EMIT sig_ShowWarningDialog(32);
+    Q_EMIT sig_ShowWarningDialog(toInt(Warning::ReadOrWriteFailed));
     if (m_manager && m_manager->GetExtraSetting() >= 4)
         Q_EMIT sig_ShowUpdateWidget(true, true, m_mouseType, false);
     sendEvent(QStringLiteral("ReadWriteError"), modelFolder());

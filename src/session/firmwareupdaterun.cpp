@@ -1,5 +1,6 @@
 #include "session/firmwareupdaterun.h"
 
+#include "common/warning.h"
 #include "common/pacer.h"
 #include "device/firmware/fwupdate.h"
 #include "device/watcher/producttable.h"
@@ -16,7 +17,7 @@ void FirmwareUpdateRun::run(const QString &path, int mouseType, bool wireless, b
     ++m_attempts;
     qDebug() << "UpdateTimes" << m_attempts;
     if (m_attempts > kMaxAttempts) {
-        Q_EMIT warning(14);
+        Q_EMIT warning(toInt(Warning::TooManyUpdateAttempts));
         m_running = false;
         return;
     }
@@ -25,11 +26,11 @@ void FirmwareUpdateRun::run(const QString &path, int mouseType, bool wireless, b
         // Firmware only goes over the cable.
         Q_EMIT startCheckDeviceTimer();
         Q_EMIT closeUpdateMouseDialog();
-        Q_EMIT warning(40);
+        Q_EMIT warning(toInt(Warning::UpdateRefusedThroughReceiver));
         m_running = false;
         return;
     }
-    Q_EMIT warning(13);
+    Q_EMIT warning(toInt(Warning::FirmwareUpdating));
     update(path, mouseType, mouseOpen);
     m_running = false;
 }
@@ -61,11 +62,11 @@ void FirmwareUpdateRun::finish(bool ok)
     Q_EMIT closeUpdatingWidget();
     if (ok) {
         qDebug() << "firmWareUpdateResult TRUE";
-        Q_EMIT warning(8);
+        Q_EMIT warning(toInt(Warning::FirmwareUpdateSucceeded));
         Q_EMIT closeUpdateMouseDialog();
     } else {
         qDebug() << "firmWareUpdateResult FALSE";
-        Q_EMIT warning(7);
+        Q_EMIT warning(toInt(Warning::FirmwareUpdateFailed));
     }
     Q_EMIT outcome(ok ? QStringLiteral("FirmwareUpdated") : QStringLiteral("FirmwareUpdateFailed"));
     Q_EMIT startCheckDeviceTimer();
