@@ -46,6 +46,12 @@ private:
     std::atomic<int> m_sleeps{0};
 };
 
+// How the device drivers wait for a reply they poll a status for. Adaptive (the default) polls
+// soon after a command and backs off to the fixed poll delay, within the same overall time a
+// command may take; Described keeps the fixed waits before every poll and around every transfer,
+// for a mouse whose firmware needs them.
+enum class PollPacing { Adaptive, Described };
+
 namespace Pacer {
 void sleepMs(int ms);
 qint64 nowMs();
@@ -54,6 +60,13 @@ PacingClock &clock();
 void install(PacingClock *clock);
 // The installed clock if it is virtual, else nullptr.
 VirtualClock *virtualClock();
+// The process-wide poll pacing (Adaptive until set).
+PollPacing pollPacing();
+void setPollPacing(PollPacing pacing);
+// The wait before status poll number poll (0 = the first after the command) under the current
+// pacing: Described waits fixedMs every time; Adaptive waits 0, 1, 1, 2, 2, 4, 4, 8 ms and
+// then fixedMs (never more than fixedMs).
+int pollDelayMs(int poll, int fixedMs);
 } // namespace Pacer
 
 // Installs a fresh VirtualClock for the lifetime of the object (tests, benchmark, demo mode).

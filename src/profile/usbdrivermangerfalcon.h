@@ -49,6 +49,8 @@ public:
     static constexpr int kButtonSlots = 11;
     static constexpr int kFirstListSlot = 11;
     static constexpr int kMaxListMacros = 3;
+    // A macro slot's first read: one whole memory chunk, the length word at its start.
+    static constexpr int kMacroHeadRead = 24;
 
     // Image offsets.
     static constexpr int kButtonTable = 16;
@@ -219,6 +221,8 @@ private:
     bool restoreFactoryEntry(int button, int profile);
     int listMacroCountFromMouse();
     bool readMacroSlot(int slot, QByteArray &buffer, int &size);
+    // The value m_imageProvenAt takes when the mirror has just been read or written whole.
+    int imageProof() const;
     // Loads a configuration into scratch buffers.
     void loadConfig(int configNumber, QByteArray &image, QVector<QByteArray> &macros);
     bool sendLoadedConfig(int configNumber, bool withMacros);
@@ -229,6 +233,12 @@ private:
     QByteArray m_image;
     QVector<int> m_macroSizes;
     QVector<QByteArray> m_macroSlots;
+    // Leading bytes of each slot's mirror known to equal the mouse (read from it or written to
+    // it since); 0 while a write to the slot is under way or failed.
+    QVector<int> m_macroProven;
+    // The driver's failed-write count when the image mirror was last read from the mouse or
+    // written whole; -1 before. The mirror proves the mouse's memory while the count stays.
+    int m_imageProvenAt = -1;
     std::unique_ptr<JsonHandle> m_json;
     DWORD m_flag = 0;
     QString m_modelFolder = QStringLiteral("falcon");
