@@ -93,6 +93,7 @@ UsbDriverMangerFalcon::UsbDriverMangerFalcon(QObject *parent)
       m_image(kImageSize, '\0'),
       m_macroSizes(kMacroSlots, 0),
       m_macroSlots(kMacroSlots, QByteArray(kMacroSlotSize, '\0')),
+      m_macroHeld(kMacroSlots, QByteArray(kMacroSlotSize, '\0')),
       m_macroProven(kMacroSlots, 0),
       m_json(std::make_unique<JsonHandle>())
 {
@@ -466,6 +467,9 @@ bool UsbDriverMangerFalcon::setListMacroCount(int count, int profile)
 
 int UsbDriverMangerFalcon::listMacroCountFromMouse()
 {
+    // Only this program sets the count: while the mirror proves profile 1 it knows it.
+    if (m_driver && m_imageProvenAt >= 0 && m_imageProvenAt == m_driver->failedWrites())
+        return BYTE(m_image[kListMacroCount]);
     DWORD word = 0;
     if (!m_driver || !m_driver->ReadSettingsWordD(&word, kWrittenProfile))
         return 0;
@@ -558,12 +562,34 @@ void UsbDriverMangerFalcon::clearMacroSlot(int slot)
 {
     m_macroSizes[slot] = 0;
     m_macroSlots[slot].fill('\0');
+    const int known = m_macroProven[slot];
     m_macroProven[slot] = 0;
     const BYTE zero[2] = {0, 0};
-    if (m_driver && m_driver->WriteEEPROM(macroAddress(slot), 2, zero))
+    if (m_driver && m_driver->WriteEEPROM(macroAddress(slot), 2, zero)) {
         qDebug() << "ClearSingleMacroData ok";
-    else
+        m_macroHeld[slot][0] = 0;
+        m_macroHeld[slot][1] = 0;
+        m_macroProven[slot] = std::max(known, 2);
+    } else {
         qDebug() << "ClearSingleMacroData failed";
+    }
+}
+
+bool UsbDriverMangerFalcon::writeMacroSlot(int slot, const QByteArray &area)
+{
+    const bool list = slot >= kFirstListSlot;
+    const int index = list ? slot - kFirstListSlot : slot;
+    const int known = m_macroProven[slot];
+    // Until every chunk is confirmed nothing of the slot is known.
+    m_macroProven[slot] = 0;
+    if (!m_driver->WriteMacro(index, list, reinterpret_cast<const BYTE *>(area.constData()), area.size(),
+                              reinterpret_cast<const BYTE *>(m_macroHeld[slot].constData()), known))
+        return false;
+    // The bytes past the new macro are still those the mouse held before.
+    const int total = lengthWord(area);
+    m_macroHeld[slot].replace(0, total, area.left(total));
+    m_macroProven[slot] = std::max(known, total);
+    return true;
 }
 
 bool UsbDriverMangerFalcon::restoreFactoryEntry(int button, int profile)
@@ -692,12 +718,10 @@ bool UsbDriverMangerFalcon::WriteSingleMacro(int button, const QString &macroFil
     int macroType = 0;
     if (!convertMacroFile(macroFile, buffer, macroType))
         return false;
-    m_macroProven[slot] = 0;
-    if (!m_driver->WriteMacro(slot, false, reinterpret_cast<const BYTE *>(buffer.constData()), buffer.size()))
+    if (!writeMacroSlot(slot, buffer))
         return false;
     m_macroSlots[slot] = buffer;
     m_macroSizes[slot] = lengthWord(buffer);
-    m_macroProven[slot] = m_macroSizes[slot];
     if (!SetChangeButtonToMacro(button, slot, macroType, kWrittenProfile)) {
         saveCurrent();
         return false;
@@ -730,11 +754,9 @@ bool UsbDriverMangerFalcon::WriteListMacro(const QStringList &macroFiles)
     for (int i = 0; i < macroFiles.size(); ++i) {
         const int j = int(macroFiles.indexOf(macroFiles[i]));
         const QByteArray &buffer = buffers[j];
-        m_macroProven[kFirstListSlot + j] = 0;
-        if (m_driver->WriteMacro(j, true, reinterpret_cast<const BYTE *>(buffer.constData()), buffer.size())) {
+        if (writeMacroSlot(kFirstListSlot + j, buffer)) {
             m_macroSlots[kFirstListSlot + j] = buffer;
             m_macroSizes[kFirstListSlot + j] = lengthWord(buffer);
-            m_macroProven[kFirstListSlot + j] = m_macroSizes[kFirstListSlot + j];
             ++written;
         }
     }
@@ -919,6 +941,7 @@ bool UsbDriverMangerFalcon::GetProfileData()
     m_image = image;
     m_macroSlots = macros;
     m_macroSizes = sizes;
+    m_macroHeld = macros;
     m_macroProven = sizes;
     m_imageProvenAt = imageProof();
     checkAllMouseButtonIsOriginalMouseButton();
@@ -989,25 +1012,15 @@ bool UsbDriverMangerFalcon::sendLoadedConfig(int configNumber, bool withMacros)
     bool ok = true;
     for (int slot = 0; slot < kMacroSlots; ++slot) {
         const int size = FalconLegacyFile::slotSize(macros[slot]);
-        const int proven = m_macroProven[slot];
         if (withMacros && ok) {
             if (size > 0) {
-                const bool list = slot >= kFirstListSlot;
-                const int index = list ? slot - kFirstListSlot : slot;
-                m_macroProven[slot] = 0;
-                ok = m_driver->WriteMacro(index, list, reinterpret_cast<const BYTE *>(macros[slot].constData()),
-                                          kMacroSlotSize,
-                                          reinterpret_cast<const BYTE *>(m_macroSlots[slot].constData()),
-                                          proven);
+                ok = writeMacroSlot(slot, macros[slot]);
             } else if (m_macroSizes[slot] > 0) {
                 // The configuration has no macro here: empty the slot the mouse still holds.
                 clearMacroSlot(slot);
             }
             if (!ok)
                 break;
-            m_macroProven[slot] = size > 0 ? size : 0;
-        } else {
-            m_macroProven[slot] = 0; // the mirror takes the configuration's macro, the mouse not
         }
         m_macroSlots[slot] = size > 0 ? macros[slot] : QByteArray(kMacroSlotSize, '\0');
         m_macroSizes[slot] = size;

@@ -214,6 +214,9 @@ private:
     bool convertMacroFile(const QString &path, QByteArray &slot, int &macroType);
     // Zeroes a slot in the mirror and its length word in the mouse (logged, never fails).
     void clearMacroSlot(int slot);
+    // Writes a macro (hardware form, its length word first) into slot 0..13, leaving out the
+    // chunks the mouse is known to hold already.
+    bool writeMacroSlot(int slot, const QByteArray &area);
     bool setListMacroCount(int count, int profile);
     bool writeButtonEntry(int button, const FalconButtonEntry::Entry &entry, int profile);
     // Change type 32: back to the factory entry (list macros and the button's own macro slot
@@ -233,8 +236,11 @@ private:
     QByteArray m_image;
     QVector<int> m_macroSizes;
     QVector<QByteArray> m_macroSlots;
-    // Leading bytes of each slot's mirror known to equal the mouse (read from it or written to
-    // it since); 0 while a write to the slot is under way or failed.
+    // What each macro slot of the mouse holds in its first m_macroProven bytes (read from it or
+    // written to it since; the bytes past a newly written macro stay as they were). Kept apart
+    // from m_macroSlots, which is what the configuration files take. 0 while a write to the slot
+    // is under way or after it failed.
+    QVector<QByteArray> m_macroHeld;
     QVector<int> m_macroProven;
     // The driver's failed-write count when the image mirror was last read from the mouse or
     // written whole; -1 before. The mirror proves the mouse's memory while the count stays.

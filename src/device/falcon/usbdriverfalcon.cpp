@@ -52,6 +52,9 @@ constexpr DWORD kPictureStride = 0x1000;
 constexpr int kButtonTableLength = 44;
 constexpr int kSettingsLength = 68;
 constexpr int kStageBlockLength = 16;
+// The held copy covers profile 1's button table and settings block: 0x600 up to 0x900.
+constexpr DWORD kHeldBase = kProfileOne + kButtonTable;
+constexpr DWORD kHeldSize = 0x300;
 
 bool validProfile(int p)
 {
@@ -84,7 +87,10 @@ QString hexBytes(const BYTE *b, int n)
 }
 } // namespace
 
-USBDriverFalcon::USBDriverFalcon(QObject *parent) : KelvoUSBDriver(parent) {}
+USBDriverFalcon::USBDriverFalcon(QObject *parent)
+    : KelvoUSBDriver(parent), m_held(int(kHeldSize), '\0'), m_heldKnown(int(kHeldSize), '\0')
+{
+}
 
 USBDriverFalcon::~USBDriverFalcon()
 {
@@ -121,6 +127,7 @@ int USBDriverFalcon::FindHIDDevice()
 int USBDriverFalcon::UnInitDevice()
 {
     logLine(QStringLiteral("USBDriverFalcon::UnInitDevice()"));
+    forgetHeld(); // another device, or the same one after a restart, may hold anything
     if (m_device) {
         m_device.reset();
         logLine(QStringLiteral("UnInitDevice CloseHandle"));
@@ -306,6 +313,7 @@ int USBDriverFalcon::ReadEEPROM(DWORD address, int n, BYTE *out)
         std::memcpy(data.data() + done, buffer + 4, size_t(rest));
     }
     std::memcpy(out, data.constData(), size_t(n));
+    noteHeld(address, out, n);
     return 1;
 }
 
@@ -325,6 +333,7 @@ int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data, const B
     int done = 0;
     while (n - done >= kChunk) {
         if (unchanged(done, kChunk)) {
+            noteHeld(addr, data + done, kChunk);
             addr += kChunk;
             done += kChunk;
             ++m_skippedChunks;
@@ -339,11 +348,13 @@ int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data, const B
             // No system error code reaches us here: the mouse's last status byte stands in.
             const int error = buffer[0];
             ++m_failedWrites;
+            forgetHeld();
             logLine(QString::asprintf("WriteEEPROM Failed, Addr=%x, bytestowrite=%d\n", addr, kChunk));
             logLine(QStringLiteral("WriteEEPROM Failed,Addr=%1, bytestowrite=%2 error = %3\n")
                         .arg(addr).arg(kChunk).arg(error));
             return 0;
         }
+        noteHeld(addr, data + done, kChunk);
         addr += kChunk;
         done += kChunk;
         logLine(QStringLiteral("WriteEEPROM OK, dwAddr= %1, BytesOfRest= %2\n")
@@ -352,6 +363,7 @@ int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data, const B
     const int rest = n - done;
     if (rest > 0 && unchanged(done, rest)) {
         ++m_skippedChunks;
+        noteHeld(addr, data + done, rest);
     } else if (rest > 0) {
         BYTE buffer[32] = {kCmdWrite, BYTE(rest)};
         putLe32(buffer + 2, addr);
@@ -359,10 +371,12 @@ int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data, const B
         const QString command = hexBytes(buffer, rest + 6);
         if (!ExchangeCommand(buffer, rest + 6, 1)) {
             ++m_failedWrites;
+            forgetHeld();
             logLine(QStringLiteral("WriteEEPROM Failed, Addr=%1, bytestowrite=%2 error = %3 Cmd=%4\n")
                         .arg(addr).arg(rest).arg(int(buffer[0])).arg(command));
             return 0;
         }
+        noteHeld(addr, data + done, rest);
         logLine(QStringLiteral("WriteEEPROM OK, dwAddr= %1, bytestowrite= %2,\n").arg(addr).arg(rest));
     }
     return 1;
@@ -384,10 +398,46 @@ int USBDriverFalcon::writeWord(DWORD address, DWORD value)
     return WriteEEPROM(address, 4, b);
 }
 
+void USBDriverFalcon::noteHeld(DWORD address, const BYTE *bytes, int n)
+{
+    for (int k = 0; k < n; ++k) {
+        const quint64 at = quint64(address) + quint64(k);
+        if (at >= kHeldBase && at < kHeldBase + kHeldSize) {
+            m_held[int(at - kHeldBase)] = char(bytes[k]);
+            m_heldKnown[int(at - kHeldBase)] = 1;
+        }
+    }
+}
+
+void USBDriverFalcon::forgetHeld()
+{
+    m_heldKnown.fill('\0');
+}
+
+bool USBDriverFalcon::heldWord(DWORD address, BYTE out[4], bool keepsByte0Only) const
+{
+    // Only words no one but this program changes: word C (the last stage index), and the
+    // DPI/LED word where its byte 0, the current stage the mouse's own buttons move, is
+    // replaced anyway. Every other word is read from the mouse each time.
+    const bool wordC = address == kProfileOne + kWordC;
+    const bool dpiLed = address == kProfileOne + kDpiLedWord && keepsByte0Only;
+    if (!wordC && !dpiLed)
+        return false;
+    const int at = int(address - kHeldBase);
+    for (int k = 0; k < 4; ++k) {
+        if (!m_heldKnown.at(at + k))
+            return false;
+        out[k] = BYTE(m_held.at(at + k));
+    }
+    return true;
+}
+
 int USBDriverFalcon::patchWordByte(DWORD readAddress, DWORD writeAddress, int index, BYTE value)
 {
     BYTE b[4];
-    if (index < 0 || index > 3 || !ReadEEPROM(readAddress, 4, b))
+    if (index < 0 || index > 3)
+        return 0;
+    if (!heldWord(readAddress, b, index == 0) && !ReadEEPROM(readAddress, 4, b))
         return 0;
     b[index] = value;
     return WriteEEPROM(writeAddress, 4, b);
@@ -569,8 +619,12 @@ int USBDriverFalcon::SetDpiStageBlock(const BYTE *data, int n, int p)
     std::memcpy(block, data, size_t(n));
     if (n == kStageBlockLength) {
         // The block's last 4 bytes are word C: keep the mouse's byte 2 of it.
+        BYTE held[4];
         DWORD wordC = 0;
-        if (readWord(kProfileOne + kWordC, &wordC)) {
+        if (heldWord(kProfileOne + kWordC, held)) {
+            block[14] = held[2];
+            block[15] = 0;
+        } else if (readWord(kProfileOne + kWordC, &wordC)) {
             block[14] = BYTE((wordC >> 16) & 0xFF);
             block[15] = 0;
         }

@@ -254,8 +254,21 @@ protected:
     int writeWord(DWORD address, DWORD value);
     // Byte index (0..3) of the word at address.
     int readWordByte(DWORD address, int index, BYTE *out);
-    // Reads the word at address, replaces byte index, writes it at writeAddress.
+    // Reads the word at address, replaces byte index, writes it at writeAddress. The word is
+    // taken from the held copy of profile 1 when that knows it (heldWord).
     int patchWordByte(DWORD readAddress, DWORD writeAddress, int index, BYTE value);
+
+    // The held copy of profile 1's button table and settings (0x600..0x8FF): what this driver
+    // read from there or wrote there since the device was opened. A failed write forgets all of
+    // it. Only the read-modify-write helpers use it, in place of their read; every getter
+    // reads the mouse.
+    void noteHeld(DWORD address, const BYTE *bytes, int n);
+    void forgetHeld();
+    // The word at address from the held copy, for word C (0x894) and, when keepsByte0Only, the
+    // DPI/LED word (0x898): the mouse changes its current stage (byte 0) from its own buttons,
+    // so that word is taken only where byte 0 is replaced. False for any other word and when a
+    // byte of it is not known.
+    bool heldWord(DWORD address, BYTE out[4], bool keepsByte0Only = false) const;
 
     std::unique_ptr<HidHandle> m_device;
     int m_linkMode = 1;
@@ -267,6 +280,8 @@ protected:
     BYTE m_currentProfile = 0; // last profile index read from the mouse
     int m_failedWrites = 0;
     int m_skippedChunks = 0;
+    QByteArray m_held;      // 0x600..0x8FF
+    QByteArray m_heldKnown; // one flag byte per held byte
 
 private:
     // The base's whole-profile transfers (another family's block layout) stay reachable
