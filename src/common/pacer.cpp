@@ -70,6 +70,14 @@ VirtualClock *virtualClock() { return dynamic_cast<VirtualClock *>(g_clock.load(
 PollPacing pollPacing() { return g_pollPacing.load(); }
 void setPollPacing(PollPacing pacing) { g_pollPacing.store(pacing); }
 
+PollPacing applyPacingSetting(const QStringList &arguments)
+{
+    if (arguments.contains(QStringLiteral("--described-pacing"))
+        || qEnvironmentVariable("QKDRIVER_PACING").trimmed().toLower() == QLatin1String("described"))
+        setPollPacing(PollPacing::Described);
+    return pollPacing();
+}
+
 int pollDelayMs(int poll, int fixedMs)
 {
     // A reply that is ready at once costs one look; a busy mouse is asked again after waits

@@ -3,6 +3,7 @@
 // benchmark and the emulators install a VirtualClock that returns at once and adds the time up,
 // so a protocol's pacing can be asserted without a test ever sleeping.
 
+#include <QStringList>
 #include <QtGlobal>
 #include <atomic>
 
@@ -67,6 +68,10 @@ void setPollPacing(PollPacing pacing);
 // pacing: Described waits fixedMs every time; Adaptive waits 0, 1, 1, 2, 2, 4, 4, 8 ms and
 // then fixedMs (never more than fixedMs).
 int pollDelayMs(int poll, int fixedMs);
+// The user's setting: "--described-pacing" among the arguments or QKDRIVER_PACING=described in
+// the environment selects the described pacing (for a mouse whose firmware needs the fixed
+// waits). Returns the pacing now in force.
+PollPacing applyPacingSetting(const QStringList &arguments);
 } // namespace Pacer
 
 // Installs a fresh VirtualClock for the lifetime of the object (tests, benchmark, demo mode).
