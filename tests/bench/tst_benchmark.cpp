@@ -80,6 +80,8 @@ private Q_SLOTS:
     void firmwareImage();
     void commandSetFigures_data();
     void commandSetFigures();
+    void speedTargets_data();
+    void speedTargets();
     void firmwareUpdateFigures_data();
     void firmwareUpdateFigures();
     void selection_data();
@@ -343,6 +345,32 @@ void TstBenchmark::commandSetFigures()
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().id, id);
     QCOMPARE(results.first().group, 0);
+    QCOMPARE(BenchResult::statusName(results.first().status), QString("ok"));
+    compareTraffic(results.first().figures, expected);
+}
+
+void TstBenchmark::speedTargets_data()
+{
+    // The whole stack on the default model: what opening, a DPI change and loading a stored
+    // configuration cost (the speed targets: at most 30 requests and 100 ms, 1 s with 14
+    // typical macros, 4 requests and 20 ms, only the chunks that differ).
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<BenchFigures>("expected");
+    QTest::newRow("open, empty slots") << "open.falcon.wired.empty" << figures(29, 60, 928, 992, 2, 60, 62);
+    QTest::newRow("open, 14 macros of 202 bytes")
+        << "open.falcon.wired.typical" << figures(141, 284, 4512, 4576, 2, 284, 286);
+    QTest::newRow("DPI list change") << "dpi.falcon" << figures(4, 14, 128, 320, 6, 14, 20);
+    QTest::newRow("load, equal to the mouse") << "load-config.falcon.full" << figures(5, 12, 160, 224, 2, 12, 14);
+    QTest::newRow("load, one macro differs")
+        << "load-config.falcon.one-macro-differs" << figures(7, 20, 224, 416, 6, 20, 26);
+}
+
+void TstBenchmark::speedTargets()
+{
+    QFETCH(QString, id);
+    QFETCH(BenchFigures, expected);
+    const QList<BenchResult> results = Benchmark(parsed({"--quick", "--only", id})).run();
+    QCOMPARE(results.size(), 1);
     QCOMPARE(BenchResult::statusName(results.first().status), QString("ok"));
     compareTraffic(results.first().figures, expected);
 }

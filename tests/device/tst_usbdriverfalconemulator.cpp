@@ -67,6 +67,8 @@ private Q_SLOTS:
     void pictureRoundTrip();
     void writeBusyPolling_data();
     void writeBusyPolling();
+    void patchesTakeWhatWasReadBefore_data();
+    void patchesTakeWhatWasReadBefore();
     void unchangedChunksAreNotSent_data();
     void unchangedChunksAreNotSent();
     void writersUseProfileOne_data();
@@ -191,6 +193,50 @@ void TstUsbDriverFalconEmulator::writeBusyPolling()
     QCOMPARE(f.fw().counters().inputReports, polls);
     QCOMPARE(f.pacing.clock().sleptMs(), qint64(slept));
     QCOMPARE(f.fw().memory(0x1000, 4), hex("01 02 03 04"));
+}
+
+void TstUsbDriverFalconEmulator::patchesTakeWhatWasReadBefore_data()
+{
+    // One byte patched into profile 1 (0x894 byte 2, 0x898 byte 0 or 1): how many memory reads
+    // the patch needs after the profile image was read (primed) or not, or after a failed write.
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("primed");
+    QTest::addColumn<bool>("failedWrite");
+    QTest::addColumn<int>("reads");
+    QTest::newRow("word C, image read: no read") << 0x894u << 2 << true << false << 0;
+    QTest::newRow("word C, nothing read: read") << 0x894u << 2 << false << false << 1;
+    QTest::newRow("word C after a failed write: read") << 0x894u << 2 << true << true << 1;
+    QTest::newRow("current stage, image read: no read") << 0x898u << 0 << true << false << 0;
+    QTest::newRow("light mode: always read") << 0x898u << 1 << true << false << 1;
+}
+
+void TstUsbDriverFalconEmulator::patchesTakeWhatWasReadBefore()
+{
+    QFETCH(quint32, address);
+    QFETCH(int, index);
+    QFETCH(bool, primed);
+    QFETCH(bool, failedWrite);
+    QFETCH(int, reads);
+    CableFalcon f;
+    BYTE image[128] = {};
+    if (primed)
+        QCOMPARE(f.driver.GetProfileData(image, 128), 1);
+    if (failedWrite) {
+        f.fw().refuseCommands(4);
+        const BYTE word[4] = {};
+        QCOMPARE(f.driver.WriteEEPROM(0x1000, 4, word), 0);
+    }
+    QByteArray expected = f.fw().memory(address, 4);
+    expected[index] = char(0x05);
+    f.fw().resetCounters();
+    const int result = address == 0x894u ? f.driver.SetSettingsWordCByte2(0x05)
+                       : index == 0     ? f.driver.SetDpiLedRateLightIntensityByte0(0x05, 1)
+                                        : f.driver.SetDpiLedRateLightIntensityByte1(0x05, 1);
+    QCOMPARE(result, 1);
+    QCOMPARE(f.fw().counters().memoryReads, reads);
+    QCOMPARE(f.fw().counters().memoryWrites, 1);
+    QCOMPARE(f.fw().memory(address, 4), expected);
 }
 
 void TstUsbDriverFalconEmulator::unchangedChunksAreNotSent_data()
