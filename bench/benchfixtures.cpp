@@ -36,9 +36,9 @@ QByteArray BenchFixtures::falconMacroArea(int nodes)
     return area;
 }
 
-void BenchFixtures::fillFalconMacroSlots(FalconMouseFirmware &firmware)
+void BenchFixtures::fillFalconMacroSlots(FalconMouseFirmware &firmware, int nodes)
 {
-    const QByteArray full = falconMacroArea(kFalconMaxNodes);
+    const QByteArray full = falconMacroArea(nodes);
     for (quint32 i = 0; i <= 10; ++i)
         firmware.setMemory((i + 1) * 0x1000, full);
     for (quint32 j = 0; j < 3; ++j)

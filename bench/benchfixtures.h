@@ -16,9 +16,9 @@ namespace BenchFixtures {
 // play-mode word 1, then alternating press/release nodes of usage 0x04 (A) with 10 ms delay,
 // zero-filled to 4096 bytes. An empty array for nodes outside 1..1363.
 QByteArray falconMacroArea(int nodes);
-// Fills the 11 single and 3 list macro slots of the mouse memory with 1363-node macros at the
-// command set's addresses ((i + 1) × 0x1000 and 0x10000 + j × 0x1000).
-void fillFalconMacroSlots(FalconMouseFirmware &firmware);
+// Fills the 11 single and 3 list macro slots of the mouse memory with macros of `nodes` nodes
+// (1363: full slots) at the command set's addresses ((i + 1) × 0x1000 and 0x10000 + j × 0x1000).
+void fillFalconMacroSlots(FalconMouseFirmware &firmware, int nodes = 1363);
 
 // An Osprey macro block (1024 bytes): id, second header byte 1, `items` 16-bit items of which
 // the last is the 00 00 end word and the others alternate key press / release of usage 0x04

@@ -54,6 +54,8 @@ bool BenchOptions::parse(const QStringList &arguments, BenchOptions *options, QS
         const bool flag = !hasInlineValue;
         if (arg == QLatin1String("--quick") && flag) {
             o.quick = true;
+        } else if (arg == QLatin1String("--described-pacing") && flag) {
+            o.describedPacing = true;
         } else if (arg == QLatin1String("--verbose") && flag) {
             o.verbose = true;
         } else if (arg == QLatin1String("--list") && flag) {
@@ -100,6 +102,7 @@ QString BenchOptions::usage()
         "  --only TEXT              only scenarios whose id contains TEXT (repeatable)\n"
         "  --wire-ms N              wire time of one started 64-byte packet (default %1)\n"
         "  --falcon-write-busy-ms N time a Falcon memory write keeps the mouse busy (default %2)\n"
+        "  --described-pacing       fixed waits before every status poll (the drivers' setting)\n"
         "  --repeat N               repetitions of the CPU-only scenarios (default %3, quick %4)\n"
         "  --verbose                keep the driver's debug log on stderr\n"
         "  --list                   list the scenario ids and stop\n")

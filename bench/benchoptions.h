@@ -6,6 +6,7 @@
 //   --only TEXT              run only the scenarios whose id contains TEXT (may be repeated)
 //   --wire-ms N              wire time of one started 64-byte packet (default 1)
 //   --falcon-write-busy-ms N time a Falcon memory write keeps the mouse busy (default 5)
+//   --described-pacing       the drivers keep the fixed waits before every status poll
 //   --repeat N               repetitions of the CPU-only scenarios (default 100, quick 3)
 //   --verbose                keep the driver's debug log on stderr
 //   --list                   list the scenario ids and stop
@@ -26,6 +27,7 @@ struct BenchOptions
     QStringList only;
     int wireMs = kDefaultWireMs;
     int falconWriteBusyMs = kDefaultFalconWriteBusyMs;
+    bool describedPacing = false;
     int repeat = kDefaultRepeat;
     bool verbose = false;
     bool list = false;

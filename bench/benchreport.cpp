@@ -16,11 +16,12 @@ QString latencyLine(const BenchOptions &o)
 {
     return QStringLiteral("Latency model: %1 ms per started 64 bytes of report data (report id not "
                           "counted, at least %1 ms per transfer), Falcon memory write busy %2 ms; "
-                          "CPU-only scenarios repeated %3 times%4.")
+                          "%5 pacing; CPU-only scenarios repeated %3 times%4.")
         .arg(o.wireMs)
         .arg(o.falconWriteBusyMs)
         .arg(o.repeat)
-        .arg(o.quick ? QStringLiteral(" (quick mode)") : QString());
+        .arg(o.quick ? QStringLiteral(" (quick mode)") : QString())
+        .arg(o.describedPacing ? QStringLiteral("described") : QStringLiteral("adaptive"));
 }
 } // namespace
 
@@ -94,6 +95,8 @@ QJsonDocument BenchReport::json(const QList<BenchResult> &results, const BenchOp
     QJsonObject model;
     model.insert(QStringLiteral("wireMsPer64Bytes"), options.wireMs);
     model.insert(QStringLiteral("falconWriteBusyMs"), options.falconWriteBusyMs);
+    model.insert(QStringLiteral("pollPacing"), options.describedPacing ? QStringLiteral("described")
+                                                                      : QStringLiteral("adaptive"));
     model.insert(QStringLiteral("cpuRepeat"), options.repeat);
     model.insert(QStringLiteral("quick"), options.quick);
     QJsonArray scenarios;

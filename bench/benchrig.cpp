@@ -8,8 +8,9 @@
 #include "profile/usbdrivermanger.h"
 
 BenchRig::BenchRig(const BenchOptions &options)
-    : m_options(options), m_backend(&m_bus)
+    : m_options(options), m_previousPacing(Pacer::pollPacing()), m_backend(&m_bus)
 {
+    Pacer::setPollPacing(m_options.describedPacing ? PollPacing::Described : PollPacing::Adaptive);
     AppPaths::setHomeOverride(m_home.path());
     m_meter = std::make_unique<BenchMeter>(m_bus, m_pacing.clock(), m_options.wireMs);
     m_coordinator = std::make_unique<DCDataHandle>();
@@ -26,6 +27,7 @@ BenchRig::~BenchRig()
     m_coordinator.reset();
     m_bus.unplugAll();
     AppPaths::setHomeOverride(QString());
+    Pacer::setPollPacing(m_previousPacing);
 }
 
 std::shared_ptr<FalconMouseDevice> BenchRig::makeFalconMouse(USHORT cableProductId) const

@@ -56,6 +56,7 @@ public:
 
 private:
     BenchOptions m_options;
+    PollPacing m_previousPacing;
     QTemporaryDir m_home;
     ScopedVirtualPacing m_pacing;
     VirtualHidBus m_bus;

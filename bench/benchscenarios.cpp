@@ -22,6 +22,7 @@ constexpr USHORT kFalconReceiver = 0x1804;
 constexpr USHORT kOsprey = 0x4122;
 constexpr USHORT kHeron = 0x4161;
 constexpr int kFalconFullMacroNodes = 1363; // 4 + 3 × 1363 = 4093 bytes, the largest macro
+constexpr int kFalconTypicalMacroNodes = 66; // 4 + 3 × 66 = 202 bytes, a typical macro
 constexpr int kOspreyFullMacroSteps = 510;  // 510 key words + the end word = 511 items
 constexpr int kStoredConfig = 2;
 
@@ -71,14 +72,15 @@ struct Plugged
     std::shared_ptr<OspreyMouseDevice> osprey;
 };
 
-// Plugs the product in, its macro slots full or empty.
-Plugged plugProduct(BenchRig &rig, USHORT pid, bool fullMacros)
+// Plugs the product in, its macro slots full or empty (a Falcon's filled with macros of
+// falconNodes nodes).
+Plugged plugProduct(BenchRig &rig, USHORT pid, bool fullMacros, int falconNodes = kFalconFullMacroNodes)
 {
     Plugged p;
     if (pid == kFalconCable || pid == kFalconReceiver) {
         p.falcon = rig.makeFalconMouse(kFalconCable);
         if (fullMacros)
-            BenchFixtures::fillFalconMacroSlots(p.falcon->firmware());
+            BenchFixtures::fillFalconMacroSlots(p.falcon->firmware(), falconNodes);
         if (pid == kFalconReceiver)
             rig.bus().plug(std::make_shared<FalconReceiverDevice>(kFalconReceiver, p.falcon));
         else
@@ -229,11 +231,12 @@ BenchResult ospreyMacroRead(BenchRig &rig)
 
 // ---- 1: open and read the whole profile --------------------------------------------------------
 
-BenchResult openScenario(BenchRig &rig, USHORT pid, bool fullMacros)
+BenchResult openScenario(BenchRig &rig, USHORT pid, bool fullMacros,
+                         int falconNodes = kFalconFullMacroNodes)
 {
     if (!BenchRig::managerAvailable(pid))
         return unavailable(noManager(pid));
-    plugProduct(rig, pid, fullMacros);
+    plugProduct(rig, pid, fullMacros, falconNodes);
     QString why;
     bool ok = false;
     const BenchFigures f = rig.measure([&] { return rig.open(pid, &why); }, &ok);
@@ -321,6 +324,28 @@ BenchResult loadStoredConfig(BenchRig &rig, USHORT pid)
     // The configuration is what the mouse holds now: every macro slot full.
     rig.coordinator().manager()->SaveConfigFileByConfigureNumber(kStoredConfig);
     return measureRequest(rig, [&] { rig.coordinator().slot_LoadLocalConfigFileAndWriteIntoMouse(kStoredConfig); });
+}
+
+// The stored configuration differs from the mouse in one macro slot: after it was saved, a
+// 100-step macro went into single slot 0 (button 5). Loading it puts the full macro back.
+BenchResult loadConfigOneMacroDiffers(BenchRig &rig)
+{
+    Plugged plugged;
+    if (const auto failed = setUp(rig, kFalconCable, true, &plugged))
+        return *failed;
+    rig.coordinator().manager()->SaveConfigFileByConfigureNumber(kStoredConfig);
+    const QString path = rig.homePath() + QStringLiteral("/BenchMacro/short.json");
+    if (!BenchFixtures::writeMacroFile(path, QStringLiteral("short"), BenchFixtures::keyMacro(100)))
+        return measured(false, {}, QStringLiteral("setup: macro file not written"));
+    rig.coordinator().slot_WriteSingleMacro(5, path);
+    const QByteArray full = BenchFixtures::falconMacroArea(kFalconFullMacroNodes).left(4093);
+    if (plugged.falcon->firmware().memory(0x1000, 4093) == full)
+        return measured(false, {}, QStringLiteral("setup: the short macro did not reach the mouse"));
+    BenchResult r = measureRequest(
+        rig, [&] { rig.coordinator().slot_LoadLocalConfigFileAndWriteIntoMouse(kStoredConfig); });
+    if (r.status == BenchResult::Status::Ok && plugged.falcon->firmware().memory(0x1000, 4093) != full)
+        return measured(false, r.figures, QStringLiteral("single slot 0 does not hold the stored macro"));
+    return r;
 }
 
 // ---- 5: firmware update ------------------------------------------------------------------------------
@@ -419,6 +444,9 @@ QList<BenchScenario> BenchScenarios::all()
     add(QStringLiteral("open.falcon.wired.full"),
         QStringLiteral("Open: Falcon wired, 11 single + 3 list macros"), 1,
         [](BenchRig &r) { return openScenario(r, kFalconCable, true); });
+    add(QStringLiteral("open.falcon.wired.typical"),
+        QStringLiteral("Open: Falcon wired, 14 macros of 202 bytes"), 1,
+        [](BenchRig &r) { return openScenario(r, kFalconCable, true, kFalconTypicalMacroNodes); });
     add(QStringLiteral("open.falcon.receiver.empty"),
         QStringLiteral("Open: Falcon receiver, no macros"), 1,
         [](BenchRig &r) { return openScenario(r, kFalconReceiver, false); });
@@ -449,6 +477,9 @@ QList<BenchScenario> BenchScenarios::all()
     add(QStringLiteral("load-config.falcon.full"),
         QStringLiteral("Load stored configuration: Falcon, full macro slots"), 4,
         [](BenchRig &r) { return loadStoredConfig(r, kFalconCable); });
+    add(QStringLiteral("load-config.falcon.one-macro-differs"),
+        QStringLiteral("Load stored configuration: Falcon, one macro differs"), 4,
+        [](BenchRig &r) { return loadConfigOneMacroDiffers(r); });
     add(QStringLiteral("load-config.osprey.full"),
         QStringLiteral("Load stored configuration: Osprey, full macro slots"), 4,
         [](BenchRig &r) { return loadStoredConfig(r, kOsprey); });

@@ -7,6 +7,7 @@
 #include "sim/simulation.h"
 #include "app/startup.h"
 #include "common/devicelock.h"
+#include "common/pacer.h"
 
 #include <QDebug>
 #include <QStringList>
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     AppPaths::applyHomeArgument(arguments);
     if (Startup::wantsFileLog(arguments))
         FileLog::install();
+    Pacer::applyPacingSetting(arguments);
 
     QtSingleApplication app(QStringLiteral("Osprey"), argc, argv);
     if (app.isRunning()) {

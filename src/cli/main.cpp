@@ -1,4 +1,5 @@
 #include "cli/ctlapp.h"
+#include "common/pacer.h"
 #include "hid/hidapibackend.h"
 
 #include <QCoreApplication>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
             if (type == QtCriticalMsg || type == QtFatalMsg)
                 std::fprintf(stderr, "%s\n", qPrintable(msg));
         });
+    Pacer::applyPacingSetting(QStringList()); // QKDRIVER_PACING=described
     static HidapiBackend hidapi;
     HidBackend::setSystemBackend(&hidapi);
     QStringList arguments = app.arguments();

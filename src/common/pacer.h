@@ -3,6 +3,7 @@
 // benchmark and the emulators install a VirtualClock that returns at once and adds the time up,
 // so a protocol's pacing can be asserted without a test ever sleeping.
 
+#include <QStringList>
 #include <QtGlobal>
 #include <atomic>
 
@@ -46,6 +47,12 @@ private:
     std::atomic<int> m_sleeps{0};
 };
 
+// How the device drivers wait for a reply they poll a status for. Adaptive (the default) polls
+// soon after a command and backs off to the fixed poll delay, within the same overall time a
+// command may take; Described keeps the fixed waits before every poll and around every transfer,
+// for a mouse whose firmware needs them.
+enum class PollPacing { Adaptive, Described };
+
 namespace Pacer {
 void sleepMs(int ms);
 qint64 nowMs();
@@ -54,6 +61,17 @@ PacingClock &clock();
 void install(PacingClock *clock);
 // The installed clock if it is virtual, else nullptr.
 VirtualClock *virtualClock();
+// The process-wide poll pacing (Adaptive until set).
+PollPacing pollPacing();
+void setPollPacing(PollPacing pacing);
+// The wait before status poll number poll (0 = the first after the command) under the current
+// pacing: Described waits fixedMs every time; Adaptive waits 0, 1, 1, 2, 2, 4, 4, 8 ms and
+// then fixedMs (never more than fixedMs).
+int pollDelayMs(int poll, int fixedMs);
+// The user's setting: "--described-pacing" among the arguments or QKDRIVER_PACING=described in
+// the environment selects the described pacing (for a mouse whose firmware needs the fixed
+// waits). Returns the pacing now in force.
+PollPacing applyPacingSetting(const QStringList &arguments);
 } // namespace Pacer
 
 // Installs a fresh VirtualClock for the lifetime of the object (tests, benchmark, demo mode).

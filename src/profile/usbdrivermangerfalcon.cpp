@@ -12,6 +12,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstring>
 
 using FalconButtonEntry::Entry;
 
@@ -99,6 +100,8 @@ UsbDriverMangerFalcon::UsbDriverMangerFalcon(int modelCode, QObject *parent)
       m_image(kImageSize, '\0'),
       m_macroSizes(kMacroSlots, 0),
       m_macroSlots(kMacroSlots, QByteArray(kMacroSlotSize, '\0')),
+      m_macroHeld(kMacroSlots, QByteArray(kMacroSlotSize, '\0')),
+      m_macroProven(kMacroSlots, 0),
       m_json(std::make_unique<JsonHandle>())
 {
     for (int s = 0; s < kButtonSlots; ++s)
@@ -495,6 +498,9 @@ bool UsbDriverMangerFalcon::setListMacroCount(int count, int profile)
 
 int UsbDriverMangerFalcon::listMacroCountFromMouse()
 {
+    // Only this program sets the count: while the mirror proves profile 1 it knows it.
+    if (m_driver && m_imageProvenAt >= 0 && m_imageProvenAt == m_driver->failedWrites())
+        return BYTE(m_image[kListMacroCount]);
     DWORD word = 0;
     if (!m_driver || !m_driver->ReadSettingsWordD(&word, kWrittenProfile))
         return 0;
@@ -587,11 +593,34 @@ void UsbDriverMangerFalcon::clearMacroSlot(int slot)
 {
     m_macroSizes[slot] = 0;
     m_macroSlots[slot].fill('\0');
+    const int known = m_macroProven[slot];
+    m_macroProven[slot] = 0;
     const BYTE zero[2] = {0, 0};
-    if (m_driver && m_driver->WriteEEPROM(macroAddress(slot), 2, zero))
+    if (m_driver && m_driver->WriteEEPROM(macroAddress(slot), 2, zero)) {
         qDebug() << "ClearSingleMacroData ok";
-    else
+        m_macroHeld[slot][0] = 0;
+        m_macroHeld[slot][1] = 0;
+        m_macroProven[slot] = std::max(known, 2);
+    } else {
         qDebug() << "ClearSingleMacroData failed";
+    }
+}
+
+bool UsbDriverMangerFalcon::writeMacroSlot(int slot, const QByteArray &area)
+{
+    const bool list = slot >= kFirstListSlot;
+    const int index = list ? slot - kFirstListSlot : slot;
+    const int known = m_macroProven[slot];
+    // Until every chunk is confirmed nothing of the slot is known.
+    m_macroProven[slot] = 0;
+    if (!m_driver->WriteMacro(index, list, reinterpret_cast<const BYTE *>(area.constData()), area.size(),
+                              reinterpret_cast<const BYTE *>(m_macroHeld[slot].constData()), known))
+        return false;
+    // The bytes past the new macro are still those the mouse held before.
+    const int total = lengthWord(area);
+    m_macroHeld[slot].replace(0, total, area.left(total));
+    m_macroProven[slot] = std::max(known, total);
+    return true;
 }
 
 bool UsbDriverMangerFalcon::restoreFactoryEntry(int button, int profile)
@@ -720,7 +749,7 @@ bool UsbDriverMangerFalcon::WriteSingleMacro(int button, const QString &macroFil
     int macroType = 0;
     if (!convertMacroFile(macroFile, buffer, macroType))
         return false;
-    if (!m_driver->WriteMacro(slot, false, reinterpret_cast<const BYTE *>(buffer.constData()), buffer.size()))
+    if (!writeMacroSlot(slot, buffer))
         return false;
     m_macroSlots[slot] = buffer;
     m_macroSizes[slot] = lengthWord(buffer);
@@ -756,7 +785,7 @@ bool UsbDriverMangerFalcon::WriteListMacro(const QStringList &macroFiles)
     for (int i = 0; i < macroFiles.size(); ++i) {
         const int j = int(macroFiles.indexOf(macroFiles[i]));
         const QByteArray &buffer = buffers[j];
-        if (m_driver->WriteMacro(j, true, reinterpret_cast<const BYTE *>(buffer.constData()), buffer.size())) {
+        if (writeMacroSlot(kFirstListSlot + j, buffer)) {
             m_macroSlots[kFirstListSlot + j] = buffer;
             m_macroSizes[kFirstListSlot + j] = lengthWord(buffer);
             ++written;
@@ -896,18 +925,30 @@ bool UsbDriverMangerFalcon::GetBatteryPower(int &level)
 
 // ---- whole profile ------------------------------------------------------------------------
 
+int UsbDriverMangerFalcon::imageProof() const
+{
+    // The mirror proves only profile 1, the profile whose memory the image writes go to.
+    return m_driver && m_driver->currentProfile() == 1 ? m_driver->failedWrites() : -1;
+}
+
 bool UsbDriverMangerFalcon::readMacroSlot(int slot, QByteArray &buffer, int &size)
 {
     buffer = QByteArray(kMacroSlotSize, '\0');
     size = 0;
-    BYTE head[4] = {};
-    if (!m_driver->ReadEEPROM(macroAddress(slot), 4, head))
+    // The first read fetches a whole chunk: the length word and the macro's first bytes. Only
+    // the used bytes past it are read after; the rest of the slot is never looked at.
+    BYTE head[kMacroHeadRead] = {};
+    if (!m_driver->ReadEEPROM(macroAddress(slot), kMacroHeadRead, head))
         return false;
     const int length = head[0] | (head[1] << 8);
     // Only a valid hardware form is a macro; an erased or never written slot is empty.
     if (length < 4 || length > kMacroSlotSize || (length - 4) % 3 != 0)
         return true;
-    if (!m_driver->ReadEEPROM(macroAddress(slot), length, reinterpret_cast<BYTE *>(buffer.data())))
+    BYTE *bytes = reinterpret_cast<BYTE *>(buffer.data());
+    std::memcpy(bytes, head, size_t(qMin(length, kMacroHeadRead)));
+    if (length > kMacroHeadRead
+        && !m_driver->ReadEEPROM(macroAddress(slot) + kMacroHeadRead, length - kMacroHeadRead,
+                                 bytes + kMacroHeadRead))
         return false;
     size = length;
     return true;
@@ -931,6 +972,9 @@ bool UsbDriverMangerFalcon::GetProfileData()
     m_image = image;
     m_macroSlots = macros;
     m_macroSizes = sizes;
+    m_macroHeld = macros;
+    m_macroProven = sizes;
+    m_imageProvenAt = imageProof();
     checkAllMouseButtonIsOriginalMouseButton();
     return true;
 }
@@ -986,18 +1030,22 @@ bool UsbDriverMangerFalcon::sendLoadedConfig(int configNumber, bool withMacros)
     QByteArray image;
     QVector<QByteArray> macros;
     loadConfig(configNumber, image, macros);
-    if (!m_driver->SetProfileData(reinterpret_cast<const BYTE *>(image.constData()), kImageSize))
+    // Only what differs from the mouse is sent, where the mirror proves what the mouse holds:
+    // the image while no write failed since it was read or written whole, a macro slot as far
+    // as it was read or written.
+    const bool imageProven = m_imageProvenAt >= 0 && m_imageProvenAt == m_driver->failedWrites();
+    if (!m_driver->SetProfileData(reinterpret_cast<const BYTE *>(image.constData()), kImageSize,
+                                  imageProven ? reinterpret_cast<const BYTE *>(m_image.constData())
+                                              : nullptr))
         return false;
     m_image = image;
+    m_imageProvenAt = imageProof();
     bool ok = true;
     for (int slot = 0; slot < kMacroSlots; ++slot) {
         const int size = FalconLegacyFile::slotSize(macros[slot]);
         if (withMacros && ok) {
             if (size > 0) {
-                const bool list = slot >= kFirstListSlot;
-                const int index = list ? slot - kFirstListSlot : slot;
-                ok = m_driver->WriteMacro(index, list, reinterpret_cast<const BYTE *>(macros[slot].constData()),
-                                          kMacroSlotSize);
+                ok = writeMacroSlot(slot, macros[slot]);
             } else if (m_macroSizes[slot] > 0) {
                 // The configuration has no macro here: empty the slot the mouse still holds.
                 clearMacroSlot(slot);

@@ -49,6 +49,8 @@ public:
     static constexpr int kButtonSlots = 11;
     static constexpr int kFirstListSlot = 11;
     static constexpr int kMaxListMacros = 3;
+    // A macro slot's first read: one whole memory chunk, the length word at its start.
+    static constexpr int kMacroHeadRead = 24;
 
     // Image offsets.
     static constexpr int kButtonTable = 16;
@@ -222,6 +224,9 @@ private:
     bool convertMacroFile(const QString &path, QByteArray &slot, int &macroType);
     // Zeroes a slot in the mirror and its length word in the mouse (logged, never fails).
     void clearMacroSlot(int slot);
+    // Writes a macro (hardware form, its length word first) into slot 0..13, leaving out the
+    // chunks the mouse is known to hold already.
+    bool writeMacroSlot(int slot, const QByteArray &area);
     bool setListMacroCount(int count, int profile);
     bool writeButtonEntry(int button, const FalconButtonEntry::Entry &entry, int profile);
     // Change type 32: back to the factory entry (list macros and the button's own macro slot
@@ -229,6 +234,8 @@ private:
     bool restoreFactoryEntry(int button, int profile);
     int listMacroCountFromMouse();
     bool readMacroSlot(int slot, QByteArray &buffer, int &size);
+    // The value m_imageProvenAt takes when the mirror has just been read or written whole.
+    int imageProof() const;
     // Loads a configuration into scratch buffers.
     void loadConfig(int configNumber, QByteArray &image, QVector<QByteArray> &macros);
     bool sendLoadedConfig(int configNumber, bool withMacros);
@@ -240,6 +247,15 @@ private:
     QByteArray m_image;
     QVector<int> m_macroSizes;
     QVector<QByteArray> m_macroSlots;
+    // What each macro slot of the mouse holds in its first m_macroProven bytes (read from it or
+    // written to it since; the bytes past a newly written macro stay as they were). Kept apart
+    // from m_macroSlots, which is what the configuration files take. 0 while a write to the slot
+    // is under way or after it failed.
+    QVector<QByteArray> m_macroHeld;
+    QVector<int> m_macroProven;
+    // The driver's failed-write count when the image mirror was last read from the mouse or
+    // written whole; -1 before. The mirror proves the mouse's memory while the count stays.
+    int m_imageProvenAt = -1;
     std::unique_ptr<JsonHandle> m_json;
     DWORD m_flag = 0;
     QString m_modelFolder = QStringLiteral("falcon");

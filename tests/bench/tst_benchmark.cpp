@@ -80,6 +80,8 @@ private Q_SLOTS:
     void firmwareImage();
     void commandSetFigures_data();
     void commandSetFigures();
+    void speedTargets_data();
+    void speedTargets();
     void firmwareUpdateFigures_data();
     void firmwareUpdateFigures();
     void selection_data();
@@ -100,17 +102,22 @@ void TstBenchmark::options_data()
     QTest::addColumn<int>("busyMs");
     QTest::addColumn<QString>("json");
     QTest::addColumn<QStringList>("only");
+    QTest::addColumn<bool>("described");
 
-    QTest::newRow("defaults") << QStringList{} << false << 100 << 1 << 5 << QString() << QStringList{};
+    QTest::newRow("defaults") << QStringList{} << false << 100 << 1 << 5 << QString() << QStringList{}
+                              << false;
     QTest::newRow("quick lowers the repeat") << QStringList{"--quick"} << true << 3 << 1 << 5
-                                             << QString() << QStringList{};
+                                             << QString() << QStringList{} << false;
     QTest::newRow("quick keeps a given repeat") << QStringList{"--repeat", "7", "--quick"} << true << 7
-                                                << 1 << 5 << QString() << QStringList{};
+                                                << 1 << 5 << QString() << QStringList{} << false;
     QTest::newRow("values, both spellings")
         << QStringList{"--wire-ms=2", "--falcon-write-busy-ms", "0", "--json", "out.json"} << false
-        << 100 << 2 << 0 << QString("out.json") << QStringList{};
+        << 100 << 2 << 0 << QString("out.json") << QStringList{} << false;
     QTest::newRow("only, repeated") << QStringList{"--only", "falcon", "--only=firmware"} << false
-                                    << 100 << 1 << 5 << QString() << QStringList{"falcon", "firmware"};
+                                    << 100 << 1 << 5 << QString() << QStringList{"falcon", "firmware"}
+                                    << false;
+    QTest::newRow("described pacing") << QStringList{"--described-pacing"} << false << 100 << 1 << 5
+                                      << QString() << QStringList{} << true;
 }
 
 void TstBenchmark::options()
@@ -126,6 +133,7 @@ void TstBenchmark::options()
     QTEST(o.falconWriteBusyMs, "busyMs");
     QTEST(o.jsonFile, "json");
     QTEST(o.only, "only");
+    QTEST(o.describedPacing, "described");
 }
 
 void TstBenchmark::badOptions_data()
@@ -287,29 +295,43 @@ void TstBenchmark::commandSetFigures_data()
     QTest::addColumn<BenchFigures>("expected");
 
     // A2, A9, AA, then the 44-byte button table (24 + 20) and the 68-byte settings block
-    // (24 + 24 + 20): 8 commands of 32 bytes, each answered at the first poll 10 ms later.
+    // (24 + 24 + 20): 8 commands of 32 bytes, each answered at the first poll 10 ms later
+    // (described pacing) or at once (adaptive).
+    const QStringList described{"--described-pacing"};
     const BenchFigures image = figures(8, 16, 256, 256, 80, 16, 96);
-    QTest::newRow("profile image, wired") << QStringList{} << "cmdset.falcon.profile-image.wired" << image;
+    QTest::newRow("profile image, wired") << described << "cmdset.falcon.profile-image.wired" << image;
     QTest::newRow("profile image, receiver")
-        << QStringList{} << "cmdset.falcon.profile-image.receiver" << image;
+        << described << "cmdset.falcon.profile-image.receiver" << image;
+    QTest::newRow("profile image, adaptive") << QStringList{} << "cmdset.falcon.profile-image.wired"
+                                             << figures(8, 16, 256, 256, 0, 16, 16);
     // 4093 bytes: 170 chunks of 24 and one of 13 = 171 writes, the figure of the original design.
-    QTest::newRow("4 KiB macro") << QStringList{} << "cmdset.falcon.macro-4k"
+    QTest::newRow("4 KiB macro") << described << "cmdset.falcon.macro-4k"
                                  << figures(171, 342, 5472, 5472, 1710, 342, 2052);
+    // Adaptive: the mouse is busy 5 ms after each write. Polls at 1 ms (busy), 3 ms (busy) and
+    // 5 ms after it: one write and three polls, 2 ms slept, 6 ms in all per chunk.
+    QTest::newRow("4 KiB macro, adaptive") << QStringList{} << "cmdset.falcon.macro-4k"
+                                           << figures(171, 684, 5472, 16416, 342, 684, 1026);
     // Busy for 15 ms: the poll 11 ms after the write sees "busy", the next (22 ms) the result.
-    QTest::newRow("4 KiB macro, slow flash") << QStringList{"--falcon-write-busy-ms", "15"}
-                                             << "cmdset.falcon.macro-4k"
-                                             << figures(171, 513, 5472, 10944, 3420, 513, 3933);
+    QTest::newRow("4 KiB macro, slow flash")
+        << QStringList{"--falcon-write-busy-ms", "15", "--described-pacing"} << "cmdset.falcon.macro-4k"
+        << figures(171, 513, 5472, 10944, 3420, 513, 3933);
     // The profile frame on the data channel (a 1032-byte report, 17 ms), then one status pass:
     // 82 on the command channel (6 bytes, 1 ms) and the 1032-byte status reply. Sleeps: 100
-    // before the send, 100 after it, 100 + 100 in the status pass.
-    QTest::newRow("Osprey profile write") << QStringList{} << "cmdset.osprey.profile-write"
+    // before the send, 100 after it (described pacing only), 100 + 100 in the status pass.
+    QTest::newRow("Osprey profile write") << described << "cmdset.osprey.profile-write"
                                           << figures(2, 3, 1038, 1032, 400, 35, 435);
-    // Per slot: 84 (6 bytes) and its 1032-byte reply, 50 ms, one status pass: 4 transfers,
-    // 450 ms slept, 36 ms on the wire.
-    QTest::newRow("Osprey 17-macro read") << QStringList{} << "cmdset.osprey.macro-read-17"
+    QTest::newRow("Osprey profile write, adaptive") << QStringList{} << "cmdset.osprey.profile-write"
+                                                    << figures(2, 3, 1038, 1032, 300, 35, 335);
+    // Per slot: 84 (6 bytes) and its 1032-byte reply, 50 ms (described pacing only), one status
+    // pass: 4 transfers, 450 (400) ms slept, 36 ms on the wire.
+    QTest::newRow("Osprey 17-macro read") << described << "cmdset.osprey.macro-read-17"
                                           << figures(34, 68, 17 * 12, 17 * 2064, 17 * 450, 17 * 36,
                                                      17 * 486);
-    QTest::newRow("4 KiB macro, no wire time") << QStringList{"--wire-ms", "0"} << "cmdset.falcon.macro-4k"
+    QTest::newRow("Osprey 17-macro read, adaptive") << QStringList{} << "cmdset.osprey.macro-read-17"
+                                                    << figures(34, 68, 17 * 12, 17 * 2064, 17 * 400,
+                                                               17 * 36, 17 * 436);
+    QTest::newRow("4 KiB macro, no wire time") << QStringList{"--wire-ms", "0", "--described-pacing"}
+                                               << "cmdset.falcon.macro-4k"
                                                << figures(171, 342, 5472, 5472, 1710, 0, 1710);
 }
 
@@ -323,6 +345,32 @@ void TstBenchmark::commandSetFigures()
     QCOMPARE(results.size(), 1);
     QCOMPARE(results.first().id, id);
     QCOMPARE(results.first().group, 0);
+    QCOMPARE(BenchResult::statusName(results.first().status), QString("ok"));
+    compareTraffic(results.first().figures, expected);
+}
+
+void TstBenchmark::speedTargets_data()
+{
+    // The whole stack on the default model: what opening, a DPI change and loading a stored
+    // configuration cost (the speed targets: at most 30 requests and 100 ms, 1 s with 14
+    // typical macros, 4 requests and 20 ms, only the chunks that differ).
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<BenchFigures>("expected");
+    QTest::newRow("open, empty slots") << "open.falcon.wired.empty" << figures(29, 60, 928, 992, 2, 60, 62);
+    QTest::newRow("open, 14 macros of 202 bytes")
+        << "open.falcon.wired.typical" << figures(141, 284, 4512, 4576, 2, 284, 286);
+    QTest::newRow("DPI list change") << "dpi.falcon" << figures(4, 14, 128, 320, 6, 14, 20);
+    QTest::newRow("load, equal to the mouse") << "load-config.falcon.full" << figures(5, 12, 160, 224, 2, 12, 14);
+    QTest::newRow("load, one macro differs")
+        << "load-config.falcon.one-macro-differs" << figures(7, 20, 224, 416, 6, 20, 26);
+}
+
+void TstBenchmark::speedTargets()
+{
+    QFETCH(QString, id);
+    QFETCH(BenchFigures, expected);
+    const QList<BenchResult> results = Benchmark(parsed({"--quick", "--only", id})).run();
+    QCOMPARE(results.size(), 1);
     QCOMPARE(BenchResult::statusName(results.first().status), QString("ok"));
     compareTraffic(results.first().figures, expected);
 }
@@ -457,7 +505,8 @@ void TstBenchmark::table()
         "-  Second, longer title  n/a            -          -          -         -         -        -         -       -  no manager\n"
         "6  Third                 FAILED       171        342       5472      5472      1710      342      2052    12.3  warning 32\n"
         "Latency model: 1 ms per started 64 bytes of report data (report id not counted, at least 1 ms "
-        "per transfer), Falcon memory write busy 5 ms; CPU-only scenarios repeated 100 times.\n");
+        "per transfer), Falcon memory write busy 5 ms; adaptive pacing; CPU-only scenarios repeated 100 "
+        "times.\n");
     QCOMPARE(BenchReport::table({a, b, c}, o), expected);
 }
 
@@ -485,6 +534,7 @@ void TstBenchmark::json()
     const QJsonObject model = root.value("latencyModel").toObject();
     QCOMPARE(model.value("wireMsPer64Bytes").toInt(), 2);
     QCOMPARE(model.value("falconWriteBusyMs").toInt(), 5);
+    QCOMPARE(model.value("pollPacing").toString(), QString("adaptive"));
     QCOMPARE(model.value("cpuRepeat").toInt(), 3);
     QCOMPARE(model.value("quick").toBool(), true);
     const QJsonArray scenarios = root.value("scenarios").toArray();

@@ -13,6 +13,8 @@ private Q_SLOTS:
     void lightColorParamFromShortBytes();
     void metaTypesCrossThreads();
     void virtualClockAddsUpAcrossThreads();
+    void pacingSetting_data();
+    void pacingSetting();
 };
 
 void TstQkTypes::lightColorParamLayout()
@@ -115,6 +117,42 @@ void TstQkTypes::virtualClockAddsUpAcrossThreads()
     QCOMPARE(pacing.clock().sleptMs(), qint64(40000));
     QCOMPARE(pacing.clock().sleepCalls(), 4000);
     QCOMPARE(Pacer::nowMs(), qint64(40007));
+}
+
+void TstQkTypes::pacingSetting_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("environment");
+    QTest::addColumn<bool>("described");
+    // The waits before polls 0..9 with a fixed delay of 10 ms.
+    QTest::addColumn<QList<int>>("delays");
+    const QList<int> adaptive{0, 1, 1, 2, 2, 4, 4, 8, 10, 10};
+    const QList<int> fixed{10, 10, 10, 10, 10, 10, 10, 10, 10, 10};
+    QTest::newRow("default: adaptive") << QStringList{"QKDriver"} << QByteArray() << false << adaptive;
+    QTest::newRow("argument") << QStringList{"QKDriver", "--described-pacing"} << QByteArray() << true << fixed;
+    QTest::newRow("environment") << QStringList{} << QByteArray(" Described ") << true << fixed;
+    QTest::newRow("other environment value") << QStringList{} << QByteArray("fast") << false << adaptive;
+}
+
+void TstQkTypes::pacingSetting()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, environment);
+    QFETCH(bool, described);
+    QFETCH(QList<int>, delays);
+    Pacer::setPollPacing(PollPacing::Adaptive);
+    if (environment.isEmpty())
+        qunsetenv("QKDRIVER_PACING");
+    else
+        qputenv("QKDRIVER_PACING", environment);
+    const PollPacing pacing = Pacer::applyPacingSetting(arguments);
+    QList<int> actual;
+    for (int poll = 0; poll < delays.size(); ++poll)
+        actual << Pacer::pollDelayMs(poll, 10);
+    qunsetenv("QKDRIVER_PACING");
+    Pacer::setPollPacing(PollPacing::Adaptive);
+    QCOMPARE(pacing == PollPacing::Described, described);
+    QCOMPARE(actual, delays);
 }
 
 QTEST_GUILESS_MAIN(TstQkTypes)

@@ -102,6 +102,11 @@ class TstUsbDriverOspreyCommands : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The cases below pin the described pacing, except adaptiveStatusPasses.
+    void initTestCase() { Pacer::setPollPacing(PollPacing::Described); }
+    void cleanupTestCase() { Pacer::setPollPacing(PollPacing::Adaptive); }
+    void adaptiveStatusPasses_data();
+    void adaptiveStatusPasses();
     void checksumPairPerModel_data();
     void checksumPairPerModel();
     void checksumTrailer();
@@ -479,6 +484,49 @@ void TstUsbDriverOspreyCommands::statusByte7OnlyFailsTheFirstPass()
         QCOMPARE(f.pacing.clock().sleptMs(), qint64(passes * 200 + (passes - 1) * 100));
     if (result)
         QCOMPARE(int(status), 0);
+}
+
+void TstUsbDriverOspreyCommands::adaptiveStatusPasses_data()
+{
+    // A profile write to a mouse whose profile status stays nonzero for `busy` status passes.
+    // Described: 100 ms, the write, 100 ms, passes of 200 ms 100 ms apart (at most four).
+    // Adaptive: no wait before the first pass, then 25, 50, 100 ... ms until the waits reach
+    // 400 ms (seven passes); 50 ms after a failure.
+    QTest::addColumn<bool>("described");
+    QTest::addColumn<int>("busy");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("passes");
+    QTest::addColumn<int>("slept");
+    QTest::newRow("done, described") << true << 0 << 1 << 1 << 400;
+    QTest::newRow("done, adaptive") << false << 0 << 1 << 1 << 300;
+    QTest::newRow("busy once, described") << true << 1 << 1 << 2 << 700;
+    QTest::newRow("busy once, adaptive") << false << 1 << 1 << 2 << 525;
+    QTest::newRow("busy four passes, described: fails") << true << 4 << 0 << 4 << 1450;
+    QTest::newRow("busy four passes, adaptive: the fifth") << false << 4 << 1 << 5 << 1375;
+    QTest::newRow("busy seven passes, adaptive: fails") << false << 7 << 0 << 7 << 1950;
+}
+
+void TstUsbDriverOspreyCommands::adaptiveStatusPasses()
+{
+    QFETCH(bool, described);
+    QFETCH(int, busy);
+    QFETCH(int, result);
+    QFETCH(int, passes);
+    QFETCH(int, slept);
+    EmulatorFixture f(0x4122);
+    QVERIFY(f.open());
+    QByteArray profile(476, '\0');
+    QCOMPARE(f.driver->GetProfileData(bytes(profile)), 1);
+    Pacer::setPollPacing(described ? PollPacing::Described : PollPacing::Adaptive);
+    f.fw().setBusyStatusPolls(busy);
+    f.fw().resetCounters();
+    f.pacing.clock().reset();
+    const int written = f.driver->SetProfileData(reinterpret_cast<const BYTE *>(profile.constData()));
+    Pacer::setPollPacing(PollPacing::Described);
+    QCOMPARE(written, result);
+    QCOMPARE(f.fw().counters().profileWrites, 1);
+    QCOMPARE(f.fw().counters().statusRequests, passes);
+    QCOMPARE(f.slept(), qint64(slept));
 }
 
 void TstUsbDriverOspreyCommands::busyProfileStatusPollsFourTimes()

@@ -38,7 +38,12 @@ public:
         driver.SetWiredWirelessString(QStringLiteral("VID_F00D&PID_4130"),
                                       QStringLiteral("VID_F00D&PID_1804"));
     }
+    ~FalconFixture() { Pacer::setPollPacing(PollPacing::Adaptive); }
     int writes() const { return device->sentReports(1).size(); }
+    void setPacing(bool described)
+    {
+        Pacer::setPollPacing(described ? PollPacing::Described : PollPacing::Adaptive);
+    }
 
     ScopedVirtualPacing pacing;
     VirtualHidBus bus;
@@ -233,25 +238,35 @@ void TstUsbDriverFalcon::exchange_data()
     QTest::addColumn<int>("result");
     QTest::addColumn<int>("writes");
     QTest::addColumn<int>("polls");
+    QTest::addColumn<bool>("described");
+    QTest::addColumn<int>("slept");
 
-    QTest::newRow("done at once") << QStringList{"s01"} << 1 << 1 << 1 << 1;
+    QTest::newRow("done at once") << QStringList{"s01"} << 1 << 1 << 1 << 1 << true << 10;
+    QTest::newRow("done at once, adaptive: no wait") << QStringList{"s01"} << 1 << 1 << 1 << 1 << false << 0;
     QTest::newRow("busy three times, then done")
-        << QStringList{"s02", "s02", "s02", "s01"} << 1 << 1 << 1 << 4;
+        << QStringList{"s02", "s02", "s02", "s01"} << 1 << 1 << 1 << 4 << true << 40;
+    QTest::newRow("busy three times, adaptive: 0 + 1 + 1 + 2 ms")
+        << QStringList{"s02", "s02", "s02", "s01"} << 1 << 1 << 1 << 4 << false << 4;
     QTest::newRow("status 0 resends on the next attempt")
-        << QStringList{"s00", "s01"} << 1 << 1 << 2 << 2;
+        << QStringList{"s00", "s01"} << 1 << 1 << 2 << 2 << true << 20;
     QTest::newRow("status 0 on every poll: 4 sends, 0")
-        << QStringList{"s00"} << 1 << 0 << 4 << 4;
+        << QStringList{"s00"} << 1 << 0 << 4 << 4 << true << 40;
     QTest::newRow("unknown status ends after one attempt of 25 polls")
-        << QStringList{"s03"} << 1 << 0 << 1 << 25;
+        << QStringList{"s03"} << 1 << 0 << 1 << 25 << true << 250;
+    QTest::newRow("unknown status, adaptive: one attempt of 31 polls in 250 ms")
+        << QStringList{"s03"} << 1 << 0 << 1 << 31 << false << 250;
     QTest::newRow("failed reads: resend every attempt")
-        << QStringList{"x"} << 1 << 0 << 4 << 100;
+        << QStringList{"x"} << 1 << 0 << 4 << 100 << true << 1000;
+    QTest::newRow("failed reads, adaptive") << QStringList{"x"} << 1 << 0 << 4 << 124 << false << 1000;
     QTest::newRow("wrong-length reply is a failed poll")
-        << QStringList{"short", "s01"} << 1 << 1 << 1 << 2;
+        << QStringList{"short", "s01"} << 1 << 1 << 1 << 2 << true << 20;
     QTest::newRow("busy after 25 polls then done on the next attempt")
-        << (QStringList() << QVector<QString>(25, "s02").toList() << "s01") << 1 << 1 << 1 << 26;
+        << (QStringList() << QVector<QString>(25, "s02").toList() << "s01") << 1 << 1 << 1 << 26 << true << 260;
+    QTest::newRow("busy 30 polls, adaptive: done at the last poll of the first attempt")
+        << (QStringList() << QVector<QString>(30, "s02").toList() << "s01") << 1 << 1 << 1 << 31 << false << 250;
     QTest::newRow("read length 33: never polled, resent")
-        << QStringList{"s01"} << 33 << 0 << 4 << 0;
-    QTest::newRow("read length 0: never polled") << QStringList{"s01"} << 0 << 0 << 4 << 0;
+        << QStringList{"s01"} << 33 << 0 << 4 << 0 << true << 1000;
+    QTest::newRow("read length 0: never polled") << QStringList{"s01"} << 0 << 0 << 4 << 0 << true << 1000;
 }
 
 void TstUsbDriverFalcon::exchange()
@@ -261,8 +276,11 @@ void TstUsbDriverFalcon::exchange()
     QFETCH(int, result);
     QFETCH(int, writes);
     QFETCH(int, polls);
+    QFETCH(bool, described);
+    QFETCH(int, slept);
 
     FalconFixture f(0);
+    f.setPacing(described);
     QCOMPARE(f.driver.FindHIDDevice(), 1);
     for (int i = 0; i < replies.size(); ++i) {
         const QString r = replies.at(i);
@@ -280,7 +298,7 @@ void TstUsbDriverFalcon::exchange()
     QCOMPARE(f.writes(), writes);
     QCOMPARE(f.device->inputRequests(), polls);
     // Every attempt that polls sleeps before each of its polls: skipped polls sleep as well.
-    QVERIFY(f.pacing.clock().sleptMs() <= 4 * 25 * 10);
+    QCOMPARE(f.pacing.clock().sleptMs(), qint64(slept));
     for (const QByteArray &w : f.device->sentReports(1))
         QCOMPARE(w.left(3), hex("BA FF A7"));
 }
@@ -288,6 +306,7 @@ void TstUsbDriverFalcon::exchange()
 void TstUsbDriverFalcon::exchangeCopiesReply()
 {
     FalconFixture f(0);
+    f.setPacing(true);
     QCOMPARE(f.driver.FindHIDDevice(), 1);
     f.device->queueInputReport(1, reply(hex("02")));
     f.device->queueInputReport(1, reply(hex("01 00 00 00 11 22 33 44 55")));
@@ -303,6 +322,7 @@ void TstUsbDriverFalcon::busyOnEveryPollNeverResends()
 {
     LogCapture logs;
     FalconFixture f(0);
+    f.setPacing(true);
     QCOMPARE(f.driver.FindHIDDevice(), 1);
     f.device->setStandingInputReport(1, reply(hex("02")));
     QByteArray buffer = hex("A2 00");

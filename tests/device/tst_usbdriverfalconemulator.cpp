@@ -65,6 +65,12 @@ private Q_SLOTS:
     void macroRoundTrip_data();
     void macroRoundTrip();
     void pictureRoundTrip();
+    void writeBusyPolling_data();
+    void writeBusyPolling();
+    void patchesTakeWhatWasReadBefore_data();
+    void patchesTakeWhatWasReadBefore();
+    void unchangedChunksAreNotSent_data();
+    void unchangedChunksAreNotSent();
     void writersUseProfileOne_data();
     void writersUseProfileOne();
     void stageBlockKeepsWordC();
@@ -147,8 +153,124 @@ void TstUsbDriverFalconEmulator::macroRoundTrip()
     QByteArray back(total, '\0');
     QCOMPARE(f.driver.ReadEEPROM(address, total, reinterpret_cast<BYTE *>(back.data())), 1);
     QCOMPARE(back, m.left(total));
-    // Every write was one report out and, with the mouse answering at once, one poll.
-    QCOMPARE(f.pacing.clock().sleptMs(), qint64(10 * (writes + (total + 23) / 24)));
+    // Every write was one report out and, with the mouse answering at once, one poll at once.
+    QCOMPARE(f.fw().counters().inputReports, writes + (total + 23) / 24);
+    QCOMPARE(f.pacing.clock().sleptMs(), qint64(0));
+}
+
+void TstUsbDriverFalconEmulator::writeBusyPolling_data()
+{
+    // One 4-byte memory write to a mouse busy for busyMs after it; no wire time. Adaptive polls
+    // come after 0, 1, 1, 2, 2, 4, 4, 8, then 10 ms.
+    QTest::addColumn<bool>("described");
+    QTest::addColumn<int>("busyMs");
+    QTest::addColumn<int>("polls");
+    QTest::addColumn<int>("slept");
+    QTest::newRow("ready at once, described") << true << 0 << 1 << 10;
+    QTest::newRow("ready at once, adaptive") << false << 0 << 1 << 0;
+    QTest::newRow("busy 5 ms, described") << true << 5 << 1 << 10;
+    QTest::newRow("busy 5 ms, adaptive") << false << 5 << 5 << 6;
+    QTest::newRow("busy 15 ms, described") << true << 15 << 2 << 20;
+    QTest::newRow("busy 15 ms, adaptive") << false << 15 << 8 << 22;
+    QTest::newRow("busy 240 ms, described") << true << 240 << 24 << 240;
+    QTest::newRow("busy 240 ms, adaptive: still the first attempt") << false << 240 << 30 << 242;
+}
+
+void TstUsbDriverFalconEmulator::writeBusyPolling()
+{
+    QFETCH(bool, described);
+    QFETCH(int, busyMs);
+    QFETCH(int, polls);
+    QFETCH(int, slept);
+    CableFalcon f;
+    Pacer::setPollPacing(described ? PollPacing::Described : PollPacing::Adaptive);
+    f.fw().setWriteBusyMs(busyMs);
+    const BYTE word[4] = {1, 2, 3, 4};
+    const int result = f.driver.WriteEEPROM(0x1000, 4, word);
+    Pacer::setPollPacing(PollPacing::Adaptive);
+    QCOMPARE(result, 1);
+    QCOMPARE(f.fw().counters().outputReports, 1);
+    QCOMPARE(f.fw().counters().inputReports, polls);
+    QCOMPARE(f.pacing.clock().sleptMs(), qint64(slept));
+    QCOMPARE(f.fw().memory(0x1000, 4), hex("01 02 03 04"));
+}
+
+void TstUsbDriverFalconEmulator::patchesTakeWhatWasReadBefore_data()
+{
+    // One byte patched into profile 1 (0x894 byte 2, 0x898 byte 0 or 1): how many memory reads
+    // the patch needs after the profile image was read (primed) or not, or after a failed write.
+    QTest::addColumn<quint32>("address");
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("primed");
+    QTest::addColumn<bool>("failedWrite");
+    QTest::addColumn<int>("reads");
+    QTest::newRow("word C, image read: no read") << 0x894u << 2 << true << false << 0;
+    QTest::newRow("word C, nothing read: read") << 0x894u << 2 << false << false << 1;
+    QTest::newRow("word C after a failed write: read") << 0x894u << 2 << true << true << 1;
+    QTest::newRow("current stage, image read: no read") << 0x898u << 0 << true << false << 0;
+    QTest::newRow("light mode: always read") << 0x898u << 1 << true << false << 1;
+}
+
+void TstUsbDriverFalconEmulator::patchesTakeWhatWasReadBefore()
+{
+    QFETCH(quint32, address);
+    QFETCH(int, index);
+    QFETCH(bool, primed);
+    QFETCH(bool, failedWrite);
+    QFETCH(int, reads);
+    CableFalcon f;
+    BYTE image[128] = {};
+    if (primed)
+        QCOMPARE(f.driver.GetProfileData(image, 128), 1);
+    if (failedWrite) {
+        f.fw().refuseCommands(4);
+        const BYTE word[4] = {};
+        QCOMPARE(f.driver.WriteEEPROM(0x1000, 4, word), 0);
+    }
+    QByteArray expected = f.fw().memory(address, 4);
+    expected[index] = char(0x05);
+    f.fw().resetCounters();
+    const int result = address == 0x894u ? f.driver.SetSettingsWordCByte2(0x05)
+                       : index == 0     ? f.driver.SetDpiLedRateLightIntensityByte0(0x05, 1)
+                                        : f.driver.SetDpiLedRateLightIntensityByte1(0x05, 1);
+    QCOMPARE(result, 1);
+    QCOMPARE(f.fw().counters().memoryReads, reads);
+    QCOMPARE(f.fw().counters().memoryWrites, 1);
+    QCOMPARE(f.fw().memory(address, 4), expected);
+}
+
+void TstUsbDriverFalconEmulator::unchangedChunksAreNotSent_data()
+{
+    // 60 bytes at 0x2000 (chunks 0..23, 24..47 and 48..59) over a mouse holding `held`.
+    QTest::addColumn<int>("heldLength");
+    QTest::addColumn<int>("changedAt"); // the one byte where the mouse differs, -1 none
+    QTest::addColumn<int>("writes");
+    QTest::newRow("nothing known: all three chunks") << 0 << -1 << 3;
+    QTest::newRow("all equal: nothing sent") << 60 << -1 << 0;
+    QTest::newRow("byte 30 differs: the middle chunk") << 60 << 30 << 1;
+    QTest::newRow("byte 59 differs: the short last chunk") << 60 << 59 << 1;
+    QTest::newRow("known up to byte 47: the last chunk") << 48 << -1 << 1;
+    QTest::newRow("known up to byte 46: the last two") << 47 << -1 << 2;
+}
+
+void TstUsbDriverFalconEmulator::unchangedChunksAreNotSent()
+{
+    QFETCH(int, heldLength);
+    QFETCH(int, changedAt);
+    QFETCH(int, writes);
+    CableFalcon f;
+    QByteArray data(60, '\0');
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char(0x40 + i);
+    QByteArray onMouse = data;
+    if (changedAt >= 0)
+        onMouse[changedAt] = char(0xEE);
+    f.fw().setMemory(0x2000, onMouse);
+    QCOMPARE(f.driver.WriteEEPROM(0x2000, 60, reinterpret_cast<const BYTE *>(data.constData()),
+                                  reinterpret_cast<const BYTE *>(onMouse.constData()), heldLength),
+             1);
+    QCOMPARE(f.fw().counters().memoryWrites, writes);
+    QCOMPARE(f.fw().memory(0x2000, 60), data);
 }
 
 void TstUsbDriverFalconEmulator::pictureRoundTrip()

@@ -138,6 +138,9 @@ class TstUsbDriverMangerOsprey : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // The timings asserted here are those of the described pacing.
+    void initTestCase() { Pacer::setPollPacing(PollPacing::Described); }
+    void cleanupTestCase() { Pacer::setPollPacing(PollPacing::Adaptive); }
     void init() { registerQkMetaTypes(); }
     void setDriverTakesOnlyItsFamily();
     void readTakesImageAndMacros();

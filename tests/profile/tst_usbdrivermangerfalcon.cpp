@@ -186,6 +186,8 @@ private Q_SLOTS:
     void factoryConfiguration();
     void factoryStagesOfTheFalconEU();
     void loadConfigurationWithMacros();
+    void loadConfigurationSendsOnlyDifferences_data();
+    void loadConfigurationSendsOnlyDifferences();
     void failedCommandKeepsMirrorAndFile();
     void legacyFilesRoundTrip();
 };
@@ -999,10 +1001,12 @@ void TstUsbDriverMangerFalcon::loadConfigurationWithMacros()
     QVERIFY(r.manager.SetChangeButtonToKey(6, 0, 0, 48, 1));
     QVERIFY(r.manager.WriteListMacro({path, path})); // same file twice: one list slot
     r.manager.SaveConfigFileByConfigureNumber(3);
-    // Wipe the mouse's macros, then load configuration 3 back.
+    // Wipe the mouse's macros, read it again (what the manager knows of the mouse comes from
+    // its reads and writes), then load configuration 3 back.
     r.fw().setMemory(0x1000, QByteArray(8, '\0'));
     r.fw().setMemory(0x10000, QByteArray(8, '\0'));
     r.fw().setMemory(0x604, hex("03 00 04 00"));
+    QVERIFY(r.manager.GetProfileData());
     QVERIFY(r.manager.LoadConfigFileByNumber(3));
     QCOMPARE(r.mem(0x1000, 7), hex("07 00 01 00 03 00 04"));
     QCOMPARE(r.mem(0x10000, 7), hex("07 00 01 00 03 00 04"));
@@ -1014,6 +1018,54 @@ void TstUsbDriverMangerFalcon::loadConfigurationWithMacros()
     QVERIFY(r.manager.LoadOnlyMouseConfigFileByNumber(3));
     QCOMPARE(r.mem(0x1000, 8), QByteArray(8, '\0'));
     QCOMPARE(r.mem(0x604, 4), hex("05 00 00 00"));
+}
+
+void TstUsbDriverMangerFalcon::loadConfigurationSendsOnlyDifferences_data()
+{
+    // Configuration 3 holds a 20-step macro in single slot 0 (64 bytes at 0x1000: chunks at
+    // 0x1000, 0x1018, 0x1030). Then the mouse is changed through the manager, and configuration
+    // 3 loaded back. The chunk holding the DPI/LED word (0x898) is always sent.
+    QTest::addColumn<int>("changedStep"); // the step whose key becomes B (-1: none)
+    QTest::addColumn<bool>("shortMacro"); // a 1-step macro written over the slot instead
+    QTest::addColumn<bool>("failedWrite"); // a memory write failed meanwhile
+    QTest::addColumn<int>("writes");
+    QTest::newRow("mouse equals the configuration: the DPI/LED chunk") << -1 << false << false << 1;
+    QTest::newRow("step 10 differs: its chunk at 0x1018") << 10 << false << false << 2;
+    QTest::newRow("a short macro over it: the first chunk") << -1 << true << false << 2;
+    QTest::newRow("after a failed write: the whole image, one macro chunk") << 10 << false << true << 6;
+}
+
+void TstUsbDriverMangerFalcon::loadConfigurationSendsOnlyDifferences()
+{
+    QFETCH(int, changedStep);
+    QFETCH(bool, shortMacro);
+    QFETCH(bool, failedWrite);
+    QFETCH(int, writes);
+    Rig r;
+    QJsonArray steps;
+    for (int i = 0; i < 20; ++i)
+        steps.append(keyStep(0x41, i % 2, 5));
+    QVERIFY(r.manager.WriteSingleMacro(5, writeMacroFile("a.json", steps)));
+    r.manager.SaveConfigFileByConfigureNumber(3);
+    const QByteArray stored = r.mem(0x1000, 64);
+    if (changedStep >= 0) {
+        steps[changedStep] = keyStep(0x42, changedStep % 2, 5);
+        QVERIFY(r.manager.WriteSingleMacro(5, writeMacroFile("b.json", steps)));
+    }
+    if (shortMacro)
+        QVERIFY(r.manager.WriteSingleMacro(5, writeMacroFile("c.json", {keyStep(0x41, 0, 1)})));
+    QCOMPARE(r.mem(0x1000, 64) != stored, changedStep >= 0 || shortMacro);
+    if (failedWrite) {
+        r.fw().vanishAfter(0); // the report rate's write is lost
+        QVERIFY(!r.manager.SetUsbReportRate(2, 1));
+        r.fw().vanishAfter(-1);
+        r.fw().setVanished(false);
+    }
+    r.fw().resetCounters();
+    QVERIFY(r.manager.LoadConfigFileByNumber(3));
+    QCOMPARE(r.fw().counters().memoryWrites, writes);
+    QCOMPARE(r.mem(0x1000, 64), stored);
+    QCOMPARE(r.manager.image().mid(16), r.mem(0x600, 44) + r.mem(0x880, 68));
 }
 
 void TstUsbDriverMangerFalcon::failedCommandKeepsMirrorAndFile()

@@ -52,6 +52,9 @@ constexpr DWORD kPictureStride = 0x1000;
 constexpr int kButtonTableLength = 44;
 constexpr int kSettingsLength = 68;
 constexpr int kStageBlockLength = 16;
+// The held copy covers profile 1's button table and settings block: 0x600 up to 0x900.
+constexpr DWORD kHeldBase = kProfileOne + kButtonTable;
+constexpr DWORD kHeldSize = 0x300;
 
 bool validProfile(int p)
 {
@@ -84,7 +87,10 @@ QString hexBytes(const BYTE *b, int n)
 }
 } // namespace
 
-USBDriverFalcon::USBDriverFalcon(QObject *parent) : KelvoUSBDriver(parent) {}
+USBDriverFalcon::USBDriverFalcon(QObject *parent)
+    : KelvoUSBDriver(parent), m_held(int(kHeldSize), '\0'), m_heldKnown(int(kHeldSize), '\0')
+{
+}
 
 USBDriverFalcon::~USBDriverFalcon()
 {
@@ -121,6 +127,7 @@ int USBDriverFalcon::FindHIDDevice()
 int USBDriverFalcon::UnInitDevice()
 {
     logLine(QStringLiteral("USBDriverFalcon::UnInitDevice()"));
+    forgetHeld(); // another device, or the same one after a restart, may hold anything
     if (m_device) {
         m_device.reset();
         logLine(QStringLiteral("UnInitDevice CloseHandle"));
@@ -182,8 +189,17 @@ int USBDriverFalcon::ReadReplyReport(BYTE *reply, int n)
 
 int USBDriverFalcon::PollReply(BYTE *buffer, int readLength)
 {
-    for (int poll = 0; poll < m_pollCount; ++poll) {
-        Pacer::sleepMs(m_pollDelayMs);
+    // Described pacing: poll count polls, poll delay before each. Adaptive pacing: early polls
+    // that back off to the poll delay, as many as fit the same total wait (poll count x poll
+    // delay); a busy mouse is given as long as before, a ready one answers at the first look.
+    const bool described = Pacer::pollPacing() == PollPacing::Described;
+    const int budget = m_pollCount * m_pollDelayMs;
+    int slept = 0;
+    for (int poll = 0; described ? poll < m_pollCount : (poll == 0 || slept < budget); ++poll) {
+        const int delay = described ? m_pollDelayMs
+                                    : qMin(Pacer::pollDelayMs(poll, m_pollDelayMs), budget - slept);
+        Pacer::sleepMs(delay);
+        slept += qMax(0, delay);
         // A reply must carry at least its status byte and fit one report.
         if (!m_device || !buffer || readLength < 1 || readLength > kReportLength)
             continue;
@@ -326,17 +342,32 @@ int USBDriverFalcon::ReadEEPROM(DWORD address, int n, BYTE *out)
         std::memcpy(data.data() + done, buffer + 4, size_t(rest));
     }
     std::memcpy(out, data.constData(), size_t(n));
+    noteHeld(address, out, n);
     return 1;
 }
 
-int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data)
+int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data, const BYTE *held,
+                                 int heldLength)
 {
     logLine(QString::asprintf("WriteEEPROM %x", address));
     if (!transferAllowed(address, n, data))
         return 0;
+    // A chunk the mouse is known to hold already is left out; the chunks that are sent keep
+    // their addresses and bytes, so the memory ends up as after the whole write.
+    const int known = held ? qMin(heldLength, n) : 0;
+    auto unchanged = [&](int offset, int length) {
+        return offset + length <= known && std::memcmp(data + offset, held + offset, size_t(length)) == 0;
+    };
     DWORD addr = address;
     int done = 0;
     while (n - done >= kChunk) {
+        if (unchanged(done, kChunk)) {
+            noteHeld(addr, data + done, kChunk);
+            addr += kChunk;
+            done += kChunk;
+            ++m_skippedChunks;
+            continue;
+        }
         // A5 18, the address and 24 bytes: the exchange is asked for 31 command bytes of which
         // the 30 that fit the report are sent (the 31st is padding).
         BYTE buffer[32] = {kCmdWrite, BYTE(kChunk)};
@@ -345,27 +376,36 @@ int USBDriverFalcon::WriteEEPROM(DWORD address, int n, const BYTE *data)
         if (!ExchangeCommand(buffer, 31, 1)) {
             // No system error code reaches us here: the mouse's last status byte stands in.
             const int error = buffer[0];
+            ++m_failedWrites;
+            forgetHeld();
             logLine(QString::asprintf("WriteEEPROM Failed, Addr=%x, bytestowrite=%d\n", addr, kChunk));
             logLine(QStringLiteral("WriteEEPROM Failed,Addr=%1, bytestowrite=%2 error = %3\n")
                         .arg(addr).arg(kChunk).arg(error));
             return 0;
         }
+        noteHeld(addr, data + done, kChunk);
         addr += kChunk;
         done += kChunk;
         logLine(QStringLiteral("WriteEEPROM OK, dwAddr= %1, BytesOfRest= %2\n")
                     .arg(addr - kChunk).arg(n - done));
     }
     const int rest = n - done;
-    if (rest > 0) {
+    if (rest > 0 && unchanged(done, rest)) {
+        ++m_skippedChunks;
+        noteHeld(addr, data + done, rest);
+    } else if (rest > 0) {
         BYTE buffer[32] = {kCmdWrite, BYTE(rest)};
         putLe32(buffer + 2, addr);
         std::memcpy(buffer + 6, data + done, size_t(rest));
         const QString command = hexBytes(buffer, rest + 6);
         if (!ExchangeCommand(buffer, rest + 6, 1)) {
+            ++m_failedWrites;
+            forgetHeld();
             logLine(QStringLiteral("WriteEEPROM Failed, Addr=%1, bytestowrite=%2 error = %3 Cmd=%4\n")
                         .arg(addr).arg(rest).arg(int(buffer[0])).arg(command));
             return 0;
         }
+        noteHeld(addr, data + done, rest);
         logLine(QStringLiteral("WriteEEPROM OK, dwAddr= %1, bytestowrite= %2,\n").arg(addr).arg(rest));
     }
     return 1;
@@ -387,10 +427,46 @@ int USBDriverFalcon::writeWord(DWORD address, DWORD value)
     return WriteEEPROM(address, 4, b);
 }
 
+void USBDriverFalcon::noteHeld(DWORD address, const BYTE *bytes, int n)
+{
+    for (int k = 0; k < n; ++k) {
+        const quint64 at = quint64(address) + quint64(k);
+        if (at >= kHeldBase && at < kHeldBase + kHeldSize) {
+            m_held[int(at - kHeldBase)] = char(bytes[k]);
+            m_heldKnown[int(at - kHeldBase)] = 1;
+        }
+    }
+}
+
+void USBDriverFalcon::forgetHeld()
+{
+    m_heldKnown.fill('\0');
+}
+
+bool USBDriverFalcon::heldWord(DWORD address, BYTE out[4], bool keepsByte0Only) const
+{
+    // Only words no one but this program changes: word C (the last stage index), and the
+    // DPI/LED word where its byte 0, the current stage the mouse's own buttons move, is
+    // replaced anyway. Every other word is read from the mouse each time.
+    const bool wordC = address == kProfileOne + kWordC;
+    const bool dpiLed = address == kProfileOne + kDpiLedWord && keepsByte0Only;
+    if (!wordC && !dpiLed)
+        return false;
+    const int at = int(address - kHeldBase);
+    for (int k = 0; k < 4; ++k) {
+        if (!m_heldKnown.at(at + k))
+            return false;
+        out[k] = BYTE(m_held.at(at + k));
+    }
+    return true;
+}
+
 int USBDriverFalcon::patchWordByte(DWORD readAddress, DWORD writeAddress, int index, BYTE value)
 {
     BYTE b[4];
-    if (index < 0 || index > 3 || !ReadEEPROM(readAddress, 4, b))
+    if (index < 0 || index > 3)
+        return 0;
+    if (!heldWord(readAddress, b, index == 0) && !ReadEEPROM(readAddress, 4, b))
         return 0;
     b[index] = value;
     return WriteEEPROM(writeAddress, 4, b);
@@ -572,8 +648,12 @@ int USBDriverFalcon::SetDpiStageBlock(const BYTE *data, int n, int p)
     std::memcpy(block, data, size_t(n));
     if (n == kStageBlockLength) {
         // The block's last 4 bytes are word C: keep the mouse's byte 2 of it.
+        BYTE held[4];
         DWORD wordC = 0;
-        if (readWord(kProfileOne + kWordC, &wordC)) {
+        if (heldWord(kProfileOne + kWordC, held)) {
+            block[14] = held[2];
+            block[15] = 0;
+        } else if (readWord(kProfileOne + kWordC, &wordC)) {
             block[14] = BYTE((wordC >> 16) & 0xFF);
             block[15] = 0;
         }
@@ -764,12 +844,29 @@ int USBDriverFalcon::GetProfileData(BYTE *image, int length)
 
 int USBDriverFalcon::SetProfileData(const BYTE *image, int length)
 {
+    return SetProfileData(image, length, nullptr);
+}
+
+int USBDriverFalcon::SetProfileData(const BYTE *image, int length, const BYTE *held)
+{
     qDebug() << " USBDriverFalcon SetProfileData currentThreadId" << QThread::currentThreadId();
     if (!image || length < kProfileImageSize)
         return 0;
-    if (!WriteEEPROM(kProfileOne + kButtonTable, kButtonTableLength, image + 16))
+    // What the mouse holds proves the button table only where it is written: profile 1.
+    const bool heldApplies = held && m_currentProfile == 1;
+    if (!WriteEEPROM(kProfileOne + kButtonTable, kButtonTableLength, image + 16,
+                     heldApplies ? held + 16 : nullptr, kButtonTableLength))
         return 0;
-    return WriteEEPROM(profileBase(m_currentProfile) + kSettingsBlock, kSettingsLength, image + 60);
+    if (!heldApplies)
+        return WriteEEPROM(profileBase(m_currentProfile) + kSettingsBlock, kSettingsLength, image + 60);
+    // The DPI/LED word (current stage, light mode) is one the mouse changes by itself, from
+    // its own buttons: the chunk holding it is always sent.
+    QByteArray known(reinterpret_cast<const char *>(held + 60), kSettingsLength);
+    const int volatileChunk = int(kDpiLedWord - kSettingsBlock) / kChunk * kChunk;
+    for (int k = volatileChunk; k < qMin(volatileChunk + kChunk, kSettingsLength); ++k)
+        known[k] = char(~image[60 + k]);
+    return WriteEEPROM(profileBase(m_currentProfile) + kSettingsBlock, kSettingsLength, image + 60,
+                       reinterpret_cast<const BYTE *>(known.constData()), kSettingsLength);
 }
 
 int USBDriverFalcon::SetSettingsWordCByte2(BYTE value)
@@ -911,7 +1008,8 @@ int USBDriverFalcon::GetMousePid(BYTE *pidLow, BYTE *pidHigh)
     return 1;
 }
 
-int USBDriverFalcon::WriteMacro(int index, bool list, const BYTE *area, int areaSize)
+int USBDriverFalcon::WriteMacro(int index, bool list, const BYTE *area, int areaSize,
+                                const BYTE *held, int heldLength)
 {
     const int total = area && areaSize >= 2 ? area[0] | (area[1] << 8) : 0;
     if (index < 0 || index > 10) {
@@ -930,7 +1028,7 @@ int USBDriverFalcon::WriteMacro(int index, bool list, const BYTE *area, int area
     const DWORD address = list ? kListMacroBase + DWORD(index) * kMacroStride
                                : kSingleMacroBase + DWORD(index) * kMacroStride;
     logLine(QString::asprintf("macro addr:%0x %d %d", address, list ? 1 : 0, index));
-    return WriteEEPROM(address, total, area);
+    return WriteEEPROM(address, total, area, held, heldLength);
 }
 
 int USBDriverFalcon::ImageToByteArr(const QImage &image, BYTE *out, int n)

@@ -62,7 +62,8 @@ public:
     // The interface that is open (empty info when closed).
     HidDeviceInfo openInterface() const;
 
-    // Pacing of ExchangeCommand: sleep before each poll, polls per attempt, attempts.
+    // Pacing of ExchangeCommand: sleep before each poll, polls per attempt, attempts (the
+    // described pacing; the adaptive pacing keeps their product as each attempt's total wait).
     int pollDelayMs() const { return m_pollDelayMs; }
     int pollCount() const { return m_pollCount; }
     int attemptCount() const { return m_attemptCount; }
@@ -83,12 +84,13 @@ public:
     int ReadReplyReport(BYTE *reply, int n);
     // Sends buffer[0..writeLength-1] and polls for its reply, which replaces the buffer's first
     // readLength bytes (the buffer must hold max(writeLength, readLength) bytes). Up to 4
-    // attempts of up to 25 polls, 10 ms before each poll; a busy reply is polled again without
-    // sending again, a status 0 reply makes the next attempt send again. Returns 1 when a poll
-    // saw status 1, else 0.
+    // attempts; a busy reply is polled again without sending again, a status 0 reply makes the
+    // next attempt send again. Returns 1 when a poll saw status 1, else 0.
     int ExchangeCommand(BYTE *buffer, int writeLength, int readLength);
     // One attempt's polling: returns 1 (status 1 seen), 0 (status 0 seen) or 2 (no answer in
-    // 25 polls: busy, unknown status, failed reads).
+    // the attempt: busy, unknown status, failed reads). Described pacing (Pacer::pollPacing):
+    // 25 polls, 10 ms before each. Adaptive pacing: the first poll at once, then 1, 1, 2, 2, 4,
+    // 4, 8 and 10 ms before each further poll until 250 ms have been waited (31 polls).
     int PollReply(BYTE *buffer, int readLength);
     // A command for the receiver itself: written with WriteReceiverReport, then up to 5 reads
     // of a 2-byte reply 50 ms apart; acknowledged when reply byte 0 is 1. The 2 reply bytes are
@@ -112,8 +114,16 @@ public:
     int ReadEEPROM(DWORD address, int n, BYTE *out);
     // Writes n bytes at address, 24 bytes per A5 exchange (a shorter last chunk for the rest).
     // The same refusals as ReadEEPROM; returns 0 at the first failing chunk, the chunks
-    // before it staying written.
-    int WriteEEPROM(DWORD address, int n, const BYTE *data);
+    // before it staying written. held (optional) is what the mouse is known to hold in its
+    // first heldLength bytes from address: a chunk lying inside them with the same bytes is not
+    // sent (counted in skippedChunks). The chunks that are sent are the same as without held.
+    int WriteEEPROM(DWORD address, int n, const BYTE *data, const BYTE *held = nullptr,
+                    int heldLength = 0);
+    // Memory writes that failed (a chunk not acknowledged) since the driver was made: a caller
+    // that proved what the mouse holds no longer knows it once this count moved.
+    int failedWrites() const { return m_failedWrites; }
+    // Chunks WriteEEPROM left out because the mouse held them already.
+    int skippedChunks() const { return m_skippedChunks; }
 
     // --- commands (operation table positions 19 to 60) -------------------------------------
     int SetCurrentProfile(int profile) override;      // A1; refuses a profile other than 0, 1
@@ -192,6 +202,11 @@ public:
     // current profile (0x480 + profile * 0x400). Fails for a null image, length < 128, or a
     // failed write (the button table then may already be written).
     virtual int SetProfileData(const BYTE *image, int length);
+    // The same, held being the 128-byte image the mouse holds in profile 1 (as read from it and
+    // kept up to date since): chunks of it that do not change are not sent, except the one
+    // holding the DPI/LED word, which the mouse changes by itself. held is not used while the
+    // current profile is 0.
+    int SetProfileData(const BYTE *image, int length, const BYTE *held);
     // Reads word C at 0x894, sets byte 2 = value, writes it back there.
     virtual int SetSettingsWordCByte2(BYTE value);
     virtual int GetSettingsWordC(DWORD *value, int p);
@@ -225,8 +240,9 @@ public:
     // 4 + 3 * nodes, at most 1363 nodes), areaSize the bytes available in area. Single macro
     // index (list = false) goes to (index + 1) * 0x1000, list macro index to 0x10000 +
     // index * 0x1000. Fails without any exchange for an index outside 0..10 or an area that
-    // does not hold a valid macro.
-    int WriteMacro(int index, bool list, const BYTE *area, int areaSize);
+    // does not hold a valid macro. held/heldLength: what the slot is known to hold (WriteEEPROM).
+    int WriteMacro(int index, bool list, const BYTE *area, int areaSize,
+                   const BYTE *held = nullptr, int heldLength = 0);
     // The OLED picture conversions (oledbitmap.h). Both return 0 for a wrong size.
     static int ImageToByteArr(const QImage &image, BYTE *out, int n);
     static int ByteArrToImage(QImage &image, const BYTE *bytes, int n);
@@ -247,8 +263,21 @@ protected:
     int writeWord(DWORD address, DWORD value);
     // Byte index (0..3) of the word at address.
     int readWordByte(DWORD address, int index, BYTE *out);
-    // Reads the word at address, replaces byte index, writes it at writeAddress.
+    // Reads the word at address, replaces byte index, writes it at writeAddress. The word is
+    // taken from the held copy of profile 1 when that knows it (heldWord).
     int patchWordByte(DWORD readAddress, DWORD writeAddress, int index, BYTE value);
+
+    // The held copy of profile 1's button table and settings (0x600..0x8FF): what this driver
+    // read from there or wrote there since the device was opened. A failed write forgets all of
+    // it. Only the read-modify-write helpers use it, in place of their read; every getter
+    // reads the mouse.
+    void noteHeld(DWORD address, const BYTE *bytes, int n);
+    void forgetHeld();
+    // The word at address from the held copy, for word C (0x894) and, when keepsByte0Only, the
+    // DPI/LED word (0x898): the mouse changes its current stage (byte 0) from its own buttons,
+    // so that word is taken only where byte 0 is replaced. False for any other word and when a
+    // byte of it is not known.
+    bool heldWord(DWORD address, BYTE out[4], bool keepsByte0Only = false) const;
 
     std::unique_ptr<HidHandle> m_device;
     int m_linkMode = 1;
@@ -258,6 +287,10 @@ protected:
     int m_pollCount = 25;
     int m_attemptCount = 4;
     BYTE m_currentProfile = 0; // last profile index read from the mouse
+    int m_failedWrites = 0;
+    int m_skippedChunks = 0;
+    QByteArray m_held;      // 0x600..0x8FF
+    QByteArray m_heldKnown; // one flag byte per held byte
 
 private:
     // The base's whole-profile transfers (another family's block layout) stay reachable

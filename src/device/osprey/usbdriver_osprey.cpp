@@ -325,11 +325,29 @@ int USBDriver_Osprey::request(const QByteArray &command, int echo, QByteArray &r
 
 int USBDriver_Osprey::GetStatus(BYTE &status, int index)
 {
+    return awaitStatus(status, index, 0);
+}
+
+int USBDriver_Osprey::awaitStatus(BYTE &status, int index, int settleMs)
+{
+    const bool described = Pacer::pollPacing() == PollPacing::Described;
+    // Described pacing: the settle wait, then up to four passes 100 ms apart. Adaptive pacing:
+    // the first pass at once, then waits of 25, 50 and 100 ms, for as long as the described
+    // waits up to its last pass (settle + 3 x 100 ms) allow; a busy mouse is asked no later.
+    if (described)
+        Pacer::sleepMs(settleMs);
     logLine(QStringLiteral("GetStatus"));
     if (index < 1 || index > 3)
         return 0;
+    const int budget = qMax(0, settleMs) + 3 * kStatusPassMs;
+    int waited = 0;
     const BYTE command[] = {0x82};
-    for (int pass = 1; pass <= 4; ++pass) {
+    for (int pass = 1; described ? pass <= 4 : (pass == 1 || waited < budget); ++pass) {
+        if (!described && pass > 1) {
+            const int wait = qMin(qMin(kStatusPassMs, 25 << qMin(pass - 2, 2)), budget - waited);
+            Pacer::sleepMs(wait);
+            waited += wait;
+        }
         if (!SendFeatureReport(Channel::Command, command, 1))
             return 0;
         BYTE reply[8] = {};
@@ -342,7 +360,8 @@ int USBDriver_Osprey::GetStatus(BYTE &status, int index)
         status = reply[index + 1];
         if (status == 0)
             return 1;
-        Pacer::sleepMs(100);
+        if (described)
+            Pacer::sleepMs(kStatusPassMs);
     }
     return 0;
 }
@@ -392,9 +411,8 @@ int USBDriver_Osprey::SetProfileData(const BYTE *profile)
                 size_t(kProfileFrameBytes));
     if (SendFeatureReport(Channel::Data, reinterpret_cast<const BYTE *>(frameBytes.constData()),
                           frameBytes.size())) {
-        Pacer::sleepMs(100);
         BYTE status = 0xFF;
-        if (GetStatus(status, 1))
+        if (awaitStatus(status, 1, 100))
             return 1;
     }
     Pacer::sleepMs(50);
@@ -420,9 +438,8 @@ int USBDriver_Osprey::WriteDataBlock(const BYTE *block)
         return 0;
     const QByteArray data(reinterpret_cast<const char *>(block), kBlockSize);
     if (sendBlock(0x05, 0x80, data)) {
-        Pacer::sleepMs(100);
         BYTE status = 0xFF;
-        if (GetStatus(status, 3))
+        if (awaitStatus(status, 3, 100))
             return 1;
     }
     Pacer::sleepMs(50);
@@ -472,9 +489,8 @@ int USBDriver_Osprey::WriteMacroList(const QList<QByteArray> &macros)
     for (int n = 0; n < m_macroCount; ++n) {
         if (!sendBlock(0x04, BYTE(m_macroSlotIds.at(n)), m_macroArea.at(n)))
             return 0;
-        Pacer::sleepMs(50);
         BYTE status = 0xFF;
-        if (!GetStatus(status, 2))
+        if (!awaitStatus(status, 2, 50))
             return 0;
     }
     return 1;
@@ -493,9 +509,8 @@ int USBDriver_Osprey::ReadMacro(int slotId, QByteArray &macro)
     const QByteArray parsed = parseMacroBlock(reply.mid(kReplyHeader, kBlockSize));
     if (parsed.isEmpty())
         return 0;
-    Pacer::sleepMs(50);
     BYTE status = 0xFF;
-    if (!GetStatus(status, 2))
+    if (!awaitStatus(status, 2, 50))
         return 0;
     macro = parsed;
     return 1;
@@ -513,9 +528,8 @@ int USBDriver_Osprey::ReadMacroList(QList<QByteArray> &macros)
         const QByteArray parsed = parseMacroBlock(reply.mid(kReplyHeader, kBlockSize));
         if (!parsed.isEmpty())
             macros << parsed;
-        Pacer::sleepMs(50);
         BYTE status = 0xFF;
-        if (!GetStatus(status, 2))
+        if (!awaitStatus(status, 2, 50))
             return 0;
     }
     return 1;
@@ -533,9 +547,8 @@ int USBDriver_Osprey::SetMacroStruct(const QByteArray &macro, int slotId)
     QByteArray block(kBlockSize, '\0');
     std::memcpy(block.data(), macro.constData(), size_t(macro.size()));
     if (sendBlock(0x04, BYTE(slotId), block)) {
-        Pacer::sleepMs(100);
         BYTE status = 0xFF;
-        if (GetStatus(status, 2))
+        if (awaitStatus(status, 2, 100))
             return 1;
     }
     Pacer::sleepMs(50);

@@ -124,6 +124,12 @@ public:
     // 0 on a failed transfer, a reply that is not a status reply, a first pass whose byte 7 is 1,
     // an index outside 1..3, or a status still nonzero after the fourth pass (status holds it).
     int GetStatus(BYTE &status, int index);
+    // The status after a transfer that takes the mouse settleMs to finish. Described pacing
+    // (Pacer::pollPacing): sleeps settleMs, then GetStatus. Adaptive pacing: the first pass at
+    // once (a done mouse costs no wait), then waits of 25, 50, 100, 100 ... ms between passes
+    // until the waits reach settleMs + 300 ms, the described wait before its fourth pass.
+    // The same results as GetStatus.
+    int awaitStatus(BYTE &status, int index, int settleMs);
     // Writes one macro (block form) into slot slotId and waits for the macro status. Returns 0
     // before sending for a macro of more than 511 items or that is not a whole block form, and
     // on a failed transfer or status.
@@ -163,6 +169,7 @@ public:
     static constexpr int kMacroSlots = 24;
     static constexpr int kReadMacroSlots = 17;
     static constexpr int kMaxMacroItems = 511;
+    static constexpr int kStatusPassMs = 100; // between two status passes (described pacing)
 
 protected:
     ChannelRecord &record(Channel c) { return c == Channel::Data ? m_data : m_command; }
