@@ -1,5 +1,6 @@
 // The Osprey family's command set against the firmware model on the virtual bus, and against
 // scripted replies where a reply has to be wrong on purpose.
+#include "support/busrig.h"
 #include "support/logcapture.h"
 #include "common/mousetype.h"
 #include "sim/ospreymousedevice.h"
@@ -47,11 +48,11 @@ BYTE *bytes(QByteArray &a) { return reinterpret_cast<BYTE *>(a.data()); }
 } // namespace
 
 // The firmware model of one mouse on a bus, with a driver of the right class.
-class EmulatorFixture
+class EmulatorFixture : public BusRig
 {
 public:
     explicit EmulatorFixture(USHORT pid, bool heron = false)
-        : scoped(&bus), device(std::make_shared<OspreyMouseDevice>(pid))
+        : device(std::make_shared<OspreyMouseDevice>(pid))
     {
         bus.plug(device);
         if (heron)
@@ -65,20 +66,16 @@ public:
     bool open() { return driver->FindHIDDevice() == 1; }
     qint64 slept() { return pacing.clock().sleptMs(); }
 
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<OspreyMouseDevice> device;
     std::unique_ptr<USBDriver_Osprey> driver;
 };
 
 // Scripted replies on the data channel of an Osprey's interfaces.
-class ScriptFixture
+class ScriptFixture : public BusRig
 {
 public:
     ScriptFixture()
-        : scoped(&bus),
-          device(std::make_shared<ScriptableHidDevice>(StubHidDevice::productInterfaces(0x4122)))
+        : device(std::make_shared<ScriptableHidDevice>(StubHidDevice::productInterfaces(0x4122)))
     {
         bus.plug(device);
         driver.SetVidPid(0x4122, ProductTable::vendorId());
@@ -91,9 +88,6 @@ public:
         r.replace(0, h.size(), h);
         return r;
     }
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<ScriptableHidDevice> device;
     USBDriver_Osprey driver;
 };

@@ -1,4 +1,5 @@
 #include "support/logcapture.h"
+#include "support/busrig.h"
 #include "common/pacer.h"
 #include "sim/scriptablehiddevice.h"
 #include "device/falcon/usbdriverfalcon.h"
@@ -25,12 +26,11 @@ QByteArray reply(const QByteArray &data)
 } // namespace
 
 // One fresh bus, device and driver per test.
-class FalconFixture
+class FalconFixture : public BusRig
 {
 public:
     explicit FalconFixture(int linkMode = 0, USHORT pid = 0x4130)
-        : scoped(&bus),
-          device(std::make_shared<ScriptableHidDevice>(
+        : device(std::make_shared<ScriptableHidDevice>(
               StubHidDevice::productInterfaces(pid)))
     {
         bus.plug(device);
@@ -45,9 +45,6 @@ public:
         Pacer::setPollPacing(described ? PollPacing::Described : PollPacing::Adaptive);
     }
 
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<ScriptableHidDevice> device;
     USBDriverFalcon driver;
 };

@@ -1,5 +1,6 @@
 // The Falcon command set against a scripted device: the exact request frames, the chunking of
 // memory transfers, the refusals that send nothing, and the log lines.
+#include "support/busrig.h"
 #include "support/logcapture.h"
 #include "common/pacer.h"
 #include "sim/scriptablehiddevice.h"
@@ -32,12 +33,11 @@ quint32 le32(const QByteArray &b, int at)
 // A scripted mouse: every command is answered at once. A memory read of n bytes at address a
 // answers the bytes (a + i) & 0xFF; A2 answers `profile`, A3 01 02 03 04, A9 0x1234,
 // AA 0x12345678. Reads and writes at the addresses in refuseAt are refused (status 0).
-class ScriptedFalcon
+class ScriptedFalcon : public BusRig
 {
 public:
     explicit ScriptedFalcon(int linkMode = 0)
-        : scoped(&bus),
-          device(std::make_shared<ScriptableHidDevice>(
+        : device(std::make_shared<ScriptableHidDevice>(
               StubHidDevice::productInterfaces(linkMode == 1 ? 0x1804 : 0x4130)))
     {
         device->setReaction([this](ScriptableHidDevice &d, const ScriptableHidDevice::Sent &s) {
@@ -52,9 +52,6 @@ public:
 
     QList<QByteArray> frames() const { return device->sentReports(1); }
 
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<ScriptableHidDevice> device;
     USBDriverFalcon driver;
     QSet<quint32> refuseAt;

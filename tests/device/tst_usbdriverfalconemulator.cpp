@@ -1,5 +1,6 @@
 // The Falcon command set against the firmware emulators on the virtual bus: what lands in the
 // mouse's memory, what the traffic counters say, and the receiver path.
+#include "support/busrig.h"
 #include "sim/falconmousedevice.h"
 #include "sim/falconreceiverdevice.h"
 #include "support/logcapture.h"
@@ -36,11 +37,11 @@ QByteArray macro(int nodes)
 } // namespace
 
 // A cable mouse on the bus with an open driver.
-class CableFalcon
+class CableFalcon : public BusRig
 {
 public:
     explicit CableFalcon(USHORT pid = 0x4130)
-        : scoped(&bus), mouse(std::make_shared<FalconMouseDevice>(pid))
+        : mouse(std::make_shared<FalconMouseDevice>(pid))
     {
         bus.plug(mouse);
         driver.setLinkMode(0);
@@ -49,9 +50,6 @@ public:
     }
     FalconMouseFirmware &fw() { return mouse->firmware(); }
 
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<FalconMouseDevice> mouse;
     USBDriverFalcon driver;
 };
@@ -425,12 +423,10 @@ void TstUsbDriverFalconEmulator::mousePid()
     QFETCH(int, receiver);
     QFETCH(int, low);
     QFETCH(int, high);
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped(&bus);
+    BusRig rig;
     auto dongle = FalconReceiverDevice::withPartnerMouse(USHORT(receiver));
     QVERIFY(dongle->pairedMouse());
-    bus.plug(dongle);
+    rig.bus.plug(dongle);
     USBDriverFalcon driver;
     driver.setLinkMode(1);
     driver.SetWiredWirelessString(QString(), selector(USHORT(receiver)));
@@ -450,11 +446,9 @@ void TstUsbDriverFalconEmulator::mousePid()
 
 void TstUsbDriverFalconEmulator::mousePidWithoutPairedMouse()
 {
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped(&bus);
+    BusRig rig;
     auto dongle = std::make_shared<FalconReceiverDevice>(0x1804, nullptr);
-    bus.plug(dongle);
+    rig.bus.plug(dongle);
     USBDriverFalcon driver;
     driver.setLinkMode(1);
     driver.SetWiredWirelessString(QString(), selector(0x1804));
@@ -468,11 +462,9 @@ void TstUsbDriverFalconEmulator::mousePidWithoutPairedMouse()
 
 void TstUsbDriverFalconEmulator::pairedLaterThroughTheReceiver()
 {
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped(&bus);
+    BusRig rig;
     auto dongle = std::make_shared<FalconReceiverDevice>(0x180A, nullptr);
-    bus.plug(dongle);
+    rig.bus.plug(dongle);
     USBDriverFalcon driver;
     driver.setLinkMode(1);
     driver.SetWiredWirelessString(QString(), selector(0x180A));

@@ -1,4 +1,5 @@
 #include "support/logcapture.h"
+#include "support/busrig.h"
 #include "common/pacer.h"
 #include "sim/scriptablehiddevice.h"
 #include "device/osprey/usbdriver_osprey.h"
@@ -40,18 +41,15 @@ HidDeviceInfo mouse()
 }
 } // namespace
 
-class OspreyFixture
+class OspreyFixture : public BusRig
 {
 public:
     explicit OspreyFixture(const QList<HidDeviceInfo> &interfaces)
-        : scoped(&bus), device(std::make_shared<ScriptableHidDevice>(interfaces))
+        : device(std::make_shared<ScriptableHidDevice>(interfaces))
     {
         bus.plug(device);
         driver.SetVidPid(0x4122, 0xF00D);
     }
-    ScopedVirtualPacing pacing;
-    VirtualHidBus bus;
-    ScopedHidBackend scoped;
     std::shared_ptr<ScriptableHidDevice> device;
     USBDriver_Osprey driver;
 };
