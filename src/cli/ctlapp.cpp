@@ -1,7 +1,6 @@
 #include "cli/ctlapp.h"
 
 #include "common/apppaths.h"
-#include "device/watcher/checkdevice.h"
 #include "session/devicesession.h"
 #include "catalog/modelcatalog.h"
 #include "sim/falconreceiverdevice.h"
@@ -20,7 +19,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -750,7 +748,7 @@ int CtlApp::setButton(const QStringList &args)
                                    args.at(bare ? 2 : 3)));
     if (const int rc = openDevice())
         return rc;
-    // The buttons the coordinator reported for this mouse are the ones it has.
+    // The buttons the state holds for this mouse are the ones it has.
     const QList<int> buttons = m_session->state().buttons().keys();
     if (!buttons.isEmpty() && !buttons.contains(*button)) {
         QStringList have;

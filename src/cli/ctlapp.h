@@ -15,7 +15,6 @@
 
 #include <QJsonObject>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
