@@ -419,7 +419,7 @@ int CtlApp::openDevice(bool needProfile)
     return Ok;
 }
 
-bool CtlApp::request(quint64 id)
+bool CtlApp::request(quint64 id, bool exchangesCount)
 {
     const RequestOutcome outcome = m_session->wait(id);
     m_warnings = outcome.warnings;
@@ -428,6 +428,8 @@ bool CtlApp::request(quint64 id)
             m_saveFailures << line;
     // A change the mouse took but that could not be saved is reported at the end of the
     // command (run()).
+    if (exchangesCount && m_warnings.contains(Warning::ReadOrWriteFailed) && outcome.saveFailures.isEmpty())
+        return false;
     return outcome.ok;
 }
 
@@ -806,7 +808,7 @@ int CtlApp::cmdConfig(const QStringList &args)
         if (const int rc = openDevice(what == QLatin1String("save")))
             return rc;
         const bool save = what == QLatin1String("save");
-        const bool ok = request(save ? m_session->saveToConfiguration1() : m_session->factoryReset());
+        const bool ok = request(save ? m_session->saveToConfiguration1() : m_session->factoryReset(), true);
         if (!ok)
             return failure(save ? QStringLiteral("the profile could not be saved") : QStringLiteral("the factory reset failed"));
         m_text << (save ? QStringLiteral("profile saved as configuration 1") : QStringLiteral("factory settings restored"));

@@ -78,8 +78,10 @@ private:
     int updateBootLoader(const Found &loader, const QString &imagePath);
     int runFirmwareUpdate(const QString &imagePath, const QString &model);
     // Waits for a request of the session, keeps its warnings (m_warnings) and save failures, and
-    // reports whether it went through.
-    bool request(quint64 id);
+    // reports whether it went through. exchangesCount: a failed exchange with the mouse (read or
+    // write warning without a failed save) fails it even where the session judges by less (the
+    // save into configuration 1 reads the settings back).
+    bool request(quint64 id, bool exchangesCount = false);
     int usageError(const QString &message);
     int failure(const QString &message);
     int modelCode() const;
