@@ -1,7 +1,6 @@
 #include "cli/ctlapp.h"
 
 #include "common/apppaths.h"
-#include "device/watcher/checkdevice.h"
 #include "session/devicesession.h"
 #include "catalog/modelcatalog.h"
 #include "sim/falconreceiverdevice.h"
@@ -11,27 +10,18 @@
 #include "common/pacer.h"
 #include "device/watcher/producttable.h"
 #include "sim/simulation.h"
-#include "storage/storagepaths.h"
-#include "storage/storageio.h"
-#include "profile/usbdrivermanger.h"
 #include "common/dpirange.h"
-#include "profile/falconmacroencoder.h"
 #include "device/firmware/fwupdate.h"
-#include "storage/jsonhandle.h"
-#include "profile/ospreykeytable.h"
 #include "common/atomicfile.h"
+#include "common/buttonchange.h"
 #include "storage/configbundle.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonParseError>
-#include <QSaveFile>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
@@ -40,6 +30,7 @@
 
 namespace {
 const char *const kRates[] = {"125", "250", "500", "1000"};
+constexpr int kFirstButton = 4; // buttons 1 to 3 keep left, right and middle click
 const char *const kLightModes[] = {"off", "steady", "breathing", "apm-breathing", "spectrum", "intrigue"};
 
 QString hex4(uint v) { return QStringLiteral("0x%1").arg(v, 4, 16, QLatin1Char('0')); }
@@ -113,12 +104,6 @@ bool hasLogoZoneOnly(int mouseType)
     return model && model->lightZones == Catalog::LightZones::One;
 }
 
-bool hasOledScreen(int mouseType)
-{
-    const Catalog::Model *model = Catalog::find(mouseType);
-    return model && model->oled;
-}
-
 // Plain decimal digits only: no sign, no blanks, no "0x" (QString::toInt takes all of those).
 std::optional<int> parseInt(const QString &text, int min, int max)
 {
@@ -161,55 +146,6 @@ QString bootLoaderModel(const HidDeviceInfo &info)
     }
     const int type = ProductTable::bootTypeFromReleaseNumber(info.releaseNumber);
     return type ? MouseType::modelName(type) : QStringLiteral("osprey-family");
-}
-
-// Why a macro file cannot be written, or nothing when it can: checked before the mouse is
-// touched, so that a bad file is reported as what it is and not as a refusal of the mouse.
-std::optional<QString> macroFileProblem(const QString &path, int mouseType)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("does not exist");
-    if (!info.isFile())
-        return QStringLiteral("is not a file");
-    if (info.size() == 0)
-        return QStringLiteral("is empty");
-    if (info.size() > StorageIo::kMaxJsonFileSize)
-        return QStringLiteral("is larger than %1 bytes").arg(StorageIo::kMaxJsonFileSize);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError)
-        return QStringLiteral("is not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
-    if (!doc.isObject())
-        return QStringLiteral("is not a macro (not a JSON object)");
-    const QJsonValue steps = doc.object().value(QStringLiteral("Macro"));
-    if (!steps.isArray())
-        return QStringLiteral("is not a macro (no \"Macro\" list of steps)");
-    if (steps.toArray().size() > JsonHandle::kMaxMacroNodes)
-        return QStringLiteral("holds more than %1 steps").arg(JsonHandle::kMaxMacroNodes);
-    JsonHandle json;
-    const QList<MacroNode> nodes = json.getMacroNodeList(path);
-    const bool playable = std::any_of(nodes.begin(), nodes.end(), [](const MacroNode &n) {
-        return n.valueType == 3 || n.valueType == 6;
-    });
-    if (!playable)
-        return QStringLiteral("holds no key or mouse-movement step");
-    if (speaksFalconCommandSet(mouseType)) {
-        const auto encoded = FalconMacroEncoder::encode(nodes, json.getIgnoreDelayTime(path),
-                                                        json.getRepeatTimes(path), json.getMacroType(path));
-        if (!encoded.ok)
-            return QStringLiteral("cannot be written to this mouse (%1)").arg(encoded.error);
-    } else if (mouseType != MouseType::None) {
-        // The Osprey family's key table lacks a few keys; such a step would be dropped.
-        for (const MacroNode &n : nodes)
-            if (n.valueType == 3 && OspreyKeyTable::hidFromVirtualKey(n.keyValue) == 0)
-                return QStringLiteral("cannot be written to this mouse (key 0x%1 has no code on it)")
-                    .arg(n.keyValue, 0, 16);
-    }
-    return std::nullopt;
 }
 
 // Why a firmware image is refused, or nothing. Nothing is sent for a refused image.
@@ -406,13 +342,6 @@ QList<CtlApp::Found> CtlApp::presentDevices() const
     return out;
 }
 
-void CtlApp::settle()
-{
-    m_session->runOnCoordinator([] {});
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents();
-}
-
 int CtlApp::prepareDevices(bool listOnly)
 {
     if (m_devicesReady)
@@ -461,36 +390,8 @@ void CtlApp::startSession()
 {
     m_session = std::make_unique<DeviceSession>();
     m_session->setAutoOpen(false);
-    DCDataHandle *c = m_session->coordinator();
-    connect(c, &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok, int type, bool wireless) {
-        m_opened = ok;
-        m_mouseType = type;
-        m_wireless = wireless;
-    });
-    connect(c, &DCDataHandle::sig_VersionNumber, this, [this](int v) { m_version = quint32(v); });
-    connect(c, &DCDataHandle::sig_SetCurrentConfigure, this, [this](int n) { m_config = n; });
-    connect(c, &DCDataHandle::sig_SetCurrentCpiListValueOnPage, this, [this](QList<DWORD> l) { m_dpi = l; });
-    connect(c, &DCDataHandle::sig_SetCurrentReportRate, this, [this](int r) { m_rate = r; });
-    connect(c, &DCDataHandle::sig_SetLightParameterOnPage, this, [this](LightColorParam p) { m_light = p; });
-    connect(c, &DCDataHandle::sig_CurrentButtonIsOriginalButton, this, [this](bool original, int button) {
-        if (original)
-            m_buttons.insert(button, QJsonObject{{"text", "default"}, {"default", true}});
-    });
-    connect(c, &DCDataHandle::sig_TrueMouseValue, this, [this](int button, int type, int value, int mod) {
-        QJsonObject o = describeAssignment(type, value, mod);
-        o.insert("default", false);
-        m_buttons.insert(button, o);
-    });
-    connect(c, &DCDataHandle::sig_ShowWarningDialog, this, [this](int w) { m_warnings << w; });
-    connect(c, &DCDataHandle::sig_SaveFailed, this, [this](const QString &path, const QString &reason) {
-        ++m_saveFailureSignals;
-        const QString line = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
-        if (!m_saveFailures.contains(line))
-            m_saveFailures << line;
-    });
-    connect(c, &DCDataHandle::sig_ProcessVaule, this, [this](int p) { m_progress << p; });
-    connect(c, &DCDataHandle::sig_startCode, this, [this](bool ok) { m_pairStarted = ok; });
-    connect(c, &DCDataHandle::sig_finishCode, this, [this](bool ok) { m_paired = ok; });
+    connect(m_session.get(), &DeviceSession::firmwareProgress, this, [this](int p) { m_progress << p; });
+    connect(m_session.get(), &DeviceSession::pairingFinished, this, [this](bool ok) { m_paired = ok; });
 }
 
 int CtlApp::openDevice(bool needProfile)
@@ -513,26 +414,16 @@ int CtlApp::openDevice(bool needProfile)
         m_result = QJsonObject{{"ok", false}, {"error", "no supported device"}};
         return NoDevice;
     }
-    m_productId = target->productId;
-    m_warnings.clear();
-    Q_EMIT m_session->sig_OpenDevice(target->productId, ProductTable::vendorId());
-    settle();
-    if (!m_opened.value_or(false))
+    m_opened = request(m_session->openDevice(target->productId));
+    if (!*m_opened)
         return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId)));
-    m_readFailed = m_warnings.contains(32);
-    if (m_config == 0 && !m_readFailed) {
+    m_readFailed = m_warnings.contains(Warning::ReadOrWriteFailed);
+    if (m_session->state().configNumber() == 0 && !m_readFailed) {
         // No stored configuration equals the mouse (a damaged or deleted file, or another
         // program changed the mouse): the coordinator then leaves the pages as they were, so
         // take the settings from what it read out of the mouse.
-        DCDataHandle *c = m_session->coordinator();
-        m_session->runOnCoordinator([c] {
-            c->setCPIValueOnPage();
-            c->setUsbReportRateOnPage();
-            c->setLightParameterOnPage();
-            c->setMouseButtonOnPage();
-        });
-        settle();
-        m_readFailed = m_warnings.contains(32);
+        request(m_session->reportSettings());
+        m_readFailed = m_warnings.contains(Warning::ReadOrWriteFailed);
     }
     // Changes are made on top of what was read; without it they would write stale settings.
     if (m_readFailed && needProfile)
@@ -541,20 +432,28 @@ int CtlApp::openDevice(bool needProfile)
     return Ok;
 }
 
-bool CtlApp::request(const std::function<void()> &emitRequest)
+bool CtlApp::request(quint64 id, bool exchangesCount)
 {
-    m_warnings.clear();
-    const int savesBefore = m_saveFailureSignals;
-    emitRequest();
-    settle();
-    // Warning 32 also follows a failed save of a change the mouse took; that half is reported
-    // at the end of the command (run()).
-    return !m_warnings.contains(32) || m_saveFailureSignals > savesBefore;
+    const RequestOutcome outcome = m_session->wait(id);
+    m_warnings = outcome.warnings;
+    for (const QString &line : outcome.saveFailures)
+        if (!m_saveFailures.contains(line))
+            m_saveFailures << line;
+    // A change the mouse took but that could not be saved is reported at the end of the
+    // command (run()).
+    if (exchangesCount && m_warnings.contains(Warning::ReadOrWriteFailed) && outcome.saveFailures.isEmpty())
+        return false;
+    return outcome.ok;
+}
+
+int CtlApp::modelCode() const
+{
+    return m_session ? m_session->state().modelCode() : 0;
 }
 
 QString CtlApp::modelOfOpenDevice() const
 {
-    return MouseType::modelName(m_mouseType);
+    return MouseType::modelName(modelCode());
 }
 
 // ---- commands ----------------------------------------------------------------------------------
@@ -581,23 +480,24 @@ int CtlApp::cmdInfo()
 {
     if (const int rc = openDevice(false))
         return rc;
+    const DeviceState &st = m_session->state();
+    const quint32 version = quint32(st.firmwareVersion()); // a 32-bit word; the top bit is no sign
     QJsonObject info{{"model", modelOfOpenDevice()},
-                     {"productId", hex4(m_productId)},
-                     {"connection", m_wireless ? "receiver" : "cable"},
+                     {"productId", hex4(st.productId())},
+                     {"connection", st.isWireless() ? "receiver" : "cable"},
                      // The version comes with the profile; a failed read reports only a default.
-                     {"firmwareVersion", m_readFailed ? QJsonValue() : QJsonValue(qint64(m_version))},
-                     {"configuration", m_config}};
+                     {"firmwareVersion", m_readFailed ? QJsonValue() : QJsonValue(qint64(version))},
+                     {"configuration", st.configNumber()}};
     m_text << QStringLiteral("model          %1").arg(modelOfOpenDevice())
-           << QStringLiteral("product id     %1").arg(hex4(m_productId))
-           << QStringLiteral("connection     %1").arg(m_wireless ? "2.4 GHz receiver" : "cable")
-           << QStringLiteral("firmware       %1").arg(m_readFailed ? QStringLiteral("unknown (the profile could not be read)") : QString::number(m_version))
-           << QStringLiteral("configuration  %1").arg(m_config ? QString::number(m_config) : QStringLiteral("none matches"));
-    if (m_wireless) {
-        int level = -1;
-        bool ok = false;
-        m_session->runOnCoordinator([&] { ok = m_session->coordinator()->manager()->GetBatteryPower(level); });
-        info.insert("battery", ok ? level : -1);
-        m_text << QStringLiteral("battery        %1").arg(ok && level <= 100 ? QString::number(level) + QLatin1Char('%') : QStringLiteral("unknown"));
+           << QStringLiteral("product id     %1").arg(hex4(st.productId()))
+           << QStringLiteral("connection     %1").arg(st.isWireless() ? "2.4 GHz receiver" : "cable")
+           << QStringLiteral("firmware       %1").arg(m_readFailed ? QStringLiteral("unknown (the profile could not be read)") : QString::number(version))
+           << QStringLiteral("configuration  %1").arg(st.configNumber() ? QString::number(st.configNumber()) : QStringLiteral("none matches"));
+    if (st.isWireless()) {
+        const RequestOutcome battery = m_session->wait(m_session->readBatteryNow());
+        const int level = battery.ok ? battery.value : -1;
+        info.insert("battery", level);
+        m_text << QStringLiteral("battery        %1").arg(battery.ok && level <= 100 ? QString::number(level) + QLatin1Char('%') : QStringLiteral("unknown"));
     }
     m_result.insert("device", info);
     return Ok;
@@ -607,37 +507,39 @@ int CtlApp::cmdShow()
 {
     if (const int rc = openDevice())
         return rc;
+    const DeviceState &st = m_session->state();
     QJsonArray dpi;
     QStringList dpiText;
-    for (DWORD v : activeDpiStages(m_dpi, 7)) {
+    for (DWORD v : st.dpiStages()) {
+        if (v == 0)
+            continue;
         dpi.append(int(v));
         dpiText << QString::number(v);
     }
-    int lift = 0;
-    QVector<int> oled;
-    bool hasOled = hasOledScreen(m_mouseType);
-    m_session->runOnCoordinator([&] {
-        USBDriverManger *m = m_session->coordinator()->manager();
-        m->GetSilentHeight(lift, 1);
-        if (hasOled)
-            hasOled = m->GetOLEDScreenParameter(oled, 1);
-    });
+    const int lift = m_session->wait(m_session->readLiftOff()).value;
+    const Catalog::Model *model = st.model();
+    std::optional<RequestOutcome> oled;
+    if (model && model->oled)
+        if (RequestOutcome o = m_session->wait(m_session->readScreenParameters()); o.ok)
+            oled = o;
+    const int config = st.configNumber();
+    const int rate = st.reportRate();
     QJsonObject profile{{"model", modelOfOpenDevice()},
-                        {"configuration", m_config},
-                        {"matchesStoredConfiguration", m_config != 0},
+                        {"configuration", config},
+                        {"matchesStoredConfiguration", config != 0},
                         {"dpi", dpi},
-                        {"reportRate", m_rate >= 0 && m_rate < 4 ? QString::fromLatin1(kRates[m_rate]).toInt() : -1},
+                        {"reportRate", rate >= 0 && rate < 4 ? QString::fromLatin1(kRates[rate]).toInt() : -1},
                         {"liftOff", lift}};
-    m_text << (m_config ? QStringLiteral("model        %1 (configuration %2)").arg(modelOfOpenDevice()).arg(m_config)
-                        : QStringLiteral("model        %1 (the mouse matches no stored configuration; showing what it holds)")
-                              .arg(modelOfOpenDevice()))
+    m_text << (config ? QStringLiteral("model        %1 (configuration %2)").arg(modelOfOpenDevice()).arg(config)
+                      : QStringLiteral("model        %1 (the mouse matches no stored configuration; showing what it holds)")
+                            .arg(modelOfOpenDevice()))
            << QStringLiteral("dpi          %1").arg(dpiText.join(QStringLiteral(", ")))
-           << QStringLiteral("report rate  %1 Hz").arg(m_rate >= 0 && m_rate < 4 ? kRates[m_rate] : "?")
+           << QStringLiteral("report rate  %1 Hz").arg(rate >= 0 && rate < 4 ? kRates[rate] : "?")
            << QStringLiteral("lift-off     %1").arg(lift);
-    if (m_light) {
-        QJsonObject light{{"logo", zoneJson(m_light->logo)}};
-        if (!hasLogoZoneOnly(m_mouseType))
-            light.insert("wheel", zoneJson(m_light->wheel));
+    if (const auto lighting = st.light()) {
+        QJsonObject light{{"logo", zoneJson(lighting->logo)}};
+        if (!hasLogoZoneOnly(st.modelCode()))
+            light.insert("wheel", zoneJson(lighting->wheel));
         profile.insert("light", light);
         for (const QString &zone : light.keys()) {
             const QJsonObject z = light.value(zone).toObject();
@@ -648,36 +550,32 @@ int CtlApp::cmdShow()
         }
     }
     QJsonObject buttons;
-    for (auto it = m_buttons.constBegin(); it != m_buttons.constEnd(); ++it) {
-        buttons.insert(QString::number(it.key()), it.value());
-        m_text << QStringLiteral("button %1%2").arg(QString::number(it.key()).leftJustified(6), it.value().value("text").toString());
+    const QMap<int, DeviceState::Button> assigned = st.buttons();
+    for (auto it = assigned.constBegin(); it != assigned.constEnd(); ++it) {
+        QJsonObject o{{"text", "default"}, {"default", true}};
+        if (!it->factory) {
+            o = describeAssignment(it->changeType, it->value, it->modifier);
+            o.insert("default", false);
+        }
+        buttons.insert(QString::number(it.key()), o);
+        m_text << QStringLiteral("button %1%2").arg(QString::number(it.key()).leftJustified(6), o.value("text").toString());
     }
     profile.insert("buttons", buttons);
     // Macros: the current configuration's file mirrors the mouse's macro slots. When no
     // configuration matches the mouse, no file tells what its slots hold.
     QJsonObject macros;
-    if (m_config) {
-        QFile f(StoragePaths::configJsonPath(m_mouseType, m_config));
-        const QJsonObject stored = f.open(QIODevice::ReadOnly)
-            ? QJsonDocument::fromJson(f.readAll()).object().value("MacroDataOfGamingMode").toObject()
-            : QJsonObject();
-        for (const QString &slot : stored.keys()) {
-            const QJsonObject m = stored.value(slot).toObject();
-            const int bytes = m.value("Macro").toArray().size();
-            if (bytes == 0)
-                continue;
-            macros.insert(slot, QJsonObject{{"bytes", bytes}, {"repeat", m.value("RepeatTimes").toInt()}});
-            m_text << QStringLiteral("macro slot %1 %2 bytes, repeat %3")
-                          .arg(slot.leftJustified(3)).arg(bytes).arg(m.value("RepeatTimes").toInt());
-        }
+    for (const JsonHandle::StoredMacro &m : m_session->storedMacros()) {
+        macros.insert(m.slot, QJsonObject{{"bytes", m.bytes}, {"repeat", m.repeat}});
+        m_text << QStringLiteral("macro slot %1 %2 bytes, repeat %3").arg(m.slot.leftJustified(3)).arg(m.bytes).arg(m.repeat);
     }
     profile.insert("macros", macros);
-    if (hasOled) {
-        QJsonArray values;
-        for (int v : qAsConst(oled))
-            values.append(v);
-        profile.insert("oled", values);
-    }
+    if (oled)
+        profile.insert("oled", QJsonArray::fromVariantList([&] {
+            QVariantList l;
+            for (int v : qAsConst(oled->values))
+                l << v;
+            return l;
+        }()));
     m_result.insert("profile", profile);
     return Ok;
 }
@@ -714,18 +612,18 @@ int CtlApp::setDpi(const QStringList &args)
         return usageError(QStringLiteral("at most 7 DPI stages"));
     if (const int rc = openDevice())
         return rc;
-    const Catalog::Model *model = Catalog::find(m_mouseType);
+    const Catalog::Model *model = m_session->state().model();
     const int stages = model ? model->maxStages : 7;
     if (list.size() > stages)
         return usageError(QStringLiteral("the %1 has at most %2 DPI stages").arg(modelOfOpenDevice()).arg(stages));
-    const DpiRange range = Catalog::dpiRangeOf(m_mouseType);
+    const DpiRange range = Catalog::dpiRangeOf(modelCode());
     for (DWORD v : qAsConst(list))
         if (!range.accepts(int(v)))
             return usageError(QStringLiteral("%1 DPI is not possible on the %2; accepted: %3")
                                   .arg(v).arg(modelOfOpenDevice(), range.describe()));
     while (list.size() < 7)
         list << 0;
-    if (!request([&] { Q_EMIT m_session->sig_ChangeCPIListValue(list); }))
+    if (!request(m_session->setDpiStages(list)))
         return failure(QStringLiteral("the mouse did not take the DPI stages"));
     m_text << QStringLiteral("dpi set");
     return Ok;
@@ -741,7 +639,7 @@ int CtlApp::setRate(const QStringList &args)
         return usageError(QStringLiteral("report rate must be 125, 250, 500 or 1000"));
     if (const int rc = openDevice())
         return rc;
-    if (!request([&] { Q_EMIT m_session->sig_ChangeUSBReportRate(index); }))
+    if (!request(m_session->setReportRate(index)))
         return failure(QStringLiteral("the mouse did not take the report rate"));
     m_text << QStringLiteral("report rate set to %1 Hz").arg(kRates[index]);
     return Ok;
@@ -760,6 +658,7 @@ int CtlApp::setLight(const QStringList &argsIn)
         return usageError(QStringLiteral("unknown light mode \"%1\"; accepted: off, steady, breathing, apm-breathing, spectrum, intrigue").arg(args.first()));
     args.removeFirst();
     bool wheel = false;
+    using Zone = DeviceSession::LightTarget;
     std::optional<COLORREF> color;
     std::optional<int> speed, brightness;
     for (int i = 0; i < args.size(); i += 2) {
@@ -790,15 +689,16 @@ int CtlApp::setLight(const QStringList &argsIn)
     }
     if (const int rc = openDevice())
         return rc;
-    if (wheel && hasLogoZoneOnly(m_mouseType))
+    if (wheel && hasLogoZoneOnly(m_session->state().modelCode()))
         return usageError(QStringLiteral("this model has no wheel light zone"));
-    bool ok = request([&] { Q_EMIT m_session->sig_MouseLightMode(wheel, mode); });
+    const Zone zone = wheel ? Zone::Wheel : Zone::Logo;
+    bool ok = request(m_session->setLightMode(zone, mode));
     if (ok && color)
-        ok = request([&] { Q_EMIT m_session->sig_MouseColor(wheel, QList<COLORREF>{*color}); });
+        ok = request(m_session->setLightColors(zone, QList<COLORREF>{*color}));
     if (ok && speed)
-        ok = request([&] { Q_EMIT m_session->sig_MouseBreathSpeed(wheel, *speed); });
+        ok = request(m_session->setBreathingSpeed(zone, *speed));
     if (ok && brightness)
-        ok = request([&] { Q_EMIT m_session->sig_MouseContinueLightDegree(wheel, *brightness); });
+        ok = request(m_session->setLightBrightness(zone, *brightness));
     if (!ok)
         return failure(QStringLiteral("the mouse did not take the light setting"));
     m_text << QStringLiteral("light set");
@@ -809,7 +709,7 @@ int CtlApp::setButton(const QStringList &args)
 {
     if (args.size() < 2)
         return usageError(QStringLiteral("set button N KIND [VALUE]"));
-    const auto button = parseInt(args.at(0), USBDriverManger::kFirstButton, 17);
+    const auto button = parseInt(args.at(0), kFirstButton, 17);
     if (!button)
         return usageError(QStringLiteral("\"%1\" is not a button number (4 to 17)").arg(args.at(0)));
     const QString kind = args.at(1);
@@ -848,7 +748,7 @@ int CtlApp::setButton(const QStringList &args)
     } else if (kind == QLatin1String("default")) {
         changeType = MouseButtonChangeToMacro; // restores the factory function
     } else if (kind == QLatin1String("macro")) {
-        if (const auto problem = macroFileProblem(value, MouseType::None))
+        if (const auto problem = DeviceSession::macroFileProblem(value, MouseType::None))
             return usageError(QStringLiteral("macro file \"%1\" %2").arg(value, *problem));
         macroFile = QFileInfo(value).absoluteFilePath();
     } else {
@@ -862,24 +762,22 @@ int CtlApp::setButton(const QStringList &args)
                                    args.at(bare ? 2 : 3)));
     if (const int rc = openDevice())
         return rc;
-    // The buttons the coordinator reported for this mouse are the ones it has.
-    if (!m_buttons.isEmpty() && !m_buttons.contains(*button)) {
+    // The buttons the state holds for this mouse are the ones it has.
+    const QList<int> buttons = m_session->state().buttons().keys();
+    if (!buttons.isEmpty() && !buttons.contains(*button)) {
         QStringList have;
-        for (int b : m_buttons.keys())
+        for (int b : buttons)
             have << QString::number(b);
         return usageError(QStringLiteral("the %1 has no button %2; its buttons: %3")
                               .arg(modelOfOpenDevice()).arg(*button).arg(have.join(QStringLiteral(", "))));
     }
     if (!macroFile.isEmpty())
-        if (const auto problem = macroFileProblem(macroFile, m_mouseType))
+        if (const auto problem = DeviceSession::macroFileProblem(macroFile, modelCode()))
             return usageError(QStringLiteral("macro file \"%1\" %2").arg(value, *problem));
-    bool ok;
-    if (!macroFile.isEmpty()) {
-        ok = request([&] { Q_EMIT m_session->sig_WriteSingleMacro(*button, macroFile); });
-    } else {
-        ok = request([&] { Q_EMIT m_session->sig_ChangeButtonToKey(*button, uint(key), modifier, changeType); });
-    }
-    if (m_warnings.contains(USBDriverManger::kOnlyLeftButtonWarning))
+    // The command ends after the change: no button read-back.
+    const bool ok = request(macroFile.isEmpty() ? m_session->setButton(*button, uint(key), modifier, changeType, false)
+                                                : m_session->writeMacro(*button, macroFile, false));
+    if (m_warnings.contains(Warning::OnlyLeftButton))
         return failure(QStringLiteral("button %1 is the only left button; assign left click to another button first").arg(*button));
     if (!ok)
         return failure(QStringLiteral("the mouse did not take the assignment of button %1").arg(*button));
@@ -910,7 +808,7 @@ int CtlApp::cmdConfig(const QStringList &args)
             return usageError(QStringLiteral("config load takes a configuration number 1 to 5"));
         if (const int rc = openDevice(false)) // a whole stored image: nothing stale
             return rc;
-        if (!request([&] { Q_EMIT m_session->sig_LoadFileAndeWriteIntoMouse(*n); }))
+        if (!request(m_session->loadConfiguration(*n)))
             return failure(QStringLiteral("configuration %1 could not be written into the mouse").arg(*n));
         m_text << QStringLiteral("configuration %1 loaded").arg(*n);
         m_result.insert("configuration", *n);
@@ -922,12 +820,7 @@ int CtlApp::cmdConfig(const QStringList &args)
         if (const int rc = openDevice(what == QLatin1String("save")))
             return rc;
         const bool save = what == QLatin1String("save");
-        const bool ok = request([&] {
-            if (save)
-                Q_EMIT m_session->sig_SaveProfileToConfig1();
-            else
-                Q_EMIT m_session->sig_ResetAllConfigFile();
-        });
+        const bool ok = request(save ? m_session->saveToConfiguration1() : m_session->factoryReset(), true);
         if (!ok)
             return failure(save ? QStringLiteral("the profile could not be saved") : QStringLiteral("the factory reset failed"));
         m_text << (save ? QStringLiteral("profile saved as configuration 1") : QStringLiteral("factory settings restored"));
@@ -942,7 +835,7 @@ int CtlApp::cmdExport(const QStringList &args)
         return usageError(QStringLiteral("export FILE"));
     if (const int rc = openDevice())
         return rc;
-    const ConfigBundle::Contents contents = ConfigBundle::collect(m_mouseType);
+    const ConfigBundle::Contents contents = ConfigBundle::collect(modelCode());
     for (const QString &name : contents.skippedMacros)
         m_err << "qkdriverctl: macro file \"" << ConfigBundle::printableName(name)
               << "\" left out: its name cannot be imported" << Qt::endl;
@@ -967,11 +860,11 @@ int CtlApp::cmdImport(const QStringList &args)
     // Everything is checked before anything is written, and then written as one.
     QString problem;
     const std::optional<ConfigBundle::Contents> contents =
-        ConfigBundle::load(args.first(), m_mouseType, &problem);
+        ConfigBundle::load(args.first(), modelCode(), &problem);
     if (!contents)
         return usageError(problem);
     AtomicFile::Failure notWritten;
-    if (!ConfigBundle::store(*contents, m_mouseType, &notWritten))
+    if (!ConfigBundle::store(*contents, modelCode(), &notWritten))
         return failure(QStringLiteral("nothing imported, cannot write %1: %2")
                            .arg(QDir::toNativeSeparators(notWritten.path), notWritten.reason));
     m_text << QStringLiteral("imported %1 configurations and %2 macros")
@@ -985,18 +878,16 @@ int CtlApp::cmdPair()
 {
     if (const int rc = openDevice(false))
         return rc;
-    if (!m_wireless)
+    if (!m_session->state().isWireless())
         return usageError(QStringLiteral("pairing needs the mouse's receiver; this mouse is on the cable"));
-    Q_EMIT m_session->sig_startCode();
-    settle();
-    if (!m_pairStarted.value_or(false))
+    if (!request(m_session->startPairing()))
         return failure(QStringLiteral("the receiver did not enter pairing mode"));
     m_err << "Switch the mouse off and on again, then press its left, middle and right buttons together..." << Qt::endl;
     QEventLoop loop;
     QTimer guard;
     guard.setSingleShot(true);
     connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
-    connect(m_session->coordinator(), &DCDataHandle::sig_finishCode, &loop, &QEventLoop::quit);
+    connect(m_session.get(), &DeviceSession::pairingFinished, &loop, &QEventLoop::quit);
     guard.start(25000);
     if (!m_paired)
         loop.exec();
@@ -1030,7 +921,7 @@ int CtlApp::cmdFirmware(const QStringList &args)
     }
     if (const int rc = openDevice(false))
         return rc;
-    if (!speaksFalconCommandSet(m_mouseType))
+    if (!speaksFalconCommandSet(m_session->state().modelCode()))
         return usageError(QStringLiteral("%1 firmware is updated with its own updater").arg(modelOfOpenDevice()));
     return runFirmwareUpdate(image, modelOfOpenDevice());
 }
@@ -1047,7 +938,7 @@ int CtlApp::runFirmwareUpdate(const QString &imagePath, const QString &model)
 {
     const bool tty = isatty(STDERR_FILENO) && !m_json;
     int shown = -1;
-    connect(m_session->coordinator(), &DCDataHandle::sig_ProcessVaule, this, [&](int p) {
+    const QMetaObject::Connection shownProgress = connect(m_session.get(), &DeviceSession::firmwareProgress, this, [&](int p) {
         if (p == shown)
             return;
         shown = p;
@@ -1056,9 +947,8 @@ int CtlApp::runFirmwareUpdate(const QString &imagePath, const QString &model)
         else if (!m_json)
             m_err << p << "%" << Qt::endl;
     });
-    m_warnings.clear();
-    Q_EMIT m_session->sig_Update(imagePath, model);
-    settle();
+    const bool updated = request(m_session->updateFirmware(imagePath, model));
+    disconnect(shownProgress);
     if (tty)
         m_err << Qt::endl;
     m_result.insert("progress", QJsonArray::fromVariantList([&] {
@@ -1067,9 +957,9 @@ int CtlApp::runFirmwareUpdate(const QString &imagePath, const QString &model)
             l << p;
         return l;
     }()));
-    if (m_warnings.contains(40))
+    if (m_warnings.contains(Warning::UpdateRefusedThroughReceiver))
         return failure(QStringLiteral("firmware can only be updated over the cable"));
-    if (!m_warnings.contains(8))
+    if (!updated)
         return failure(QStringLiteral("the firmware update failed"));
     m_text << QStringLiteral("firmware updated");
     return Ok;
@@ -1081,7 +971,6 @@ int CtlApp::cmdWatch()
         return rc;
     m_session = std::make_unique<DeviceSession>();
     m_session->setAutoOpen(true);
-    DCDataHandle *c = m_session->coordinator();
     auto print = [this](const QJsonObject &event) {
         if (m_json)
             m_out << QJsonDocument(event).toJson(QJsonDocument::Compact) << Qt::endl;
@@ -1094,11 +983,13 @@ int CtlApp::cmdWatch()
     connect(m_session.get(), &DeviceSession::deviceLost, this, [=](uint pid, uint) {
         print(QJsonObject{{"event", "lost"}, {"detail", hex4(pid)}});
     });
-    connect(c, &DCDataHandle::sig_BatteryPower, this, [=](DWORD level) {
-        print(QJsonObject{{"event", "battery"}, {"detail", level <= 100 ? QString::number(level) + QLatin1Char('%') : QStringLiteral("unknown")}});
+    // Every level the mouse reports (an unsteady reading reports none).
+    connect(m_session.get(), &DeviceSession::requestFinished, this, [=](quint64, const RequestOutcome &o) {
+        if (o.value >= 0)
+            print(QJsonObject{{"event", "battery"}, {"detail", o.value <= 100 ? QString::number(o.value) + QLatin1Char('%') : QStringLiteral("unknown")}});
     });
     QTimer battery;
-    connect(&battery, &QTimer::timeout, m_session.get(), &DeviceSession::sig_GetBatteryPower);
+    connect(&battery, &QTimer::timeout, m_session.get(), [this] { m_session->readBattery(); });
     battery.start(3000);
     std::signal(SIGINT, onSigint);
     std::signal(SIGTERM, onSigint);

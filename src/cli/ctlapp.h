@@ -1,6 +1,6 @@
 #pragma once
 // qkdriverctl: the command-line front end over the same core as the window (watcher,
-// coordinator, managers, storage). Every command prints for people, or one JSON document with
+// session and its DeviceState, storage). Every command prints for people, or one JSON document with
 // --json. Exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported
 // device.
 //
@@ -11,10 +11,10 @@
 
 #include "common/qktypes.h"
 #include "common/devicelock.h"
+#include "common/warning.h"
 
 #include <QJsonObject>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -68,7 +68,7 @@ private:
     // Takes the device lock (unless listing real devices, which only enumerates) and installs
     // the simulated devices when asked for. Returns Ok, Usage or Failure.
     int prepareDevices(bool listOnly = false);
-    // Creates the session and connects to what the coordinator reports, without opening.
+    // Creates the session (it opens nothing by itself).
     void startSession();
     // Opens the first supported device and reads its profile; when no stored configuration
     // matches it, reads the settings from the mouse itself. Returns Ok, NoDevice or Failure
@@ -77,12 +77,14 @@ private:
     // Updates a Falcon-family mouse that waits in its boot loader (no mouse to open).
     int updateBootLoader(const Found &loader, const QString &imagePath);
     int runFirmwareUpdate(const QString &imagePath, const QString &model);
-    // Waits until the coordinator has handled everything sent so far, then delivers its signals.
-    void settle();
-    // Sends a request and reports whether it went through (no read/write warning).
-    bool request(const std::function<void()> &emitRequest);
+    // Waits for a request of the session, keeps its warnings (m_warnings) and save failures, and
+    // reports whether it went through. exchangesCount: a failed exchange with the mouse (read or
+    // write warning without a failed save) fails it even where the session judges by less (the
+    // save into configuration 1 reads the settings back).
+    bool request(quint64 id, bool exchangesCount = false);
     int usageError(const QString &message);
     int failure(const QString &message);
+    int modelCode() const;
     QString modelOfOpenDevice() const;
 
     QTextStream &m_out;
@@ -96,23 +98,12 @@ private:
     QJsonObject m_result;
     QStringList m_text;
 
-    // What the coordinator reported.
+    // What the session reported besides its state.
     std::optional<bool> m_opened;
-    int m_mouseType = 0;
-    bool m_wireless = false;
-    uint m_productId = 0;
-    quint32 m_version = 0; // the mouse reports a 32-bit word; the top bit is no sign
-    int m_config = 0;
     bool m_readFailed = false; // the profile read at open failed
-    QList<DWORD> m_dpi;
-    int m_rate = -1;
-    std::optional<LightColorParam> m_light;
-    QMap<int, QJsonObject> m_buttons;
-    QList<int> m_warnings;
+    QList<Warning> m_warnings;  // of the last request
     QStringList m_saveFailures; // "path: reason" of every file the coordinator could not write
-    int m_saveFailureSignals = 0;
     QList<int> m_progress;
-    std::optional<bool> m_pairStarted;
     std::optional<bool> m_paired;
 
     // Released with the members, after the destructor has closed the session and saved the

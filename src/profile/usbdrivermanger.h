@@ -8,6 +8,7 @@
 // Every operation a manager does not override answers with the base result documented below
 // (mostly true), so pages behave as if a feature that a model lacks had succeeded.
 
+#include "common/buttonchange.h"
 #include "common/qktypes.h"
 #include "common/warning.h"
 
@@ -26,37 +27,6 @@ enum class ReceiverAnswer : int {
     NotSupported, // the manager has no receiver open (cable, Osprey family): nothing was sent
     Refused,      // sent, not acknowledged
     Acknowledged,
-};
-
-// Change types of a button assignment request, shared by the button dialog, the coordinator and
-// every manager. 53 and 54 are not used.
-enum ButtonChangeType : int {
-    MouseButtonChangeToKey = 29,
-    MouseButtonChangeToCombinationKey = 30,
-    MouseButtonChangeToFunction = 31,      // reported value only
-    MouseButtonChangeToMacro = 32,
-    MouseButtonChangeToMacroReport = 33,   // reported value only
-    MouseButtonChangeToMultimedia = 34,
-    MouseButtonChangeToMute = 35,
-    MouseButtonChangeToPlayPause = 36,
-    MouseButtonChangeToVolumeUp = 37,
-    MouseButtonChangeToVolumeDown = 38,
-    MouseButtonChangeToMediaPlayer = 39,
-    MouseButtonChangeToMouseKey = 40,
-    MouseButtonChangeToForbidden = 41,
-    MouseButtonChangeToDpiFunction = 42,
-    MouseButtonChangeToExtendedFunction = 43,
-    MouseButtonChangeToFireKey = 44,
-    MouseButtonChangeToDpiUp = 45,
-    MouseButtonChangeToDpiDown = 46,
-    MouseButtonChangeToDpiInstant = 47,
-    MouseButtonChangeToLeftKey = 48,
-    MouseButtonChangeToRightKey = 49,
-    MouseButtonChangeToMiddleKey = 50,
-    MouseButtonChangeToForwardKey = 51,
-    MouseButtonChangeToBackKey = 52,
-    MouseButtonChangeToSwitchMacroKey = 55,
-    MouseButtonChangeToProfileLoop = 56,
 };
 
 // Consumer-control usage of the fixed multimedia change types 35..39; 0 for any other type.

@@ -3,9 +3,12 @@
 #include "common/mousetype.h"
 #include "device/watcher/checkdevice.h"
 #include "device/watcher/producttable.h"
+#include "profile/macrofilecheck.h"
+#include "profile/usbdrivermanger.h"
 #include "session/managerfactory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include <algorithm>
 #include <optional>
@@ -73,6 +76,8 @@ DeviceSession::DeviceSession(DCDataHandle::ManagerFactory factory, QObject *pare
     connect(c, &DCDataHandle::sig_StartCheckDeviceTimer, m_watcher, &CheckDevice::startTheTimer);
     connect(c, &DCDataHandle::sig_StopCheckDeviceTimer, m_watcher, &CheckDevice::stopTheTimer);
     connect(m_watcher, &CheckDevice::sigFound, this, &DeviceSession::onFound);
+    connect(c, &DCDataHandle::sig_finishCode, this, &DeviceSession::pairingFinished);
+    connect(c, &DCDataHandle::sig_ProcessVaule, this, &DeviceSession::firmwareProgress);
     wireState();
 
     m_coordinatorThread.start(QThread::InheritPriority);
@@ -202,11 +207,20 @@ RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
         connect(c, &DCDataHandle::sig_OpenDeviceResult, [&opened](bool ok, int, bool) { opened = ok; }),
         connect(c, &DCDataHandle::sig_startCode, [&pairing](bool ok) { pairing = ok; }),
         connect(c, &DCDataHandle::sig_BatteryPower, [&battery](DWORD level) { battery = level; }),
+        connect(c, &DCDataHandle::sig_SaveFailed, [&o](const QString &path, const QString &reason) {
+            const QString line = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
+            if (!o.saveFailures.contains(line))
+                o.saveFailures << line;
+        }),
     };
+    m_running = &o;
     call(c);
+    m_running = nullptr;
     for (const QMetaObject::Connection &t : taps)
         disconnect(t);
-    const bool failed = std::any_of(o.warnings.cbegin(), o.warnings.cend(), isFailure);
+    const bool failed = std::any_of(o.warnings.cbegin(), o.warnings.cend(), [&o](Warning w) {
+        return isFailure(w) && !(w == Warning::ReadOrWriteFailed && !o.saveFailures.isEmpty());
+    });
     switch (verdict) {
     case Verdict::Write: o.ok = hadManager && !failed; break;
     case Verdict::DeviceOpen: o.ok = hadManager; break;
@@ -219,6 +233,7 @@ RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
         o.value = battery ? int(*battery) : -1;
         o.ok = battery && *battery != DWORD(DeviceState::kNoBatteryReading);
         break;
+    case Verdict::Read: o.ok = hadManager && o.ok; break;
     }
     return o;
 }
@@ -295,10 +310,11 @@ DeviceSession::RequestId DeviceSession::setBreathingSpeed(LightTarget zone, int 
     return post(Verdict::Write, [wheel, speed](DCDataHandle *c) { c->slot_MouseBreathSpeed(wheel, speed); });
 }
 
-DeviceSession::RequestId DeviceSession::setButton(int button, uint value, int modifier, int changeType)
+DeviceSession::RequestId DeviceSession::setButton(int button, uint value, int modifier, int changeType,
+                                                 bool reportButtons)
 {
     return post(Verdict::Write, [=](DCDataHandle *c) { c->slot_ChangeButtonToKey(button, value, modifier, changeType); },
-                true);
+                reportButtons);
 }
 
 DeviceSession::RequestId DeviceSession::setButtonMacroSlot(int button, uint address, int macroType)
@@ -307,9 +323,9 @@ DeviceSession::RequestId DeviceSession::setButtonMacroSlot(int button, uint addr
                 [=](DCDataHandle *c) { c->slot_ChangeButtonToMacro(macroType, button, address); }, true);
 }
 
-DeviceSession::RequestId DeviceSession::writeMacro(int button, const QString &macroFile)
+DeviceSession::RequestId DeviceSession::writeMacro(int button, const QString &macroFile, bool reportButtons)
 {
-    return post(Verdict::Write, [=](DCDataHandle *c) { c->slot_WriteSingleMacro(button, macroFile); }, true);
+    return post(Verdict::Write, [=](DCDataHandle *c) { c->slot_WriteSingleMacro(button, macroFile); }, reportButtons);
 }
 
 DeviceSession::RequestId DeviceSession::writeMacroList(const QStringList &macroFiles)
@@ -385,9 +401,65 @@ DeviceSession::RequestId DeviceSession::stopPairing()
     return post(Verdict::Always, [](DCDataHandle *c) { c->slot_stopCode(); });
 }
 
-DeviceSession::RequestId DeviceSession::updateFirmware(const QString &imagePath)
+DeviceSession::RequestId DeviceSession::updateFirmware(const QString &imagePath, const QString &model)
 {
-    return post(Verdict::Firmware, [imagePath](DCDataHandle *c) {
-        c->slot_UpdateFirmwareKelvo(imagePath, MouseType::modelName(c->mouseType()));
+    return post(Verdict::Firmware, [imagePath, model](DCDataHandle *c) {
+        c->slot_UpdateFirmwareKelvo(imagePath, model.isEmpty() ? MouseType::modelName(c->mouseType()) : model);
     });
+}
+
+DeviceSession::RequestId DeviceSession::reportSettings()
+{
+    return post(Verdict::Write, [](DCDataHandle *c) {
+        c->setCPIValueOnPage();
+        c->setUsbReportRateOnPage();
+        c->setLightParameterOnPage();
+        c->setMouseButtonOnPage();
+    });
+}
+
+DeviceSession::RequestId DeviceSession::postRead(Read read)
+{
+    return post(Verdict::Read, [this, read = std::move(read)](DCDataHandle *c) {
+        if (c->manager() && m_running)
+            m_running->ok = read(*c->manager(), *m_running);
+    });
+}
+
+DeviceSession::RequestId DeviceSession::readBatteryNow()
+{
+    return postRead([](USBDriverManger &m, RequestOutcome &o) { return m.GetBatteryPower(o.value); });
+}
+
+DeviceSession::RequestId DeviceSession::readLiftOff()
+{
+    return postRead([](USBDriverManger &m, RequestOutcome &o) {
+        int value = 0;
+        const bool ok = m.GetSilentHeight(value, DCDataHandle::kProfileIndex);
+        o.value = value;
+        return ok;
+    });
+}
+
+DeviceSession::RequestId DeviceSession::readScreenParameters()
+{
+    return postRead([](USBDriverManger &m, RequestOutcome &o) {
+        QVector<int> values;
+        if (!m.GetOLEDScreenParameter(values, DCDataHandle::kProfileIndex))
+            return false;
+        o.values = values.toList();
+        return true;
+    });
+}
+
+std::optional<QString> DeviceSession::macroFileProblem(const QString &path, int modelCode)
+{
+    return MacroFileCheck::problem(path, modelCode);
+}
+
+QList<JsonHandle::StoredMacro> DeviceSession::storedMacros() const
+{
+    if (!m_state.isOpen() || m_state.configNumber() == 0)
+        return {};
+    return JsonHandle::storedMacros(m_state.modelCode(), m_state.configNumber());
 }

@@ -20,12 +20,14 @@
 #include "common/analyticsevent.h"
 #include "common/qktypes.h"
 #include "common/warning.h"
+#include "storage/jsonhandle.h"
 
 #include <QHash>
 #include <QObject>
 #include <QThread>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // What became of one request.
 struct RequestOutcome
@@ -33,7 +35,12 @@ struct RequestOutcome
     bool known = false;       // false: no such request, or its outcome was already taken
     bool ok = false;          // it reached the mouse (see DeviceSession for each request)
     QList<Warning> warnings;  // the warnings the coordinator raised while running it
-    int value = -1;           // readBattery(): the level reported (103: no reading); else -1
+    int value = -1;           // readBattery(), readBatteryNow(), readLiftOff(): the value read; else -1
+    QList<int> values;        // readScreenParameters(): the values read
+    // "path: reason" of every file the coordinator could not write meanwhile. A change the mouse
+    // took whose file could not be written is ok: the read/write warning that follows such a
+    // failed save is not counted against the mouse.
+    QStringList saveFailures;
 };
 Q_DECLARE_METATYPE(RequestOutcome)
 
@@ -84,10 +91,12 @@ public:
     RequestId setLightBrightness(LightTarget zone, int degree);
     RequestId setBreathingSpeed(LightTarget zone, int speed);
     // changeType: ButtonChangeType; value: key code, usage or function; modifier: Ctrl 1,
-    // Shift 2, Alt 4, Win 8.
-    RequestId setButton(int button, uint value, int modifier, int changeType);
+    // Shift 2, Alt 4, Win 8. Afterwards every button's assignment is reported again for the
+    // state (one more read on the Falcon family) unless reportButtons is off: a caller that
+    // ends after the change (the command line) spares the mouse that exchange.
+    RequestId setButton(int button, uint value, int modifier, int changeType, bool reportButtons = true);
     RequestId setButtonMacroSlot(int button, uint address, int macroType); // ok: device open
-    RequestId writeMacro(int button, const QString &macroFile);
+    RequestId writeMacro(int button, const QString &macroFile, bool reportButtons = true); // as setButton()
     RequestId writeMacroList(const QStringList &macroFiles); // ok: the "written" notice came
     RequestId setLiftOff(int value);
     RequestId writePicture(const QString &configNumber); // ok: device open
@@ -102,7 +111,22 @@ public:
     RequestId readBattery();
     RequestId startPairing();                         // ok: the receiver entered pairing
     RequestId stopPairing();
-    RequestId updateFirmware(const QString &imagePath); // ok: the update succeeded
+    // ok: the update succeeded. model: the model name the image is meant for; empty: the open
+    // mouse's (a mouse waiting in its boot loader has none open).
+    RequestId updateFirmware(const QString &imagePath, const QString &model = {});
+    // Settings read again as the pages show them (DPI, rate, lighting, buttons), from what the
+    // manager holds; the Falcon family asks the mouse for the DPI stages.
+    RequestId reportSettings();
+    // Read straight from the mouse, one exchange each; ok: the mouse answered.
+    RequestId readBatteryNow();       // value: the level, not smoothed
+    RequestId readLiftOff();          // value: the lift-off setting
+    RequestId readScreenParameters(); // values: the screen's settings words and picture bytes
+
+    // Why a macro file cannot be written to a mouse of modelCode (0: the file alone), or
+    // nothing. The front ends check a file with it before they send it.
+    static std::optional<QString> macroFileProblem(const QString &path, int modelCode);
+    // The macro slots the current configuration's file holds (none when no configuration matches).
+    QList<JsonHandle::StoredMacro> storedMacros() const;
 
     // Blocks until the request has run in the coordinator's thread, delivers what it reported
     // (state() is current afterwards) and returns its outcome once. For the command-line tool
@@ -145,16 +169,24 @@ Q_SIGNALS:
     void deviceFound(uint pid, uint vid);
     void deviceLost(uint pid, uint vid);
 
+    // Pairing has ended (ok: a mouse was paired), and the progress of a firmware update in
+    // percent, from the coordinator, in this object's thread.
+    void pairingFinished(bool ok);
+    void firmwareProgress(int percent);
+
     // A request of the methods above has run (in this object's thread).
     void requestFinished(quint64 id, const RequestOutcome &outcome);
 
 private:
     // How a request's outcome is judged and what the state learns from it.
-    enum class Verdict { Write, DeviceOpen, Always, Open, PairingStart, Firmware, ListMacro, Battery };
+    // Read: the call sets ok and the values of the running outcome itself (m_running).
+    enum class Verdict { Write, DeviceOpen, Always, Open, PairingStart, Firmware, ListMacro, Battery, Read };
     using Call = std::function<void(DCDataHandle *)>;
     using StateUpdate = std::function<void(DeviceState &, const RequestOutcome &)>;
     RequestId post(Verdict verdict, Call call, bool refreshButtons = false, StateUpdate update = {});
     RequestOutcome runRequest(Verdict verdict, const Call &call); // coordinator thread
+    using Read = std::function<bool(USBDriverManger &, RequestOutcome &)>;
+    RequestId postRead(Read read);
     void finishRequest(RequestId id, const RequestOutcome &outcome, const StateUpdate &update,
                        const DeviceState::Mirror &mirror);
     void scheduleMirror(); // coordinator thread
@@ -171,4 +203,5 @@ private:
     RequestId m_lastRequest = 0;
     QHash<RequestId, RequestOutcome> m_outcomes; // finished, not yet taken by wait()
     bool m_mirrorPending = false;                // coordinator thread only
+    RequestOutcome *m_running = nullptr;         // coordinator thread only: the request running
 };

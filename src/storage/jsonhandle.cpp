@@ -5,6 +5,8 @@
 #include "storage/storagepaths.h"
 
 #include <QDebug>
+#include <QFile>
+#include <QJsonDocument>
 
 namespace {
 
@@ -508,4 +510,20 @@ QJsonValue JsonHandle::readJsonArrayElement(const QString &path, int index)
     if (index < 0 || index >= array.size())
         return QJsonValue(QJsonValue::Undefined);
     return array.at(index);
+}
+
+QList<JsonHandle::StoredMacro> JsonHandle::storedMacros(int modelCode, int configNumber)
+{
+    QFile f(StoragePaths::configJsonPath(modelCode, configNumber));
+    const QJsonObject stored = f.open(QIODevice::ReadOnly)
+        ? QJsonDocument::fromJson(f.readAll()).object().value(kMacroData).toObject()
+        : QJsonObject();
+    QList<StoredMacro> out;
+    for (const QString &slot : stored.keys()) {
+        const QJsonObject m = stored.value(slot).toObject();
+        const int bytes = m.value(kMacro).toArray().size();
+        if (bytes > 0)
+            out << StoredMacro{slot, bytes, m.value(kRepeatTimes).toInt()};
+    }
+    return out;
 }

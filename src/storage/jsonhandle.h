@@ -76,6 +76,16 @@ public:
     // length, values out of range, too long) gives the empty record with repeat 1: 00 01.
     // Returns true when the slot was read from the file.
     bool getMacroData_Halden(QByteArray &record, int modelCode, int configNumber, int slot);
+    // The macro slots of configuration configNumber that hold a macro, in the order of their
+    // keys: the slot key, the length of its "Macro" list and its "RepeatTimes". Empty when the
+    // file is missing or unusable.
+    struct StoredMacro
+    {
+        QString slot;
+        int bytes = 0;
+        int repeat = 0;
+    };
+    static QList<StoredMacro> storedMacros(int modelCode, int configNumber);
 
     // Store the image as "MouseDataOfGamingMode" / one slot inside "MacroDataOfGamingMode" of the
     // configuration file, keeping everything else in the file. Returns false (file unchanged)

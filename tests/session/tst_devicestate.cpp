@@ -66,6 +66,8 @@ private Q_SLOTS:
     void removalClearsTheState_data();
     void removalClearsTheState();
     void receiverOfAnotherMouseLeavesItEmpty();
+    void directReadsAnswerFromTheMouse_data();
+    void directReadsAnswerFromTheMouse();
 };
 
 void TstDeviceState::openFillsTheState_data()
@@ -304,6 +306,54 @@ void TstDeviceState::receiverOfAnotherMouseLeavesItEmpty()
     rig.session().runOnCoordinator([] {});
     QTRY_COMPARE(int(rig.state().productId()), 0);
     QVERIFY(!rig.state().isOpen());
+}
+
+void TstDeviceState::directReadsAnswerFromTheMouse_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QList<int>>("values");
+    QTest::newRow("kitec lift-off") << "kitec" << "lift" << true << 3 << QList<int>();
+    QTest::newRow("osprey lift-off") << "osprey" << "lift" << true << 7 << QList<int>();
+    // Raw 600 lies in the step up to 607: 14 %, not smoothed.
+    QTest::newRow("kitec battery") << "kitec-receiver" << "battery" << true << 14 << QList<int>();
+    // Words D, E, G, H, I of profile 1, then the eight bytes of double word F.
+    QTest::newRow("falcon screen") << "falcon" << "screen" << true << -1
+                                   << QList<int>{1, 2, 3, 4, 5, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17};
+    QTest::newRow("lift-off, nothing open") << "" << "lift" << false << -1 << QList<int>();
+}
+
+void TstDeviceState::directReadsAnswerFromTheMouse()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, read);
+    QFETCH(bool, ok);
+    QFETCH(int, value);
+    QFETCH(QList<int>, values);
+    SessionRig rig;
+    if (name == QLatin1String("osprey")) {
+        auto mouse = rig.plug<OspreyMouseDevice>(name);
+        QVERIFY(mouse);
+        loadOspreySettings(mouse->firmware());
+    } else if (!name.isEmpty()) {
+        auto mouse = falconMouse(rig, name);
+        QVERIFY(mouse);
+        loadFalconSettings(mouse->firmware());
+        mouse->firmware().setMemory(0x89C, hex("01 00 00 00 02 00 00 00 10 11 12 13 14 15 16 17 03 00 00 00 04 00 00 00 05 00 00 00"));
+        mouse->firmware().setPowerWord(600);
+    }
+    if (!name.isEmpty())
+        QVERIFY(rig.open(name).ok);
+    DeviceSession &session = rig.session();
+    const RequestOutcome o = rig.wait(read == QLatin1String("lift")      ? session.readLiftOff()
+                                      : read == QLatin1String("battery") ? session.readBatteryNow()
+                                                                         : session.readScreenParameters());
+    QVERIFY(o.known);
+    QCOMPARE(o.ok, ok);
+    QCOMPARE(o.value, value);
+    QCOMPARE(o.values, values);
 }
 
 QTEST_GUILESS_MAIN(TstDeviceState)
