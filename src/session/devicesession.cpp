@@ -49,29 +49,7 @@ DeviceSession::DeviceSession(DCDataHandle::ManagerFactory factory, QObject *pare
 
     DCDataHandle *c = m_coordinator;
     connect(this, &DeviceSession::sig_OpenDevice, c, &DCDataHandle::slot_OpenDevice);
-    connect(this, &DeviceSession::sig_LoadFileAndeWriteIntoMouse, c,
-            &DCDataHandle::slot_LoadLocalConfigFileAndWriteIntoMouse, Qt::QueuedConnection);
-    connect(this, &DeviceSession::sig_LoadOnlyMouseFileIntoMouse, c,
-            &DCDataHandle::slot_LoadOnlyLocalMouseConfigFileAndWriteIntoMouse, Qt::QueuedConnection);
-    connect(this, &DeviceSession::sig_LoadCurrentConfigImage, c, &DCDataHandle::slot_WriteImageToMouse);
-    connect(this, &DeviceSession::sig_ResetAllConfigFile, c, &DCDataHandle::slot_ResetConfigToOriginal);
-    connect(this, &DeviceSession::sig_GetBatteryPower, c, &DCDataHandle::slot_GetBatteryPower);
-    connect(this, &DeviceSession::sig_startCode, c, &DCDataHandle::slot_startCode);
-    connect(this, &DeviceSession::sig_stopCode, c, &DCDataHandle::slot_stopCode);
     connect(this, &DeviceSession::sig_DissMissAllThings, c, &DCDataHandle::destroyUselessThings);
-    connect(this, &DeviceSession::sig_ConstructAllThings, c, &DCDataHandle::connectSignal);
-    connect(this, &DeviceSession::sig_ChangeCPIListValue, c, &DCDataHandle::slot_setCPIListValueOnMouse);
-    connect(this, &DeviceSession::sig_ChangeUSBReportRate, c, &DCDataHandle::slot_ChangeUsbReportRate);
-    connect(this, &DeviceSession::sig_MouseColor, c, &DCDataHandle::slot_SetMouseColor);
-    connect(this, &DeviceSession::sig_MouseLightMode, c, &DCDataHandle::slot_setMouseLightMode);
-    connect(this, &DeviceSession::sig_MouseContinueLightDegree, c, &DCDataHandle::slot_MouseContinueLightDegree);
-    connect(this, &DeviceSession::sig_MouseBreathSpeed, c, &DCDataHandle::slot_MouseBreathSpeed);
-    connect(this, &DeviceSession::sig_ChangeButtonToKey, c, &DCDataHandle::slot_ChangeButtonToKey);
-    connect(this, &DeviceSession::sig_WriteSingleMacro, c, &DCDataHandle::slot_WriteSingleMacro);
-    connect(this, &DeviceSession::sig_WriteListMacro, c, &DCDataHandle::slot_WriteListMacro);
-    connect(this, &DeviceSession::sig_SaveProfileToConfig1, c, &DCDataHandle::slot_SaveProfileToConfig1);
-    connect(this, &DeviceSession::sig_RemoveOldFile, c, &DCDataHandle::slot_removeOldTxtFile);
-    connect(this, &DeviceSession::sig_Update, c, &DCDataHandle::slot_UpdateFirmwareKelvo);
 
     connect(c, &DCDataHandle::sig_StartCheckDeviceTimer, m_watcher, &CheckDevice::startTheTimer);
     connect(c, &DCDataHandle::sig_StopCheckDeviceTimer, m_watcher, &CheckDevice::stopTheTimer);

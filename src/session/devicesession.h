@@ -84,7 +84,7 @@ public:
     RequestId openDevice(uint productId);       // ok: the open result
     RequestId closeDevice();                    // tears the manager down (as on removal)
     RequestId refreshProfile();                 // reads the whole profile again
-    RequestId setDpiStages(const QList<DWORD> &stages); // values in stage order, 0 ends the list
+    RequestId setDpiStages(const QList<DWORD> &stages); // seven values by row, 0 = disabled row
     RequestId setReportRate(int rateIndex);     // 0..3 = 125, 250, 500, 1000 Hz
     RequestId setLightColors(LightTarget zone, const QList<COLORREF> &colors);
     RequestId setLightMode(LightTarget zone, int mode);
@@ -141,29 +141,10 @@ public:
     }
 
 Q_SIGNALS:
-    // Into the coordinator (named as the main window and the pages name them).
+    // Into the coordinator: the automatic open and teardown of the presence path (named as the
+    // main window names them). Every other request is a method above.
     void sig_OpenDevice(uint Pid, uint Vid);
-    void sig_LoadFileAndeWriteIntoMouse(int configNumber);
-    void sig_LoadOnlyMouseFileIntoMouse(int configNumber);
-    void sig_LoadCurrentConfigImage(QString number);
-    void sig_ResetAllConfigFile();
-    void sig_GetBatteryPower();
-    void sig_startCode();
-    void sig_stopCode();
     void sig_DissMissAllThings();
-    void sig_ConstructAllThings();
-    void sig_ChangeCPIListValue(QList<DWORD> list);
-    void sig_ChangeUSBReportRate(int value);
-    void sig_MouseColor(bool isWheelLightChange, QList<COLORREF> colors);
-    void sig_MouseLightMode(bool isWheelLightChange, int mode);
-    void sig_MouseContinueLightDegree(bool isWheelLightChange, int degree);
-    void sig_MouseBreathSpeed(bool isWheelLightChange, int speed);
-    void sig_ChangeButtonToKey(int button, uint vkCode, int modifyKey, int changeType);
-    void sig_WriteSingleMacro(int button, QString path);
-    void sig_WriteListMacro(QStringList paths);
-    void sig_SaveProfileToConfig1();
-    void sig_RemoveOldFile();
-    void sig_Update(QString path, QString mouseType);
 
     // What the watcher saw, after the automatic open or teardown was requested.
     void deviceFound(uint pid, uint vid);

@@ -43,7 +43,7 @@ void TstDeviceSession::plugOpensAndUnplugTearsDown()
 
     // A request from the UI thread reaches the manager in the coordinator's thread.
     QSignalSpy rate(session.coordinator(), &DCDataHandle::sig_ShowLoadingDialog);
-    Q_EMIT session.sig_ChangeUSBReportRate(2);
+    session.setReportRate(2);
     QTRY_COMPARE(rate.size(), 1);
     session.runOnCoordinator([&] {
         auto *m = static_cast<FakeManager *>(session.coordinator()->manager());

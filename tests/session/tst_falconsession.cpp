@@ -123,7 +123,7 @@ void TstFalconSession::opensAndFillsThePages()
     QCOMPARE(mouse->firmware().memory(0x898, 1), hex("02"));
 
     // A request from the page lands in the mouse and in configuration 1.
-    Q_EMIT session.sig_ChangeUSBReportRate(0);
+    session.setReportRate(0);
     QTRY_COMPARE(mouse->firmware().memory(0x880, 4), hex("08 00 00 00"));
     QByteArray stored(128, '\0');
     QTRY_VERIFY((json.getMouseData_Kelvo(stored, 7, 1), stored.mid(60, 4) == hex("08 00 00 00")));
@@ -153,7 +153,7 @@ void TstFalconSession::factoryResetRewritesTheMouse()
     }
 
     const int before = loadingEnd.size();
-    Q_EMIT session.sig_ResetAllConfigFile();
+    session.factoryReset();
     QTRY_VERIFY(loadingEnd.size() > before);
     session.runOnCoordinator([] {}); // the reset has finished in the coordinator's thread
     // The KiteC factory profile is back in the mouse and in every configuration; the stale
@@ -228,7 +228,7 @@ void TstFalconSession::failedSaveIsReported()
     warning.clear();
     {
         std::unique_ptr<FileSizeLimit> full(fullDisk ? new FileSizeLimit(64) : nullptr);
-        Q_EMIT session.sig_ChangeUSBReportRate(0);
+        session.setReportRate(0);
         session.runOnCoordinator([] {});
         QTRY_COMPARE(saveFailed.size(), 1);
     }

@@ -66,7 +66,7 @@ void TstOspreySession::openFillsPagesFromTheMouse()
     QCOMPARE(rate.size(), 0);
 
     // Storing it as configuration 1 and re-reading fills every page from the mouse.
-    Q_EMIT session.sig_SaveProfileToConfig1();
+    session.saveToConfiguration1();
     session.runOnCoordinator([] {});
     QTRY_VERIFY(rate.size() >= 1);
     QCOMPARE(rate.last().first().toInt(), 1);
@@ -85,12 +85,12 @@ void TstOspreySession::factoryResetRewritesMouseAndConfigurations()
     DeviceSession session;
     session.setAutoOpen(false);
     Q_EMIT session.sig_OpenDevice(0x4122, 0);
-    Q_EMIT session.sig_ChangeUSBReportRate(0);
+    session.setReportRate(0);
     session.runOnCoordinator([] {});
     QCOMPARE(mouse->firmware().settings().at(0), char(0));
     QVERIFY(QFile::exists(StoragePaths::configJsonPath(3, 1)));
 
-    Q_EMIT session.sig_ResetAllConfigFile();
+    session.factoryReset();
     session.runOnCoordinator([] {});
     QCOMPARE(mouse->firmware().settings(), OspreyMouseFirmware::factorySettings(3));
     for (int n = 1; n <= 5; ++n) {
