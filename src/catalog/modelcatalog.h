@@ -125,8 +125,8 @@ int bootModelFromReleaseNumber(USHORT releaseNumber);
 
 // The stage code of a DPI value, or nothing when the codec cannot carry it (outside the Falcon
 // family's range, no 16-bit word, or no code in the table). A value between two steps gets the
-// lower step's code: callers check DpiRange::accepts()
-// first. For Word50 the second value is the high byte, else 0.
+// lower step's code: callers check DpiRange::accepts() first. For Word50 the second value is
+// the high byte, else 0.
 std::optional<std::pair<int, int>> encodeDpi(const Model &model, int dpi);
 // The DPI value of a stage code (high: Word50's high byte); 0 for a code with no value.
 int decodeDpi(const Model &model, int low, int high = 0);
