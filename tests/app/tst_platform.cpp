@@ -25,6 +25,8 @@ class TstPlatform : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void speedWithoutDesktopTool();
+    void desktopChoice_data();
+    void desktopChoice();
     void speedFromDesktop_data();
     void speedFromDesktop();
     void speedToDesktop_data();
@@ -68,6 +70,27 @@ void TstPlatform::speedWithoutDesktopTool()
     const PointerValue lines = settings.wheelLines();
     QVERIFY(!lines.available);
     QVERIFY(!lines.reason.isEmpty());
+}
+
+void TstPlatform::desktopChoice_data()
+{
+    QTest::addColumn<QString>("desktop");
+    QTest::addColumn<bool>("gnome");
+    QTest::newRow("GNOME") << "GNOME" << true;
+    QTest::newRow("Ubuntu") << "ubuntu:GNOME" << true;
+    QTest::newRow("KDE") << "KDE" << false;
+    QTest::newRow("KDE, lower case") << "kde" << false;
+}
+
+void TstPlatform::desktopChoice()
+{
+    QFETCH(QString, desktop);
+    const std::unique_ptr<PointerSettings> settings = PointerSettings::create(desktop);
+    QTEST(dynamic_cast<GnomePointerSettings *>(settings.get()) != nullptr, "gnome");
+    if (!dynamic_cast<GnomePointerSettings *>(settings.get())) {
+        QVERIFY(!settings->pointerSpeed().available);
+        QVERIFY(!settings->setPointerSpeed(10).isEmpty());
+    }
 }
 
 void TstPlatform::speedFromDesktop_data()

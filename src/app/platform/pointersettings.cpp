@@ -190,13 +190,18 @@ public:
 };
 } // namespace
 
-std::unique_ptr<PointerSettings> PointerSettings::create()
+std::unique_ptr<PointerSettings> PointerSettings::create(QString)
 {
     return std::make_unique<WindowsPointerSettings>();
 }
 #else
-std::unique_ptr<PointerSettings> PointerSettings::create()
+std::unique_ptr<PointerSettings> PointerSettings::create(QString desktop)
 {
+    if (desktop.isEmpty())
+        desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (desktop.split(QLatin1Char(':')).contains(QStringLiteral("KDE"), Qt::CaseInsensitive))
+        return std::make_unique<UnavailablePointerSettings>(
+            QStringLiteral("Change the pointer speed and wheel lines in KDE's own mouse settings."));
     return std::make_unique<GnomePointerSettings>();
 }
 #endif

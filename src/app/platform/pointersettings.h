@@ -38,8 +38,10 @@ public:
     virtual QString setPointerSpeed(int speed) = 0;
     virtual QString setWheelLines(int lines) = 0;
 
-    // The implementation for the platform the program runs on.
-    static std::unique_ptr<PointerSettings> create();
+    // The implementation for the platform the program runs on. On Linux desktop names the
+    // desktop (XDG_CURRENT_DESKTOP when empty): KDE keeps its own settings, which a GNOME
+    // setting would not change, so there both are reported unavailable.
+    static std::unique_ptr<PointerSettings> create(QString desktop = {});
 };
 
 // The outcome of running a desktop setting tool.
@@ -77,6 +79,20 @@ private:
 
     QStringList m_searchPaths;
     ToolRunner m_runner;
+};
+
+// Reports both settings unavailable for one reason.
+class UnavailablePointerSettings : public PointerSettings
+{
+public:
+    explicit UnavailablePointerSettings(QString reason) : m_reason(std::move(reason)) {}
+    PointerValue pointerSpeed() override { return {false, 0, m_reason}; }
+    PointerValue wheelLines() override { return {false, 0, m_reason}; }
+    QString setPointerSpeed(int) override { return m_reason; }
+    QString setWheelLines(int) override { return m_reason; }
+
+private:
+    QString m_reason;
 };
 
 // Keeps the two values in memory; for tests and for desktops the program cannot reach.
