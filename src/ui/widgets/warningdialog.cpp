@@ -166,7 +166,7 @@ void WarningDialog::setLayout(Layout layout)
 
 void WarningDialog::fill(int title, int message, Layout layout, int ok, int cancel)
 {
-    m_title->setText(TextTable::text(title));
+    m_title->setText(title < 0 ? QString() : TextTable::text(title));   // -1: no title
     m_text->setPlainText(TextTable::text(message));
     setLayout(layout);
     if (ok)
@@ -243,7 +243,7 @@ void WarningDialog::setWarningType(int type)
         {Warning::NoConfigurationMatches, 69, 70, L::Two, 71, 72},
         {Warning::UpdateWithoutModelChoice, 77, 78, L::Two, 79, 80},
         {Warning::UpdateRefusedThroughReceiver, 81, 82, L::One, 277, 0},
-        {Warning::ConfirmOspreyFamilyUpdate, 0, 85, L::One, 86, 0},
+        {Warning::ConfirmOspreyFamilyUpdate, -1, 85, L::One, 86, 0},
         {Warning::MacroRefusedOnButton, 95, 96, L::One, 277, 0},
         {Warning::ReceiverPairedWithOtherMouse, 89, 90, L::None, 0, 0},
         {Warning::RegistrationSucceeded, 91, 92, L::One, 277, 0},
@@ -316,8 +316,7 @@ void WarningDialog::setWarningMessage(int type, QString message)
     case 54: title = 205; break;
     default: break;
     }
-    if (title >= 0)
-        m_title->setText(TextTable::text(title));
+    m_title->setText(title < 0 ? QString() : TextTable::text(title));
     if (message == QLatin1String("Network Error, please try again later"))
         message = TextTable::text(kNetworkErrorText);
     // A server's text is shown as plain text: no markup of its own reaches the screen.
