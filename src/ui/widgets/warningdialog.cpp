@@ -16,6 +16,8 @@
 #include <QSettings>
 #include <QTextEdit>
 
+#include <algorithm>
+
 const char WarningDialog::kDownloadPage[] = "https://qkdriver.org/download";
 const char WarningDialog::kWebSite[] = "https://qkdriver.org";
 
@@ -26,10 +28,12 @@ const QRect kPanel(314, 229, 342, 180);
 const QRect kWideMessagePanel(320, 185, 330, 250);   // warning 41
 const QRect kProgressPanel(255, 229, 450, 150);
 const QRect kTitle(16, 12, 310, 24);
-const QRect kText(16, 42, 310, 66);
+const QRect kText(16, 42, 310, 88);
+const QRect kTextAboveRemind(16, 42, 310, 64);
 const QRect kWideMessageText(25, 30, 280, 170);
-const QRect kRemind(16, 110, 310, 20);
+const QRect kRemind(16, 108, 310, 20);
 constexpr int kButtonWidth = 92, kButtonHeight = 30, kButtonRow = 135;
+constexpr int kWakeUpOkX = 28, kWakeUpX = 128;
 constexpr int kOneButtonX = 125, kCancelX = 68, kOkX = 182, kWideMessageOkY = 215;
 constexpr int kOkCaption = 116, kCancelCaption = 117, kWakeUpCaption = 223, kSupportCaption = 192;
 constexpr int kNetworkErrorText = 359;
@@ -266,13 +270,15 @@ void WarningDialog::setWarningType(int type)
 
     switch (*w) {
     case Warning::NewerProgramVersion:
+        m_text->setGeometry(kTextAboveRemind);
         m_noLongerRemind->show();
         break;
     case Warning::ReadOrWriteFailed:
         if (isReceiver(m_pid)) {
             m_wakeUp->setText(TextTable::text(kWakeUpCaption));
-            m_wakeUp->setGeometry(kOkX, kButtonRow, kButtonWidth, kButtonHeight);
-            m_ok->move(kCancelX, kButtonRow);
+            // OK and the wider wake-up button share the row: OK on the left.
+            m_ok->move(kWakeUpOkX, kButtonRow);
+            m_wakeUp->setGeometry(kWakeUpX, kButtonRow, kPanel.width() - kWakeUpOkX - kWakeUpX, kButtonHeight);
             m_wakeUp->show();
         }
         break;
@@ -301,6 +307,17 @@ void WarningDialog::setWarningType(int type)
     default:
         break;
     }
+    fitCaptions();
+}
+
+void WarningDialog::fitCaptions()
+{
+    // A caption longer than the standard width widens its button around the same centre.
+    for (QPushButton *b : {m_ok, m_cancel, m_support}) {
+        const int width = std::max(kButtonWidth, b->sizeHint().width());
+        if (width > b->width())
+            b->setGeometry(b->geometry().center().x() + 1 - width / 2, b->y(), width, kButtonHeight);
+    }
 }
 
 void WarningDialog::setWarningMessage(int type, QString message)
@@ -322,6 +339,7 @@ void WarningDialog::setWarningMessage(int type, QString message)
     // A server's text is shown as plain text: no markup of its own reaches the screen.
     m_text->setPlainText(message);
     setLayout(Layout::One);
+    fitCaptions();
 }
 
 void WarningDialog::storeReminderChoice()

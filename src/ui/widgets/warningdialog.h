@@ -79,6 +79,7 @@ private:
     enum class Layout { None, One, Two };
     void resetPanel();
     void setLayout(Layout layout);
+    void fitCaptions();
     void fill(int title, int message, Layout layout, int ok = 0, int cancel = 0);
     void storeReminderChoice();
     void openUrl(const QUrl &url);
