@@ -46,6 +46,8 @@ QLabel { color: #E8EAED; background: transparent; font-size: 10pt; }
 #Title_Label { font-size: 12pt; font-weight: 600; }
 QTextEdit { color: #E8EAED; background: transparent; border: none; font-size: 10pt; }
 QCheckBox { color: #9AA0A6; background: transparent; font-size: 9pt; }
+QCheckBox::indicator { width: 14px; height: 14px; border: 1px solid #9AA0A6; border-radius: 3px; background: #22252C; }
+QCheckBox::indicator:checked { background: #40C5DD; border-color: #40C5DD; }
 QPushButton { min-height: 28px; border-radius: 6px; font-size: 10pt; padding: 0 8px; }
 QPushButton { color: #E8EAED; background: #22252C; border: 1px solid #2E323A; }
 QPushButton:hover { background: #2E323A; }
@@ -312,11 +314,22 @@ void WarningDialog::setWarningType(int type)
 
 void WarningDialog::fitCaptions()
 {
+    // A title too long for one line at the title size drops to the body size.
+    m_title->setStyleSheet(QString());
+    m_title->ensurePolished();
+    if (m_title->fontMetrics().horizontalAdvance(m_title->text()) > m_title->width())
+        m_title->setStyleSheet("font-size: 10pt;");
     // A caption longer than the standard width widens its button around the same centre.
     for (QPushButton *b : {m_ok, m_cancel, m_support}) {
         const int width = std::max(kButtonWidth, b->sizeHint().width());
         if (width > b->width())
             b->setGeometry(b->geometry().center().x() + 1 - width / 2, b->y(), width, kButtonHeight);
+    }
+    // Two wide buttons: Cancel and OK side by side, 8 px apart, centred as a pair.
+    if (m_cancel->isVisibleTo(this) && m_ok->isVisibleTo(this) && m_cancel->geometry().right() + 8 > m_ok->x()) {
+        const int x = (m_panel->width() - m_cancel->width() - 8 - m_ok->width()) / 2;
+        m_cancel->move(x, m_cancel->y());
+        m_ok->move(x + m_cancel->width() + 8, m_ok->y());
     }
 }
 
