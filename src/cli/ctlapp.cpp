@@ -137,10 +137,10 @@ QString bootLoaderModel(const HidDeviceInfo &info)
 {
     if (info.productId == ProductTable::kFalconBootProductId) {
         for (const QString &word : info.productString.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            for (const ProductTable::Product &p : ProductTable::products())
-                if (speaksFalconCommandSet(p.mouseType)
-                    && word.compare(MouseType::modelName(p.mouseType), Qt::CaseInsensitive) == 0)
-                    return MouseType::modelName(p.mouseType);
+            for (const Catalog::Model &m : Catalog::models())
+                if (m.family == Catalog::Family::Falcon
+                    && word.compare(QLatin1String(m.name), Qt::CaseInsensitive) == 0)
+                    return QString::fromLatin1(m.name);
         const int type = ProductTable::bootTypeFromProductString(info.productString);
         return type ? MouseType::modelName(type) : QStringLiteral("falcon-family");
     }

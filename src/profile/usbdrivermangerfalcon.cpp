@@ -368,15 +368,20 @@ bool UsbDriverMangerFalcon::GetCPIStageMatrix(QVector<int> &values, int profile)
     BYTE block[16] = {};
     if (!m_driver || !m_driver->GetDpiStageBlock(block, profile))
         return false;
-    const int model = modelCode();
-    values.fill(0, 8);
+    values = decodeStageTable(modelCode(), block);
+    return true;
+}
+
+QVector<int> UsbDriverMangerFalcon::decodeStageTable(int model, const BYTE *table)
+{
+    QVector<int> values(8, 0);
     const Catalog::Model *row = falconRow(model);
     int last = row ? row->readLastStage : kOtherReadLastStage;
     if (row && row->readStopsAtStageCount)
-        last = std::min<int>(block[14], last);
+        last = std::min<int>(table[14], last);
     for (int i = 0; i <= last; ++i)
-        values[i] = rawToDpi(model, block[2 * i] | (block[2 * i + 1] << 8));
-    return true;
+        values[i] = rawToDpi(model, table[2 * i] | (table[2 * i + 1] << 8));
+    return values;
 }
 
 bool UsbDriverMangerFalcon::SetCPIListValue(const QList<DWORD> &list, int profile)

@@ -40,18 +40,9 @@ void readFalconMirror(UsbDriverMangerFalcon &m, int model, DeviceState::Mirror &
     case 1: out.reportRate = 3; break;
     default: break;
     }
-    // The stages the manager's own DPI read decodes: up to the last stage index on the models
-    // with five stages and on code 14, all seven on the others.
-    int last = kStageCount - 1;
-    if (F::maxStages(model) == 5)
-        last = qMin(byteAt(image, F::kLastStageIndex), 5);
-    else if (model == 14)
-        last = qMin(byteAt(image, F::kLastStageIndex), 6);
-    QVector<int> values(kStageCount, 0);
-    for (int i = 0; i <= last && i < kStageCount; ++i) {
-        const int raw = byteAt(image, F::kDpiTable + 2 * i) | (byteAt(image, F::kDpiTable + 2 * i + 1) << 8);
-        values[i] = F::rawToDpi(model, raw);
-    }
+    // The stages exactly as the manager's own DPI read decodes them.
+    const QVector<int> values = F::decodeStageTable(
+        model, reinterpret_cast<const BYTE *>(image.constData()) + F::kDpiTable);
     out.dpiStages = stageList(values);
     out.currentStage = byteAt(image, F::kCurrentStage);
     out.liftOff = byteAt(image, F::kSilentHeight) | (byteAt(image, F::kSilentHeight + 1) << 8);
