@@ -289,14 +289,23 @@ bool UsbDriverMangerFalcon::GetUsbReportRate(int &rate, int profile)
     DWORD word = 0;
     if (!m_driver || !m_driver->GetSettingsWordA(&word, profile))
         return false;
-    switch (word & 0xFF) {
-    case 1: rate = 3; return true;
-    case 2: rate = 2; return true;
-    case 4: rate = 1; return true;
-    case 8: rate = 0; return true;
-    default:
+    const int index = rateIndexOfCode(int(word & 0xFF));
+    if (index < 0) {
         qDebug() << "GetUsbReportRate unknown code" << (word & 0xFF);
         return false;
+    }
+    rate = index;
+    return true;
+}
+
+int UsbDriverMangerFalcon::rateIndexOfCode(int code)
+{
+    switch (code) {
+    case 1: return 3;
+    case 2: return 2;
+    case 4: return 1;
+    case 8: return 0;
+    default: return -1;
     }
 }
 

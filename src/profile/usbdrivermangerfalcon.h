@@ -184,6 +184,9 @@ public:
     // Raw stage value of a DPI value for a model; nothing outside the model's range.
     static std::optional<int> dpiToRaw(int modelCode, DWORD value);
     static int rawToDpi(int modelCode, int raw);
+    // Report-rate index 0..3 (125, 250, 500, 1000 Hz) of the mouse's rate code 8, 4, 2, 1; -1
+    // for any other code.
+    static int rateIndexOfCode(int code);
     // The DPI values of a 16-byte stage table as the mouse keeps it (byte 14: the last stage
     // index), eight entries, 0 past the stages the model's read decodes.
     static QVector<int> decodeStageTable(int modelCode, const BYTE *table);

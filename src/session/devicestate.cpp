@@ -23,8 +23,7 @@ int byteAt(const QByteArray &bytes, int offset)
     return offset < bytes.size() ? BYTE(bytes.at(offset)) : 0;
 }
 
-// The Falcon family's mirror is the 128-byte profile image; its report-rate code 8, 4, 2, 1
-// stands for 125, 250, 500, 1000 Hz.
+// The Falcon family's mirror is the 128-byte profile image.
 void readFalconMirror(UsbDriverMangerFalcon &m, int model, DeviceState::Mirror &out)
 {
     using F = UsbDriverMangerFalcon;
@@ -33,13 +32,7 @@ void readFalconMirror(UsbDriverMangerFalcon &m, int model, DeviceState::Mirror &
     if (image.size() < F::kImageSize || byteAt(image, F::kReportRate) == 0)
         return;
     out.profileRead = true;
-    switch (byteAt(image, F::kReportRate)) {
-    case 8: out.reportRate = 0; break;
-    case 4: out.reportRate = 1; break;
-    case 2: out.reportRate = 2; break;
-    case 1: out.reportRate = 3; break;
-    default: break;
-    }
+    out.reportRate = F::rateIndexOfCode(byteAt(image, F::kReportRate));
     // The stages exactly as the manager's own DPI read decodes them.
     const QVector<int> values = F::decodeStageTable(
         model, reinterpret_cast<const BYTE *>(image.constData()) + F::kDpiTable);
