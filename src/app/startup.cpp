@@ -2,6 +2,7 @@
 
 #include "common/apppaths.h"
 #include "common/texttable.h"
+#include "ui/theme/theme.h"
 
 #include <QDebug>
 #include <QDir>
@@ -11,10 +12,6 @@
 #include <QLocale>
 #include <QMetaEnum>
 #include <QWidget>
-
-// The resource file is compiled into a static library, whose static registration the linker
-// may drop: register it explicitly (this must happen outside any namespace).
-static void initQkResources() { Q_INIT_RESOURCE(resources); }
 
 namespace Startup {
 
@@ -60,13 +57,9 @@ int loadSysLanguage(QLocale::Language language)
 
 bool applyStyleSheet(QWidget *widget)
 {
-    initQkResources();
-    QFile qss(QStringLiteral(":/qss/qss/myStyle.qss"));
-    if (!qss.open(QIODevice::ReadOnly))
+    if (!Theme::apply(widget))
         return false;
     qDebug() << "open";
-    widget->setStyleSheet(QString::fromUtf8(qss.readAll()));
-    qss.close();
     return true;
 }
 

@@ -237,6 +237,16 @@ RequestOutcome DeviceSession::wait(RequestId id)
     return m_outcomes.take(id);
 }
 
+void DeviceSession::settle()
+{
+    RequestId seen = 0;
+    do {
+        seen = m_lastRequest;
+        runOnCoordinator([] {});
+        QCoreApplication::sendPostedEvents();
+    } while (seen != m_lastRequest);
+}
+
 DeviceSession::RequestId DeviceSession::openDevice(uint productId)
 {
     m_state.openRequested(USHORT(productId));

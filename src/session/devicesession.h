@@ -133,6 +133,12 @@ public:
     // and tests; a window connects to requestFinished() instead.
     RequestOutcome wait(RequestId id);
 
+    // Blocks until every request queued so far, and any request their outcomes queued in turn,
+    // has run and delivered its outcome (requestFinished() included). For tests of the pages,
+    // which do not hold the ids of the requests a widget sends.
+    void settle();
+    RequestId lastRequestId() const { return m_lastRequest; }
+
     // Runs f on the coordinator's thread and waits for it (tests, the command-line tool).
     template <typename F>
     void runOnCoordinator(F f)
