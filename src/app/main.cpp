@@ -8,6 +8,12 @@
 #include "app/startup.h"
 #include "common/devicelock.h"
 #include "common/pacer.h"
+#include "app/renderpages.h"
+#include "session/devicesession.h"
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
 
 #include <QDebug>
 #include <QStringList>
@@ -20,15 +26,38 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // --render-pages DIR draws the views into DIR and ends; it runs in a folder of its own so
+    // that neither the user's files nor a running QKDriver are touched.
+    const QString renderDir = RenderPages::requestedDir(arguments);
+    std::unique_ptr<QTemporaryDir> renderHome;
+    if (!renderDir.isEmpty()) {
+        renderHome = std::make_unique<QTemporaryDir>();
+        if (!arguments.contains(QStringLiteral("--home")))
+            qputenv("QKDRIVER_HOME", renderHome->path().toLocal8Bit());
+        if (!Simulation::requestedDevices(arguments))
+            arguments << QStringLiteral("--simulate") << QStringLiteral("falcon");
+    }
     AppPaths::applyHomeArgument(arguments);
-    if (Startup::wantsFileLog(arguments))
+    const bool fileLog = Startup::wantsFileLog(arguments);
+    if (fileLog)
         FileLog::install();
+    // The protocol's debug lines go to the log file with -d; without it the terminal shows only
+    // warnings (QT_LOGGING_RULES, e.g. "default.debug=true", still turns them on).
+    else
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.info=false"));
     Pacer::applyPacingSetting(arguments);
 
-    QtSingleApplication app(QStringLiteral("Osprey"), argc, argv);
-    if (app.isRunning()) {
-        app.sendMessage(QStringLiteral("Osprey"), 5000);
-        return -1;
+    std::unique_ptr<QApplication> app;
+    QtSingleApplication *single = nullptr;
+    if (renderDir.isEmpty()) {
+        single = new QtSingleApplication(QStringLiteral("Osprey"), argc, argv);
+        app.reset(single);
+        if (single->isRunning()) {
+            single->sendMessage(QStringLiteral("Osprey"), 5000);
+            return -1;
+        }
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
     }
     // The mouse of this application folder is this window's for as long as it runs; a
     // qkdriverctl command that is busy with it now is given time to finish. Without the lock
@@ -48,7 +77,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(error));
             return 2;
         }
-        QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { Simulation::saveState(); });
+        QObject::connect(app.get(), &QCoreApplication::aboutToQuit, [] { Simulation::saveState(); });
     }
 
     registerQkMetaTypes();
@@ -57,12 +86,32 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("QKDriver"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QKDRIVER_VERSION));
 
-    MainWindow window;
+    DeviceSession session;
+    MainWindow::Services services;
+    services.tray = renderDir.isEmpty();
+    MainWindow window(session, std::move(services));
     Startup::applyStyleSheet(&window);
-    window.show();
 
-    QObject::connect(&window, &MainWindow::QuitTheApplication, &app, &QCoreApplication::quit);
-    QObject::connect(&app, &QtSingleApplication::messageReceived, &window,
+    if (!renderDir.isEmpty()) {
+        QString error;
+        VirtualHidBus *bus = Simulation::bus();
+        const uint pid = bus && !bus->devices().isEmpty() && !bus->devices().first()->interfaces().isEmpty()
+                             ? bus->devices().first()->interfaces().first().productId
+                             : 0;
+        const QStringList written = RenderPages::run(window, renderDir, pid, &error);
+        for (const QString &name : written)
+            std::printf("%s/%s.png\n", qPrintable(renderDir), qPrintable(name));
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+    window.show();
+    session.start();
+
+    QObject::connect(&window, &MainWindow::QuitTheApplication, app.get(), &QCoreApplication::quit);
+    QObject::connect(single, &QtSingleApplication::messageReceived, &window,
                      &MainWindow::slotMessageReceived);
-    return app.exec();
+    return app->exec();
 }

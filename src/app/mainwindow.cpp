@@ -1,144 +1,882 @@
 #include "app/mainwindow.h"
 
-#include "device/watcher/checkdevice.h"
-#include "session/devicesession.h"
+#include "app/platform/pointersettings.h"
+#include "app/platform/restarter.h"
+#include "common/apppaths.h"
 #include "common/mousetype.h"
-#include "device/watcher/producttable.h"
+#include "common/pacer.h"
 #include "common/texttable.h"
+#include "common/warning.h"
+#include "device/watcher/checkdevice.h"
+#include "device/watcher/producttable.h"
+#include "session/devicesession.h"
+#include "storage/operatetoken.h"
+#include "storage/storagepaths.h"
+#include "ui/dialogs/needdevicedialog.h"
+#include "ui/widgets/titlewidget.h"
+#include "ui/widgets/warningdialog.h"
 
-#include <QCoreApplication>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent)
+namespace {
+// Texts of the window itself (docs/texts.md).
+enum ShellText {
+    kTextLogin = 371,
+    kTextLogOut = 372,
+    kTextReset = 373,
+    kTextProfiles = 374,
+    kTextMinimise = 375,
+    kTextClose = 376,
+    kTextBattery = 377,
+    kTextWired = 378,
+    kTextWireless = 379,
+    kTextComingPage = 380,
+    kTextPairingPage = 381,
+};
+
+constexpr int kTitleHeight = 48;
+constexpr int kTabBarHeight = 56;
+constexpr int kProfileBarHeight = 64;
+constexpr int kInsertionWindowMs = 60 * 1000;
+
+// The navigation tabs: object name, caption and page-view text.
+struct Tab { const char *name; int text; };
+constexpr Tab kTabs[] = {
+    {"MainSettingButton", 189}, {"LightSettingButton", 190}, {"MacroEditButton", 191},
+    {"SupportButton", 192},     {"CloudSyncButton", 198},
+};
+
+QString borderImage(const QString &path)
 {
+    return QStringLiteral("background:transparent;border-image: url(%1);").arg(path);
+}
+
+// The battery icon and whether the label shows the percentage, by reported value.
+struct BatteryLook { const char *icon; bool percentage; };
+BatteryLook batteryLook(DWORD value)
+{
+    if (value == 0 || value == 103)
+        return {"top_icon_battery0.png", false};
+    if (value <= 20)
+        return {"top_icon_battery.png", true};
+    if (value <= 40)
+        return {"top_icon_battery2.png", true};
+    if (value <= 60)
+        return {"top_icon_battery3.png", true};
+    if (value <= 80)
+        return {"top_icon_battery4.png", true};
+    if (value == 101)
+        return {"top_icon_charging.png", false};
+    if (value == 102)
+        return {"top_icon_charging_full.png", false};
+    return {"top_icon_battery5.png", true};
+}
+
+QWidget *placeholderPage(int text, QWidget *parent)
+{
+    auto *page = new QWidget(parent);
+    auto *label = new QLabel(TextTable::text(text), page);
+    label->setProperty("role", QStringLiteral("secondary"));
+    label->setAlignment(Qt::AlignCenter);
+    auto *box = new QVBoxLayout(page);
+    box->addWidget(label);
+    return page;
+}
+} // namespace
+
+MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_services(std::move(services))
+{
+    if (!m_services.pointer)
+        m_services.pointer = platform::PointerSettings::create();
+    if (!m_services.restarter)
+        m_services.restarter = platform::Restarter::create();
+
     setObjectName(QStringLiteral("MainWindow"));
     setWindowTitle(QStringLiteral("QKDriver"));
-    setWindowFlags(Qt::FramelessWindowHint | Qt::Window);
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("CentralWidget"));
+    central->setAttribute(Qt::WA_StyledBackground, true);
+    central->setFixedSize(960, 640);
+    setCentralWidget(central);
+
+    buildTitle();
+    buildNavigation();
+    m_pages = new QStackedWidget(central);
+    m_pages->setObjectName(QStringLiteral("PageStack"));
+    for (int i = 0; i < PageCount; ++i)
+        m_pages->addWidget(placeholderPage(i == PairingPage ? kTextPairingPage : kTextComingPage, m_pages));
+    buildProfiles();
+
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_title);
+    column->addWidget(m_tabs.first()->parentWidget());
+    column->addWidget(m_pages, 1);
+    column->addWidget(m_profiles.first()->parentWidget());
+
+    buildTray();
+    setWindowIcon(QIcon(QStringLiteral(":/icon/picture/48-icon.png")));
+    setWindowFlags(Qt::WindowFlags(0xE801));
     setFixedSize(960, 640);
-    setAttribute(Qt::WA_StyledBackground, true);
 
-    auto *titleBar = new QWidget(this);
-    titleBar->setObjectName(QStringLiteral("TitleBar"));
-    titleBar->setFixedHeight(48);
-    auto *title = new QLabel(QStringLiteral("QKDriver"), titleBar);
-    title->setObjectName(QStringLiteral("TitleLabel"));
-    auto *minimumButton = new QPushButton(QStringLiteral("\u2013"), titleBar);
-    minimumButton->setObjectName(QStringLiteral("minimumButton"));
-    auto *quitButton = new QPushButton(QStringLiteral("\u2715"), titleBar);
-    quitButton->setObjectName(QStringLiteral("quitButton"));
-    auto *bar = new QHBoxLayout(titleBar);
-    bar->setContentsMargins(16, 0, 8, 0);
-    bar->addWidget(title);
-    bar->addStretch();
-    bar->addWidget(minimumButton);
-    bar->addWidget(quitButton);
-    connect(minimumButton, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(quitButton, &QPushButton::clicked, this, &MainWindow::QuitTheApplication);
+    wireSession();
 
-    m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("StatusLabel"));
-    m_status->setAlignment(Qt::AlignCenter);
-    m_status->setText(tr("Connect a supported mouse or its receiver."));
+    m_needDevice = new NeedDeviceDialog(central);
+    m_needDevice->setGeometry(0, 0, 960, 640);
+    connect(m_needDevice, &NeedDeviceDialog::sig_closeWindow, this, &MainWindow::slot_needDeviceDialogClienk);
+    connect(m_needDevice, &NeedDeviceDialog::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
+    showNeedDevice();
 
-    m_history = new QLabel(this);
-    m_history->setObjectName(QStringLiteral("DeviceHistoryLabel"));
-    m_history->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    SetMenuButtonStyleSheet(MainPage);
+    showCurrentConfigButton(1);
+    checkTokenIsExit();
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(titleBar);
-    layout->addWidget(m_status, 1);
-    layout->addWidget(m_history, 1);
-
-    // The watcher and the coordinator on their own threads, wired as everywhere else; a mouse
-    // that is found is opened and its profile read, and what it holds is shown here.
-    m_session = std::make_unique<DeviceSession>();
-    connect(m_session->watcher(), &CheckDevice::sigFound, this, &MainWindow::slot_WarningDeviceNotInsert);
-    connect(m_session->watcher(), &CheckDevice::sigBlootDescriptor, this,
-            &MainWindow::slot_SetKelvoMouseBooltDescriptor);
-    connect(&m_session->state(), &DeviceState::changed, this, &MainWindow::showSummary);
-    connect(m_session->coordinator(), &DCDataHandle::sig_OpenDeviceResult, this, [this](bool ok) {
-        m_openFailed = !ok;
-        showSummary();
+    m_batteryTimer.setInterval(kBatteryPollMs);
+    m_batteryTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_batteryTimer, &QTimer::timeout, this, [this] {
+        if (m_session.state().isOpen() && m_session.state().isWireless())
+            m_session.readBattery();
     });
-    m_session->start();
 }
 
-MainWindow::~MainWindow() = default;
-
-QString MainWindow::deviceSummary() const
+MainWindow::~MainWindow()
 {
-    const DeviceState &state = m_session->state();
-    if (!state.isOpen())
-        return m_openFailed ? tr("The mouse could not be opened.") : QString();
-    QString device = tr("%1 by %2").arg(MouseType::modelName(state.modelCode()),
-                                         state.isWireless() ? tr("2.4 GHz receiver") : tr("cable"));
-    if (state.firmwareVersion() != -1) // a 32-bit word, not a signed number
-        device += tr(", firmware %1").arg(quint32(state.firmwareVersion()));
-    QStringList stages;
-    for (DWORD v : state.dpiStages())
-        if (v)
-            stages << QString::number(v);
-    QString profile = tr("DPI %1").arg(stages.join(QStringLiteral(" · ")));
-    static const int hz[] = {125, 250, 500, 1000};
-    if (state.reportRate() >= 0 && state.reportRate() < 4)
-        profile += tr(",  %1 Hz").arg(hz[state.reportRate()]);
-    return device + QLatin1Char('\n') + profile;
+    // The session outlives the window: nothing of it may call back into this object.
+    disconnect(&m_session, nullptr, this, nullptr);
+    disconnect(m_session.stateObject(), nullptr, this, nullptr);
+    disconnect(m_session.coordinator(), nullptr, this, nullptr);
+    disconnect(m_session.watcher(), nullptr, this, nullptr);
 }
 
-void MainWindow::showSummary()
+// ---- construction --------------------------------------------------------------------------
+
+void MainWindow::buildTitle()
 {
-    const QString summary = deviceSummary();
-    if (!summary.isEmpty())
-        m_status->setText(summary);
+    m_title = new TitleWidget(centralWidget());
+    m_title->setFixedHeight(kTitleHeight);
+    connect(m_title, &TitleWidget::sendMovePosition, this, [this](QPoint delta) { move(pos() + delta); });
+
+    m_logo = new QLabel(m_title);
+    m_logo->setObjectName(QStringLiteral("LogoLabel"));
+    m_logo->setFixedSize(160, 38);
+    auto *name = new QLabel(QStringLiteral("QKDriver"), m_title);
+    name->setObjectName(QStringLiteral("TitleLabel"));
+    name->setProperty("role", QStringLiteral("title"));
+
+    m_login = new QPushButton(TextTable::text(kTextLogin), m_title);
+    m_login->setObjectName(QStringLiteral("LoginButton"));
+    m_userName = new QLabel(m_title);
+    m_userName->setObjectName(QStringLiteral("UserNameLabel"));
+    m_userName->hide();
+    m_quitUser = new QPushButton(TextTable::text(kTextLogOut), m_title);
+    m_quitUser->setObjectName(QStringLiteral("QuitUserButton"));
+    m_quitUser->hide();
+    connect(m_quitUser, &QPushButton::clicked, this, [this] { slot_showWarningDialog(toInt(Warning::ConfirmLogOut)); });
+
+    m_batteryIconLabel = new QLabel(m_title);
+    m_batteryIconLabel->setObjectName(QStringLiteral("BatteryIconLabel"));
+    m_batteryIconLabel->setFixedSize(34, 18);
+    m_batteryIconLabel->setAccessibleName(TextTable::text(kTextBattery));
+    m_batteryLabel = new QLabel(m_title);
+    m_batteryLabel->setObjectName(QStringLiteral("BatteryLabel"));
+    m_batteryLabel->setMinimumWidth(40);
+    m_connection = new QLabel(m_title);
+    m_connection->setObjectName(QStringLiteral("ConnectionLabel"));
+    m_connection->setFixedSize(24, 24);
+
+    auto *minimum = new QPushButton(QStringLiteral("\u2013"), m_title);
+    minimum->setObjectName(QStringLiteral("minimumButton"));
+    minimum->setToolTip(TextTable::text(kTextMinimise));
+    minimum->setAccessibleName(TextTable::text(kTextMinimise));
+    auto *quit = new QPushButton(QStringLiteral("\u2715"), m_title);
+    quit->setObjectName(QStringLiteral("quitButton"));
+    quit->setToolTip(TextTable::text(kTextClose));
+    quit->setAccessibleName(TextTable::text(kTextClose));
+    connect(minimum, &QPushButton::clicked, this, &MainWindow::on_minimumButton_clicked);
+    connect(quit, &QPushButton::clicked, this, &MainWindow::on_quitButton_clicked);
+
+    auto *bar = new QHBoxLayout(m_title);
+    bar->setContentsMargins(16, 0, 4, 0);
+    bar->setSpacing(8);
+    bar->addWidget(m_logo);
+    bar->addWidget(name);
+    bar->addStretch();
+    bar->addWidget(m_login);
+    bar->addWidget(m_userName);
+    bar->addWidget(m_quitUser);
+    bar->addSpacing(16);
+    bar->addWidget(m_batteryIconLabel);
+    bar->addWidget(m_batteryLabel);
+    bar->addWidget(m_connection);
+    bar->addSpacing(8);
+    bar->addWidget(minimum);
+    bar->addWidget(quit);
 }
+
+void MainWindow::buildNavigation()
+{
+    auto *bar = new QWidget(centralWidget());
+    bar->setObjectName(QStringLiteral("NavigationBar"));
+    bar->setFixedHeight(kTabBarHeight);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(30, 0, 30, 0);
+    row->setSpacing(0);
+    for (int i = 0; i < int(std::size(kTabs)); ++i) {
+        auto *tab = new QPushButton(TextTable::text(kTabs[i].text), bar);
+        tab->setObjectName(QString::fromLatin1(kTabs[i].name));
+        tab->setFixedSize(180, kTabBarHeight);
+        tab->setGraphicsEffect(new QGraphicsOpacityEffect(tab));
+        row->addWidget(tab);
+        m_tabs << tab;
+    }
+    connect(m_tabs[0], &QPushButton::clicked, this, &MainWindow::on_MainSettingButton_clicked);
+    connect(m_tabs[1], &QPushButton::clicked, this, &MainWindow::on_LightSettingButton_clicked);
+    connect(m_tabs[2], &QPushButton::clicked, this, &MainWindow::on_MacroEditButton_clicked);
+    connect(m_tabs[3], &QPushButton::clicked, this, &MainWindow::on_SupportButton_clicked);
+    connect(m_tabs[4], &QPushButton::clicked, this, &MainWindow::on_CloudSyncButton_clicked);
+}
+
+void MainWindow::buildProfiles()
+{
+    auto *bar = new QWidget(centralWidget());
+    bar->setObjectName(QStringLiteral("ProfileBar"));
+    bar->setFixedHeight(kProfileBarHeight);
+    auto *row = new QHBoxLayout(bar);
+    row->setContentsMargins(30, 0, 30, 0);
+    row->setSpacing(8);
+    auto *caption = new QLabel(TextTable::text(kTextProfiles), bar);
+    caption->setProperty("role", QStringLiteral("secondary"));
+    row->addWidget(caption);
+    for (int n = 1; n <= 5; ++n) {
+        auto *button = new QPushButton(QString::number(n), bar);
+        button->setObjectName(QStringLiteral("ConfigureButton_%1").arg(n));
+        button->setFixedSize(n == 5 ? 96 : 64, 36);
+        button->setAccessibleName(TextTable::text(192 + n));
+        button->setToolTip(TextTable::text(192 + n));
+        connect(button, &QPushButton::clicked, this, [this, n] { on_ConfigureButton_clicked(n); });
+        row->addWidget(button);
+        m_profiles << button;
+    }
+    row->addStretch();
+    m_reset = new QPushButton(TextTable::text(kTextReset), bar);
+    m_reset->setObjectName(QStringLiteral("ResetToOriginalButton"));
+    m_reset->setProperty("role", QStringLiteral("danger"));
+    connect(m_reset, &QPushButton::clicked, this, &MainWindow::on_ResetToOriginalButton_clicked);
+    row->addWidget(m_reset);
+}
+
+void MainWindow::buildTray()
+{
+    if (!m_services.tray || !QSystemTrayIcon::isSystemTrayAvailable())
+        return; // without a tray, closing the window quits
+    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/icon/picture/128-128.png")), this);
+    m_tray->setToolTip(QStringLiteral("QKDriver"));
+    auto *menu = new QMenu(this);
+    QAction *show = menu->addAction(TextTable::text(297));
+    menu->addSeparator();
+    QAction *exit = menu->addAction(TextTable::text(298));
+    connect(show, &QAction::triggered, this, &MainWindow::bringToFront);
+    connect(exit, &QAction::triggered, this, &MainWindow::slot_needDeviceDialogClienk);
+    m_tray->setContextMenu(menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            bringToFront();
+    });
+    m_tray->show();
+}
+
+void MainWindow::wireSession()
+{
+    m_session.setAutoOpen(false); // the window decides (the insertion guard, loader mode)
+    connect(&m_session, &DeviceSession::deviceFound, this,
+            [this](uint pid, uint vid) { slot_WarningDeviceNotInsert(true, pid, vid); });
+    connect(&m_session, &DeviceSession::deviceLost, this,
+            [this](uint pid, uint vid) { slot_WarningDeviceNotInsert(false, pid, vid); });
+    connect(m_session.watcher(), &CheckDevice::sigBlootDescriptor, this, &MainWindow::slot_SetKelvoMouseBooltDescriptor);
+    DCDataHandle *c = m_session.coordinator();
+    connect(c, &DCDataHandle::sig_ShowWarningDialog, this, &MainWindow::slot_showWarningDialog);
+    connect(c, &DCDataHandle::sig_OpenDeviceResult, this, &MainWindow::slot_OpenDeviceResult);
+    connect(c, &DCDataHandle::sig_VersionNumber, this, &MainWindow::slot_GetCurrentFirmVersion);
+    connect(c, &DCDataHandle::sig_SetCurrentConfigure, this, &MainWindow::showCurrentConfigButton);
+    connect(c, &DCDataHandle::sig_startCode, this, &MainWindow::slot_startCode);
+    connect(c, &DCDataHandle::sig_finishCode, this, &MainWindow::slot_finishCode);
+    connect(c, &DCDataHandle::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
+    connect(c, &DCDataHandle::sig_closeUpdatingWidget, this, [this] {
+        if (m_warning)
+            m_warning->close();
+    });
+    connect(&m_session, &DeviceSession::firmwareProgress, this, [this](int percent) {
+        if (m_warning)
+            m_warning->setProgressValue(percent);
+    });
+    connect(m_session.stateObject(), &DeviceState::changed, this, &MainWindow::onStateChanged);
+    connect(&m_session, &DeviceSession::requestFinished, this, &MainWindow::onRequestFinished);
+    connect(this, &MainWindow::sig_WarningTypeOnMainWindow, this, &MainWindow::slot_showWarningDialog);
+    connect(this, &MainWindow::sig_ShowWarningWidgetWithSpecifyMessage, this,
+            &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+}
+
+// ---- pages and tabs ------------------------------------------------------------------------
+
+int MainWindow::currentPage() const
+{
+    return m_pages->currentIndex();
+}
+
+void MainWindow::setPage(Page index, QWidget *page)
+{
+    QWidget *old = m_pages->widget(index);
+    const bool current = m_pages->currentIndex() == index;
+    m_pages->insertWidget(index, page);
+    m_pages->removeWidget(old);
+    old->deleteLater();
+    if (current)
+        m_pages->setCurrentIndex(index);
+}
+
+QWidget *MainWindow::page(Page index) const
+{
+    return m_pages->widget(index);
+}
+
+void MainWindow::SetMenuButtonStyleSheet(int index)
+{
+    for (int i = 0; i < m_tabs.size(); ++i) {
+        const QString position = i == 0 ? QStringLiteral("tab_btn_left")
+                               : i == m_tabs.size() - 1 ? QStringLiteral("tab_btn_right")
+                                                         : QStringLiteral("tab_btn_centre");
+        const bool active = i == index;
+        m_tabs[i]->setStyleSheet(
+            active ? QStringLiteral("QPushButton{border-image: url(:/picture/picture/%1_s.png);"
+                                    "color: #FFFFFF; font-weight: bold; font-size: 23px; border: none; padding: 0px;}")
+                         .arg(position)
+                   : QStringLiteral("QPushButton{border-image: url(:/picture/picture/%1.png);"
+                                    "color: #40C5DD; font-size: 20px; border: none; padding: 0px;}"
+                                    "QPushButton:hover{color: #FFFFFF;}"
+                                    "QPushButton:focus{color: #FFFFFF; text-decoration: underline;}")
+                         .arg(position));
+        static_cast<QGraphicsOpacityEffect *>(m_tabs[i]->graphicsEffect())->setOpacity(active ? 1.0 : 0.8);
+    }
+}
+
+void MainWindow::switchTo(int index, int screenText)
+{
+    slot_SendMessageToGA(QStringLiteral("Normal"), QStringLiteral("ScreenView"), QString(), TextTable::text(screenText));
+    SetMenuButtonStyleSheet(index);
+    m_pages->setCurrentIndex(index);
+}
+
+void MainWindow::on_MainSettingButton_clicked() { switchTo(MainPage, 189); }
+void MainWindow::on_LightSettingButton_clicked() { switchTo(LightingPage, 190); }
+void MainWindow::on_MacroEditButton_clicked() { switchTo(MacroPage, 191); }
+void MainWindow::on_SupportButton_clicked() { switchTo(SupportPage, 192); }
+
+void MainWindow::on_CloudSyncButton_clicked()
+{
+    if (!m_loggedIn) {
+        slot_showWarningDialog(toInt(Warning::LoginNeeded));
+        return;
+    }
+    switchTo(CloudPage, 198);
+}
+
+void MainWindow::slot_GoToMatchCodePage()
+{
+    SetMenuButtonStyleSheet(-1);
+    m_pages->setCurrentIndex(PairingPage);
+}
+
+// ---- profiles ------------------------------------------------------------------------------
+
+void MainWindow::on_ConfigureButton_clicked(int number)
+{
+    setCurrentConfigure(number);
+}
+
+void MainWindow::setCurrentConfigure(int number)
+{
+    slot_SendMessageToGA(QStringLiteral("Mouse"), TextTable::text(192 + number), QString(), QString());
+    showCurrentConfigButton(number);
+    m_session.loadConfiguration(number);
+}
+
+void MainWindow::showCurrentConfigButton(int configureButton)
+{
+    if (configureButton < 1 || configureButton > 5)
+        return;
+    m_currentConfig = configureButton;
+    for (int n = 1; n <= m_profiles.size(); ++n) {
+        const QString image = n == 5 ? QStringLiteral("set_btn_2") : QStringLiteral("set_btn_1");
+        QPushButton *button = m_profiles[n - 1];
+        button->setStyleSheet(
+            n == configureButton
+                ? QStringLiteral("QPushButton{border-image: url(:/picture/picture/%1_s.png); color: #FFFFFF; border: none;}"
+                                 "QPushButton:focus{text-decoration: underline;}")
+                      .arg(image)
+                : QStringLiteral("QPushButton{border-image: url(:/picture/picture/%1.png); color: rgba(64,197,221,1); border: none;}"
+                                 "QPushButton:hover{border-image: url(:/picture/picture/%1_hl.png); color: #FFFFFF;}"
+                                 "QPushButton:focus{border-image: url(:/picture/picture/%1_hl.png); color: #FFFFFF;}")
+                      .arg(image));
+        button->setProperty("selected", n == configureButton);
+    }
+}
+
+void MainWindow::slot_LoadConfigFileAfterDownloadSucced(int configureButton)
+{
+    showCurrentConfigButton(configureButton);
+    m_session.loadConfiguration(configureButton);
+}
+
+void MainWindow::on_ResetToOriginalButton_clicked()
+{
+    slot_showWarningDialog(toInt(Warning::ConfirmFactoryReset));
+}
+
+void MainWindow::slot_ResetMouseToOriginal()
+{
+    qInfo() << "ResetMouse";
+    m_session.factoryReset();
+    qDebug() << "deleteHighestFile";
+    const QString highest = StoragePaths::highestFunctionIniFile();
+    if (QFile::exists(highest) && QFile::remove(highest))
+        qDebug() << "deleteHighestFile ok";
+}
+
+// ---- the mouse arriving and leaving --------------------------------------------------------
 
 void MainWindow::slot_WarningDeviceNotInsert(bool isfind, uint Pid, uint Vid)
 {
     qDebug() << "slot_WarningDeviceNotInsert";
     qDebug().noquote() << QString::asprintf("vid %x, pid %x ", Vid, Pid);
     qDebug() << "=======================";
-    const QString id = QStringLiteral("0x%1").arg(Pid, 4, 16, QLatin1Char('0'));
-    QString model;
-    if (Pid == ProductTable::kFalconBootProductId || Pid == ProductTable::kLoaderProductId) {
-        // Model 0 is a loader the watcher could not place; its folder name ("osprey") would
-        // name another model.
-        const QString family = Pid == ProductTable::kFalconBootProductId ? QStringLiteral("falcon-family")
-                                                                         : QStringLiteral("osprey-family");
-        model = tr("%1 boot loader").arg(m_bootType ? MouseType::modelName(m_bootType) : family);
+    m_productId = Pid;
+    if (!isfind) {
+        if (currentPage() == PairingPage) {
+            Q_EMIT sig_stopCode();
+            m_session.stopPairing();
+            m_pages->setCurrentIndex(SupportPage);
+            SetMenuButtonStyleSheet(SupportPage);
+        }
+        showNeedDevice();
+        m_session.closeDevice();
+        Q_EMIT sig_RemoveWarningWidget();
+        Q_EMIT sig_CloseKeySettingDialog();
+        stopBatteryPoll();
+        return;
     }
-    else
-        model = MouseType::modelName(ProductTable::mouseTypeOf(int(Pid)));
-    if (ProductTable::isReceiverId(int(Pid)))
-        model += tr(" receiver");
-    if (isfind) {
-        m_status->setText(tr("Found %1 (product id %2)").arg(model, id));
-        addDeviceEvent(tr("found %1 %2").arg(id, model));
-    } else {
-        m_openFailed = false;
-        m_status->setText(tr("Connect a supported mouse or its receiver."));
-        addDeviceEvent(tr("lost %1 %2").arg(id, model));
+    // A mouse waiting in its boot loader (an update stopped half way): offer the repair at once,
+    // unless it is our own update that restarted it there.
+    const bool falconLoader = Pid == ProductTable::kFalconBootProductId;
+    const bool ospreyLoader = Pid == ProductTable::kLoaderProductId;
+    if ((falconLoader || ospreyLoader) && m_firmwareRequest == 0) {
+        slot_ShowUpdateFirmwareWidget(true, true, m_bootType ? m_bootType : m_mouseType, true);
+        return;
+    }
+    if (!countInsertion()) {
+        showNeedDevice();
+        Q_EMIT sig_WarningTypeOnMainWindow(toInt(Warning::TooManyInsertions));
+        return;
+    }
+    m_session.openDevice(Pid);
+    startBatteryPoll();
+}
+
+bool MainWindow::countInsertion()
+{
+    const qint64 now = Pacer::nowMs();
+    m_insertions << now;
+    while (!m_insertions.isEmpty() && now - m_insertions.first() >= kInsertionWindowMs)
+        m_insertions.removeFirst();
+    return m_insertions.size() <= kInsertionsPerMinute;
+}
+
+void MainWindow::slot_SetKelvoMouseBooltDescriptor(int mouseType)
+{
+    qDebug() << "slot_SetKelvoMouseBooltDescriptor" << mouseType;
+    m_bootType = mouseType;
+}
+
+void MainWindow::slot_OpenDeviceResult(bool result, int mouseType, bool isWirelessState)
+{
+    qDebug() << "slot_OpenDeviceResult" << result << mouseType << isWirelessState;
+    if (!result)
+        return;
+    m_mouseType = mouseType;
+    Q_EMIT sig_CheckLastSoftwareVersion(QStringLiteral("qk"));
+    m_manualCheck = false;
+    m_needDevice->hide();
+    setDeviceControlsEnabled(true);
+    wiredMouseOnSupportPage(isWirelessState);
+    if (currentPage() != MainPage)
+        switchTo(MainPage, 189);
+    showModelLogo(mouseType);
+}
+
+void MainWindow::wiredMouseOnSupportPage(bool isWirelessState)
+{
+    m_batteryIconLabel->setVisible(isWirelessState);
+    m_batteryLabel->setVisible(isWirelessState);
+    m_connectionIcon = isWirelessState ? QStringLiteral(":/picture/picture/Falcon/wireless.png")
+                                       : QStringLiteral(":/picture/picture/Falcon/wire.png");
+    m_connection->setStyleSheet(borderImage(m_connectionIcon));
+    const QString name = TextTable::text(isWirelessState ? kTextWireless : kTextWired);
+    m_connection->setAccessibleName(name);
+    m_connection->setToolTip(name);
+}
+
+void MainWindow::showModelLogo(int mouseType)
+{
+    const QString family = MouseType::familyResourceName(mouseType);
+    m_logoImage = QStringLiteral(":/picture/%1/picture/%2/logo_kelvo.png").arg(family, family.toUpper());
+    m_logo->setStyleSheet(QStringLiteral("border-image: url(%1);").arg(m_logoImage));
+    m_logo->setAccessibleName(MouseType::modelName(mouseType));
+    m_logo->show();
+}
+
+void MainWindow::showNeedDevice()
+{
+    setDeviceControlsEnabled(false); // keyboard focus stays out of what the layer covers
+    m_needDevice->show();
+    m_needDevice->raise();
+    clearBattery();
+    m_logo->hide();
+    m_connection->setStyleSheet(QString());
+    m_connectionIcon.clear();
+}
+
+void MainWindow::setDeviceControlsEnabled(bool enabled)
+{
+    m_tabs.first()->parentWidget()->setEnabled(enabled);
+    m_pages->setEnabled(enabled);
+    m_profiles.first()->parentWidget()->setEnabled(enabled);
+}
+
+void MainWindow::clearBattery()
+{
+    m_batteryLabel->clear();
+    m_batteryIconLabel->setStyleSheet(QString());
+    m_batteryIcon.clear();
+    m_lastBattery = -1;
+}
+
+void MainWindow::slot_BatteryPower(DWORD value)
+{
+    qDebug() << "slot_BatteryPower" << value;
+    const BatteryLook look = batteryLook(value);
+    m_batteryIcon = QStringLiteral(":/picture/picture/") + QLatin1String(look.icon);
+    m_batteryIconLabel->setStyleSheet(borderImage(m_batteryIcon));
+    m_batteryLabel->setText(look.percentage ? QStringLiteral("%1%").arg(value) : QString());
+    m_batteryIconLabel->setToolTip(look.percentage ? m_batteryLabel->text() : QString());
+}
+
+QString MainWindow::batteryText() const
+{
+    return m_batteryLabel->text();
+}
+
+void MainWindow::startBatteryPoll()
+{
+    m_batteryTimer.start();
+    qDebug() << "MainWindow::startTimeCount" << m_batteryTimer.timerId();
+}
+
+void MainWindow::stopBatteryPoll()
+{
+    qDebug() << "MainWindow::stopTimeCount" << m_batteryTimer.timerId();
+    m_batteryTimer.stop();
+}
+
+void MainWindow::onStateChanged()
+{
+    const DeviceState &state = m_session.state();
+    if (state.isOpen() && state.isWireless() && state.batteryLevel() >= 0 && state.batteryLevel() != m_lastBattery) {
+        m_lastBattery = state.batteryLevel();
+        slot_BatteryPower(DWORD(m_lastBattery));
+    }
+    if (state.isOpen() && state.configNumber() >= 1 && state.configNumber() != m_currentConfig)
+        showCurrentConfigButton(state.configNumber());
+}
+
+// ---- warnings ------------------------------------------------------------------------------
+
+void MainWindow::slot_showWarningDialog(int warningType)
+{
+    Q_EMIT sig_RemoveReloadWidget();
+    if (m_warning) {
+        m_warning->close();
+        m_warning->deleteLater();
+    }
+    auto *d = new WarningDialog(this);
+    m_warning = d;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->SetPid(int(m_session.state().isOpen() ? m_session.state().productId() : m_productId));
+    d->setDownloadAddress(m_downloadPath);
+    d->setWarningType(warningType);
+    connect(d, &WarningDialog::sig_QuitUser, this, &MainWindow::slot_quitUser);
+    connect(d, &WarningDialog::sig_ResetMouseToOriginal, this, &MainWindow::slot_ResetMouseToOriginal);
+    connect(d, &WarningDialog::sig_GetMouseProfileAgain, this, [this] { m_session.refreshProfile(); });
+    connect(d, &WarningDialog::sig_SaveCurrentProfileFileToConfig1, this, [this] { m_session.saveToConfiguration1(); });
+    connect(d, &WarningDialog::sig_ConfigRevcover, this, [this](int) { on_ConfigureButton_clicked(1); });
+    connect(d, &WarningDialog::sig_GoToMatchCodePage, this, &MainWindow::slot_GoToMatchCodePage);
+    connect(d, &WarningDialog::sig_GoToSupportWidget, this, &MainWindow::on_SupportButton_clicked);
+    connect(d, &WarningDialog::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
+    connect(d, &WarningDialog::sig_UpdateButtonEnable, this, &MainWindow::sig_UpdateButtonEnable);
+    connect(d, &WarningDialog::sig_OpenMouseAgain, this, [this] {
+        // After an update the session opens the mouse again by itself; a mouse that is still
+        // not open (updated from its boot loader) is opened once more here.
+        if (!m_session.state().isOpen() && m_productId)
+            m_session.openDevice(m_productId);
+    });
+    connect(d, &WarningDialog::sig_exitSoftware, this, &MainWindow::slot_needDeviceDialogClienk);
+    connect(d, &WarningDialog::sig_RestartSoftware, this, &MainWindow::slot_startWattingProcess);
+    connect(d, &WarningDialog::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_RemoveWarningWidget, d, &QWidget::close);
+    connect(this, &MainWindow::sig_RemoveReloadWidget, d, &QWidget::close);
+    d->move(mapToGlobal(QPoint(0, 0)));
+    d->show();
+    d->raise();
+}
+
+void MainWindow::slot_showWarningDialogWithSpecifyMessage(int warningType, QString warningMessage)
+{
+    slot_showWarningDialog(warningType);
+    m_warning->setWarningMessage(warningType, warningMessage);
+}
+
+void MainWindow::slotMessageReceived(const QString &message)
+{
+    qDebug() << "slotMessageReceived" << message;
+    bringToFront();
+    if (message != QCoreApplication::applicationFilePath()) {
+        auto *box = new QMessageBox(QMessageBox::NoIcon, TextTable::text(343), TextTable::text(342), QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
     }
 }
 
-void MainWindow::slot_SetKelvoMouseBooltDescriptor(int type)
+void MainWindow::slot_SendMessageToGA(QString category, QString action, QString label, QString viewScreen)
 {
-    m_bootType = type;
+    if (m_sink)
+        m_sink->send(AnalyticsEvent{category, action, label, viewScreen});
 }
 
-void MainWindow::addDeviceEvent(const QString &line)
+// ---- pairing -------------------------------------------------------------------------------
+
+void MainWindow::slot_startCode(bool ok)
 {
-    m_events.append(line);
-    while (m_events.size() > 8)
-        m_events.removeFirst();
-    m_history->setText(m_events.join(QLatin1Char('\n')));
+    if (ok)
+        return;
+    slot_showWarningDialog(toInt(Warning::PairingFailed));
+    on_MainSettingButton_clicked();
+}
+
+void MainWindow::slot_finishCode(bool ok)
+{
+    on_MainSettingButton_clicked();
+    if (!ok) {
+        slot_showWarningDialog(toInt(Warning::PairingFailed));
+        return;
+    }
+    showCurrentConfigButton(1);
+    slot_showWarningDialog(toInt(Warning::PairingSucceeded));
+    // Open the newly paired mouse behind the receiver.
+    slot_WarningDeviceNotInsert(true, m_productId, ProductTable::vendorId());
+}
+
+// ---- versions and firmware -----------------------------------------------------------------
+
+void MainWindow::slot_GetCurrentFirmVersion(int version)
+{
+    qDebug() << "slot_GetCurrentFirmVersion" << version;
+    m_firmwareVersion = version;
+    qDebug() << "compareFirmWareVersion" << m_mouseType << version;
+}
+
+void MainWindow::slot_LastFirmWareVersionRet(int rCode, QString rMsg, QString version, QString path)
+{
+    qDebug() << "FirmWare slot_LastVersionRet " << rCode << rMsg << version << path;
+    bool ok = false;
+    const int server = version.toInt(&ok);
+    if (rCode == 0 && !version.isEmpty() && ok && m_firmwareVersion < server)
+        slot_showWarningDialog(toInt(Warning::NewerFirmwareAtConnection));
+}
+
+void MainWindow::slot_LastSoftWareVersionRet(int rCode, QString rMsg, QString version, QString path,
+                                              QString versionDate)
+{
+    qDebug() << "Software slot_LastVersionRet " << rCode << rMsg << version << path << versionDate
+             << QCoreApplication::applicationVersion();
+    Q_EMIT sig_UpdateButtonEnable();
+    const bool manual = m_manualCheck;
+    m_manualCheck = false;
+    if (rCode != 0) {
+        if (manual)
+            Q_EMIT sig_ShowWarningWidgetWithSpecifyMessage(toInt(Warning::ServerMessage), rMsg);
+        return;
+    }
+    // A text comparison: "1.00" is another version than "1.0".
+    if (!version.isEmpty() && version != QCoreApplication::applicationVersion()) {
+        if (manual) {
+            m_downloadPath = path;
+            slot_showWarningDialog(toInt(Warning::NewerProgramVersionOnRequest));
+            return;
+        }
+        QSettings remind(StoragePaths::noLongerRemindIniFile(), QSettings::IniFormat);
+        if (remind.value(QStringLiteral("NotRemind")).toInt() != 1) {
+            m_downloadPath = path;
+            slot_showWarningDialog(toInt(Warning::NewerProgramVersion));
+        }
+    } else if (manual) {
+        slot_showWarningDialog(toInt(Warning::ProgramUpToDate));
+    }
+}
+
+void MainWindow::slot_ShowUpdateFirmwareWidget(bool isChangeable, bool isLocalUpdateState, int mouseType,
+                                               bool isUpdateNow)
+{
+    qDebug() << "slot_ShowUpdateFirmwareWidget" << isChangeable << isLocalUpdateState << mouseType << isUpdateNow;
+    if (mouseType)
+        m_bootType = mouseType;
+    // Until the update dialog with the server's releases exists, a local image file is chosen.
+    auto *chooser = new QFileDialog(this, QString(), QDir::homePath(), QStringLiteral("*.bin"));
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setFileMode(QFileDialog::ExistingFile);
+    chooser->setOption(QFileDialog::DontUseNativeDialog);
+    connect(chooser, &QFileDialog::fileSelected, this, &MainWindow::updateFirmwareFrom);
+    chooser->open();
+}
+
+void MainWindow::updateFirmwareFrom(const QString &imagePath)
+{
+    const bool mouseOpen = m_session.state().isOpen();
+    const QString model = mouseOpen ? QString() : MouseType::modelName(m_bootType);
+    m_firmwareRequest = m_session.updateFirmware(imagePath, model);
+}
+
+void MainWindow::onRequestFinished(quint64 id)
+{
+    if (id != m_firmwareRequest)
+        return;
+    m_firmwareRequest = 0;
+    const RequestOutcome outcome = m_session.wait(id);
+    Q_EMIT firmwareUpdateFinished(outcome.ok);
+}
+
+// ---- account -------------------------------------------------------------------------------
+
+void MainWindow::checkTokenIsExit()
+{
+    OperateToken token;
+    if (token.GetToken().size() < 11)
+        return;
+    qDebug() << "TokenIsExit";
+    setLoggedIn(token.GetNickName());
+}
+
+void MainWindow::setLoggedIn(const QString &nickname)
+{
+    m_loggedIn = true;
+    const QString shown = nickname.size() > 7 ? nickname.left(7) + QStringLiteral("...") : nickname;
+    m_userName->setText(shown);
+    m_userName->setToolTip(nickname);
+    m_userName->show();
+    m_quitUser->show();
+    m_login->hide();
+}
+
+void MainWindow::slot_quitUser()
+{
+    m_login->show();
+    m_userName->hide();
+    m_quitUser->hide();
+    m_loggedIn = false;
+    QFile::remove(StoragePaths::systemIniFile());
+    on_MainSettingButton_clicked();
+}
+
+// ---- desktop -------------------------------------------------------------------------------
+
+void MainWindow::slot_SetSysPointSpeed(int value)
+{
+    const QString why = m_services.pointer->setPointerSpeed(value);
+    if (!why.isEmpty())
+        qWarning() << "slot_SetSysPointSpeed" << why;
+}
+
+void MainWindow::slot_SetSysTrolleyValue(int value)
+{
+    const QString why = m_services.pointer->setWheelLines(value);
+    if (!why.isEmpty())
+        qWarning() << "slot_SetSysTrolleyValue" << why;
+}
+
+void MainWindow::slot_SetHeaderButtonEnabled(bool state)
+{
+    for (QPushButton *b : qAsConst(m_profiles))
+        b->setEnabled(state);
+    m_reset->setEnabled(state);
+}
+
+void MainWindow::slot_BanTopButtonClick(bool state, bool isTransparent)
+{
+    for (QPushButton *tab : qAsConst(m_tabs)) {
+        tab->setEnabled(!state);
+        static_cast<QGraphicsOpacityEffect *>(tab->graphicsEffect())
+            ->setOpacity(isTransparent && state ? 0.4 : (tab == m_tabs.value(currentPage()) ? 1.0 : 0.8));
+    }
+}
+
+void MainWindow::slot_startWattingProcess()
+{
+    m_needDevice->hide();
+    if (!m_services.restarter->restartThisProgram())
+        qWarning() << "slot_startWattingProcess: the restart helper did not start";
+    Q_EMIT QuitTheApplication();
+}
+
+void MainWindow::slot_needDeviceDialogClienk()
+{
+    Q_EMIT QuitTheApplication();
+}
+
+void MainWindow::on_minimumButton_clicked()
+{
+    slot_SendMessageToGA(QStringLiteral("Normal"), QStringLiteral("Minimize"), QString(), QString());
+    showMinimized();
+}
+
+void MainWindow::on_quitButton_clicked()
+{
+    slot_SendMessageToGA(QStringLiteral("Normal"), QStringLiteral("Close"), QString(), QString());
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_tray && m_tray->isVisible()) {
+        hide(); // the program keeps running in the tray
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Q_EMIT QuitTheApplication();
 }
 
 void MainWindow::bringToFront()
@@ -149,35 +887,4 @@ void MainWindow::bringToFront()
     showNormal();
     raise();
     activateWindow();
-}
-
-void MainWindow::slotMessageReceived(const QString &message)
-{
-    qDebug() << "slotMessageReceived" << message;
-    bringToFront();
-    if (message == QCoreApplication::applicationFilePath())
-        return;
-    auto *box = new QMessageBox(QMessageBox::Warning, TextTable::text(343), TextTable::text(342),
-                                QMessageBox::Ok, this);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
-}
-
-void MainWindow::mousePressEvent(QMouseEvent *event)
-{
-    // Frameless: the top strip drags the window.
-    if (event->button() == Qt::LeftButton && event->pos().y() < 48) {
-        m_dragging = true;
-        m_dragOffset = event->globalPos() - frameGeometry().topLeft();
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void MainWindow::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPos() - m_dragOffset);
-    else
-        m_dragging = false;
-    QWidget::mouseMoveEvent(event);
 }

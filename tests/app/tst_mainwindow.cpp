@@ -1,75 +1,248 @@
+// The real main window over a device session on the virtual bus: what the watcher reports is
+// handed to the window as the watcher would (the watcher itself is tested on its own), and the
+// virtual clock stands in for the minute of the insertion guard.
 #include "app/mainwindow.h"
-#include "sim/simulation.h"
-#include "support/temphome.h"
+#include "app/renderpages.h"
+#include "common/pacer.h"
+#include "common/warning.h"
+#include "device/watcher/producttable.h"
 #include "sim/falconmousedevice.h"
-#include "sim/virtualhidbus.h"
+#include "support/pagerig.h"
+#include "ui/dialogs/needdevicedialog.h"
 
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
+
+namespace {
+struct Window
+{
+    Window() : w(rig.session(), services()) { w.show(); }
+    static MainWindow::Services services()
+    {
+        MainWindow::Services s;
+        s.pointer = std::make_unique<platform::UnavailablePointerSettings>(QStringLiteral("test"));
+        s.restarter = std::make_unique<platform::FakeRestarter>();
+        s.tray = false;
+        return s;
+    }
+    // The watcher's reports.
+    void arrive(const QString &name)
+    {
+        w.slot_WarningDeviceNotInsert(true, PageRig::productIdOf(name), ProductTable::vendorId());
+        rig.settle();
+    }
+    void leave(const QString &name)
+    {
+        w.slot_WarningDeviceNotInsert(false, PageRig::productIdOf(name), ProductTable::vendorId());
+        rig.settle();
+    }
+    int warning() const { return w.warningDialog() ? w.warningDialog()->warningType() : -1; }
+    bool needDevice() const { return w.needDeviceDialog()->isVisible(); }
+
+    PageRig rig;
+    MainWindow w;
+};
+} // namespace
 
 class TstMainWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { Simulation::uninstall(); }
-    void showsWhatTheWatcherReports();
-    void firmwareVersionIsUnsigned();
-    void reportSlotTexts_data();
-    void reportSlotTexts();
+    void arrivalAndRemoval();
+    void batteryFollowsTheState_data();
+    void batteryFollowsTheState();
+    void insertionsAreLimitedPerMinute();
+    void softwareVersionAnswer_data();
+    void softwareVersionAnswer();
+    void cloudTabNeedsALogin();
+    void firmwareUpdateOpensTheMouseAgain();
+    void rendersEveryView();
 };
 
-void TstMainWindow::showsWhatTheWatcherReports()
+void TstMainWindow::arrivalAndRemoval()
 {
-    TempHome home;
-    QVERIFY(Simulation::install({QStringLiteral("kite-receiver")}));
-    MainWindow w;
-    // The watcher ticks once a second on its own thread.
-    QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(), QStringList{"found 0x4133 kite receiver"}, 10000);
-    // The mouse behind the receiver is opened and what it holds is shown.
-    QTRY_VERIFY_WITH_TIMEOUT(w.deviceSummary().contains("DPI 1000 · 1500 · 2000 · 3000 · 5000,  1000 Hz"), 10000);
-    QVERIFY(w.deviceSummary().startsWith("kite by 2.4 GHz receiver, firmware "));
-    Simulation::bus()->unplugAll();
-    QTRY_COMPARE_WITH_TIMEOUT(w.deviceEvents(),
-                              (QStringList{"found 0x4133 kite receiver", "lost 0x4133 kite receiver"}),
-                              10000);
+    Window f;
+    QVERIFY(f.needDevice());
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    QVERIFY(!f.needDevice());
+    QCOMPARE(f.w.logoImage(), QStringLiteral(":/picture/falcon/picture/FALCON/logo_kelvo.png"));
+    QCOMPARE(f.w.connectionIcon(), QStringLiteral(":/picture/picture/Falcon/wire.png"));
+    QCOMPARE(f.w.currentPage(), int(MainWindow::MainPage));
+    QVERIFY(!f.w.findChild<QWidget *>("BatteryIconLabel")->isVisible());
+
+    f.rig.bus().unplugAll();
+    f.leave(QStringLiteral("falcon"));
+    QVERIFY(f.needDevice());
+    QVERIFY(!f.rig.state().isOpen());
+    NeedDeviceDialog *d = f.w.needDeviceDialog();
+    auto *timer = d->findChild<QTimer *>();
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 3800);
+    QVERIFY(!d->repairOffered());
+    d->slot_TimeOut(); // the 3800 ms have passed
+    QVERIFY(d->repairOffered());
+    QSignalSpy repair(d, &NeedDeviceDialog::sig_ShowUpdateWidget);
+    QTest::mouseClick(d->findChild<QPushButton *>("FirmwareRepairPushButton"), Qt::LeftButton);
+    QCOMPARE(repair.size(), 1);
+
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    QVERIFY(!f.needDevice());
+    QVERIFY(!timer->isActive());
+    QVERIFY(!d->repairOffered());
 }
 
-void TstMainWindow::firmwareVersionIsUnsigned()
+void TstMainWindow::batteryFollowsTheState_data()
 {
-    TempHome home;
-    QVERIFY(Simulation::install({QStringLiteral("falcon")}));
-    auto mouse = std::dynamic_pointer_cast<FalconMouseDevice>(Simulation::bus()->devices().first());
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0 << "top_icon_battery0.png" << "";
+    QTest::newRow("1") << 1 << "top_icon_battery.png" << "1%";
+    QTest::newRow("20") << 20 << "top_icon_battery.png" << "20%";
+    QTest::newRow("21") << 21 << "top_icon_battery2.png" << "21%";
+    QTest::newRow("60") << 60 << "top_icon_battery3.png" << "60%";
+    QTest::newRow("80") << 80 << "top_icon_battery4.png" << "80%";
+    QTest::newRow("81") << 81 << "top_icon_battery5.png" << "81%";
+    QTest::newRow("100") << 100 << "top_icon_battery5.png" << "100%";
+    QTest::newRow("charging") << 101 << "top_icon_charging.png" << "";
+    QTest::newRow("charged") << 102 << "top_icon_charging_full.png" << "";
+    QTest::newRow("no reading") << 103 << "top_icon_battery0.png" << "";
+}
+
+void TstMainWindow::batteryFollowsTheState()
+{
+    QFETCH(int, level);
+    QFETCH(QString, icon);
+    QFETCH(QString, text);
+    Window f;
+    QVERIFY(f.rig.plug(QStringLiteral("falcon-receiver")));
+    f.arrive(QStringLiteral("falcon-receiver"));
+    QVERIFY(f.rig.state().isOpen());
+    QCOMPARE(f.w.connectionIcon(), QStringLiteral(":/picture/picture/Falcon/wireless.png"));
+    QVERIFY(f.w.findChild<QWidget *>("BatteryIconLabel")->isVisible());
+    f.rig.session().stateObject()->setBatteryLevel(level);
+    QCOMPARE(f.w.batteryIcon(), ":/picture/picture/" + icon);
+    QCOMPARE(f.w.batteryText(), text);
+}
+
+void TstMainWindow::insertionsAreLimitedPerMinute()
+{
+    Window f;
+    const QString mouse = QStringLiteral("falcon");
+    for (int i = 1; i <= 5; ++i) {
+        QVERIFY(f.rig.plug(mouse));
+        f.arrive(mouse);
+        QVERIFY2(f.rig.state().isOpen(), qPrintable(QString::number(i)));
+        f.rig.bus().unplugAll();
+        f.leave(mouse);
+        f.rig.clock().advanceMs(5000);
+    }
+    QVERIFY(f.rig.plug(mouse));
+    f.arrive(mouse); // the sixth within the minute
+    QVERIFY(!f.rig.state().isOpen());
+    QVERIFY(f.needDevice());
+    QCOMPARE(f.warning(), toInt(Warning::TooManyInsertions));
+    f.rig.bus().unplugAll();
+    f.leave(mouse);
+
+    f.rig.clock().advanceMs(60 * 1000); // a quiet minute later
+    QVERIFY(f.rig.plug(mouse));
+    f.arrive(mouse);
+    QVERIFY(f.rig.state().isOpen());
+    QVERIFY(!f.needDevice());
+}
+
+void TstMainWindow::softwareVersionAnswer_data()
+{
+    QTest::addColumn<bool>("manual");
+    QTest::addColumn<int>("notRemind");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("warning");
+    const int none = -1;
+    QTest::newRow("newer") << false << 0 << 0 << "1.1" << toInt(Warning::NewerProgramVersion);
+    QTest::newRow("one more zero is newer") << false << 0 << 0 << "1.00" << toInt(Warning::NewerProgramVersion);
+    QTest::newRow("same") << false << 0 << 0 << "1.0" << none;
+    QTest::newRow("empty answer") << false << 0 << 0 << "" << none;
+    QTest::newRow("not reminded") << false << 1 << 0 << "1.1" << none;
+    QTest::newRow("manual ignores not-remind") << true << 1 << 0 << "1.1" << toInt(Warning::NewerProgramVersionOnRequest);
+    QTest::newRow("manual same") << true << 0 << 0 << "1.0" << toInt(Warning::ProgramUpToDate);
+    QTest::newRow("manual server error") << true << 0 << 10001 << "" << toInt(Warning::ServerMessage);
+    QTest::newRow("automatic server error") << false << 0 << 10001 << "" << none;
+}
+
+void TstMainWindow::softwareVersionAnswer()
+{
+    QFETCH(bool, manual);
+    QFETCH(int, notRemind);
+    QFETCH(int, code);
+    QFETCH(QString, server);
+    QFETCH(int, warning);
+    Window f;
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QSettings(f.rig.home().file("/NoLongerRemind.ini"), QSettings::IniFormat).setValue("NotRemind", notRemind);
+    f.w.setManualCheck(manual);
+    f.w.slot_LastSoftWareVersionRet(code, QStringLiteral("server says no"), server, QStringLiteral("http://x/qk.deb"), {});
+    QCOMPARE(f.warning(), warning);
+}
+
+void TstMainWindow::cloudTabNeedsALogin()
+{
+    Window f;
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    QTest::mouseClick(f.w.findChild<QPushButton *>("LightSettingButton"), Qt::LeftButton);
+    QCOMPARE(f.w.currentPage(), int(MainWindow::LightingPage));
+    QTest::mouseClick(f.w.findChild<QPushButton *>("CloudSyncButton"), Qt::LeftButton);
+    QCOMPARE(f.w.currentPage(), int(MainWindow::LightingPage));
+    QCOMPARE(f.warning(), toInt(Warning::LoginNeeded));
+    f.w.setLoggedIn(QStringLiteral("somebodywithalongname"));
+    QCOMPARE(f.w.findChild<QLabel *>("UserNameLabel")->text(), QStringLiteral("somebod..."));
+    QTest::mouseClick(f.w.findChild<QPushButton *>("CloudSyncButton"), Qt::LeftButton);
+    QCOMPARE(f.w.currentPage(), int(MainWindow::CloudPage));
+}
+
+void TstMainWindow::firmwareUpdateOpensTheMouseAgain()
+{
+    Window f;
+    auto mouse = f.rig.plug<FalconMouseDevice>(QStringLiteral("falcon"));
     QVERIFY(mouse);
-    mouse->firmware().setFirmwareVersion(0x80000039); // top bit set: no sign
-    MainWindow w;
-    QTRY_VERIFY_WITH_TIMEOUT(w.deviceSummary().contains("falcon by cable, firmware 2147483705"), 10000);
+    f.arrive(QStringLiteral("falcon"));
+    QVERIFY(f.rig.state().firmwareVersion() != 42);
+    QByteArray image(60 * 1024, '\x5A');
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("2A000000")); // version 42
+    QVERIFY(f.rig.home().write("/fw.bin", image));
+
+    QSignalSpy finished(&f.w, &MainWindow::firmwareUpdateFinished);
+    f.w.updateFirmwareFrom(f.rig.home().file("/fw.bin"));
+    f.rig.settle();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().first().toBool(), true);
+    QCOMPARE(f.warning(), toInt(Warning::FirmwareUpdateSucceeded));
+    // Open again on its new firmware: the new version is shown and the next change reaches it.
+    QVERIFY(f.rig.state().isOpen());
+    QCOMPARE(f.rig.state().firmwareVersion(), 42);
+    QVERIFY(f.rig.wait(f.rig.session().setReportRate(1)).ok);
+    QVERIFY(!f.needDevice());
 }
 
-void TstMainWindow::reportSlotTexts_data()
+void TstMainWindow::rendersEveryView()
 {
-    QTest::addColumn<int>("bootType");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<uint>("pid");
-    QTest::addColumn<QString>("event");
-    QTest::newRow("cable") << 0 << true << 0x4138u << "found 0x4138 falconq";
-    QTest::newRow("receiver lost") << 0 << false << 0x180Au << "lost 0x180a falconc receiver";
-    QTest::newRow("boot loader") << 14 << true << 0x3000u << "found 0x3000 falconeu boot loader";
-    QTest::newRow("osprey loader") << 13 << true << 0x1022u << "found 0x1022 heron boot loader";
-    QTest::newRow("unplaced boot loader") << 0 << true << 0x3000u << "found 0x3000 falcon-family boot loader";
-    QTest::newRow("unplaced osprey loader") << 0 << true << 0x1022u << "found 0x1022 osprey-family boot loader";
-}
-
-void TstMainWindow::reportSlotTexts()
-{
-    QFETCH(int, bootType);
-    QFETCH(bool, found);
-    QFETCH(uint, pid);
-    QFETCH(QString, event);
-    TempHome home;
-    QVERIFY(Simulation::install({}));
-    MainWindow w;
-    w.slot_SetKelvoMouseBooltDescriptor(bootType);
-    w.slot_WarningDeviceNotInsert(found, pid, 0xF00D);
-    QCOMPARE(w.deviceEvents(), QStringList{event});
+    Window f;
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    QTemporaryDir dir;
+    QString error;
+    const QStringList written = RenderPages::run(f.w, dir.path(), PageRig::productIdOf("falcon"), &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(written, (QStringList{"need-device", "main", "warning"}));
+    for (const QString &name : written)
+        QVERIFY(!QImage(dir.filePath(name + ".png")).isNull());
 }
 
 QTEST_MAIN(TstMainWindow)

@@ -1,0 +1,96 @@
+#include "app/renderpages.h"
+
+#include "app/mainwindow.h"
+#include "common/warning.h"
+#include "device/watcher/producttable.h"
+#include "session/devicesession.h"
+#include "ui/dialogs/needdevicedialog.h"
+#include "ui/widgets/warningdialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <functional>
+
+namespace RenderPages {
+
+QString requestedDir(const QStringList &arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &a = arguments.at(i);
+        if (a == QLatin1String("--render-pages") && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (a.startsWith(QLatin1String("--render-pages=")))
+            return a.mid(int(qstrlen("--render-pages=")));
+    }
+    return {};
+}
+
+namespace {
+// The window as it looks, with the dialog shown over it (a separate window) painted on top.
+QPixmap picture(MainWindow &window)
+{
+    QApplication::processEvents();
+    QPixmap base = window.grab();
+    if (WarningDialog *dialog = window.warningDialog()) {
+        QPainter painter(&base);
+        painter.drawPixmap(0, 0, dialog->grab());
+    }
+    return base;
+}
+
+bool openMouse(MainWindow &window, uint pid)
+{
+    window.slot_WarningDeviceNotInsert(true, pid, ProductTable::vendorId());
+    window.session().settle();
+    QApplication::processEvents();
+    return window.session().state().isOpen();
+}
+} // namespace
+
+QStringList run(MainWindow &window, const QString &dir, uint productId, QString *error)
+{
+    QStringList written;
+    if (!QDir().mkpath(dir)) {
+        *error = QStringLiteral("cannot create %1").arg(dir);
+        return written;
+    }
+    window.show();
+    auto save = [&](const QString &name) {
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (!picture(window).save(path)) {
+            *error = QStringLiteral("cannot write %1").arg(path);
+            return false;
+        }
+        written << name;
+        return true;
+    };
+
+    // No mouse yet, and the repair offer that follows the wait.
+    window.needDeviceDialog()->slot_TimeOut();
+    if (!save(QStringLiteral("need-device")))
+        return written;
+    if (!openMouse(window, productId)) {
+        *error = QStringLiteral("the simulated mouse did not open");
+        return written;
+    }
+    // Each page with the mouse connected.
+    struct View { const char *name; std::function<void(MainWindow &)> show; };
+    const View views[] = {
+        {"main", [](MainWindow &w) { w.on_MainSettingButton_clicked(); }},
+    };
+    for (const View &v : views) {
+        v.show(window);
+        window.session().settle();
+        if (!save(QString::fromLatin1(v.name)))
+            return written;
+    }
+    window.slot_showWarningDialog(toInt(Warning::ConfirmFactoryReset));
+    if (!save(QStringLiteral("warning")))
+        return written;
+    window.warningDialog()->close();
+    return written;
+}
+
+} // namespace RenderPages
