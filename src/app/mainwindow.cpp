@@ -378,7 +378,7 @@ void MainWindow::SetMenuButtonStyleSheet(int index)
 
 void MainWindow::switchTo(int index, int screenText)
 {
-    slot_SendMessageToGA(QStringLiteral("Normal"), QStringLiteral("ScreenView"), QString(), TextTable::text(screenText));
+    slot_SendMessageToGA(QString(), QString(), QString(), TextTable::text(screenText)); // a page view
     SetMenuButtonStyleSheet(index);
     m_pages->setCurrentIndex(index);
 }
