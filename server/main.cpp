@@ -222,7 +222,8 @@ int main(int argc, char *argv[])
             else
                 ++it;
         }
-        reader([&r, limit](const char *data, size_t length) {
+        // The reader fails when the body exceeds the payload limit (or the client went away).
+        const bool complete = reader([&r, limit](const char *data, size_t length) {
             // Past the limit the rest is read and dropped, so the client still gets the answer.
             if (r.body.size() + qint64(length) > limit)
                 r.bodyTooLarge = true;
@@ -230,6 +231,8 @@ int main(int argc, char *argv[])
                 r.body.append(data, int(length));
             return true;
         });
+        if (!complete)
+            r.bodyTooLarge = true;
         if (r.bodyTooLarge)
             r.body.clear();
         send(service.handle(r), res);
