@@ -41,7 +41,9 @@ void TstDeviceSession::plugOpensAndUnplugTearsDown()
     QCOMPARE(found.first().first().toUInt(), 0x4130u);
     QCOMPARE(opened.first(), (QList<QVariant>{true, 11, false}));
 
-    // A request from the UI thread reaches the manager in the coordinator's thread.
+    // A request from the UI thread reaches the manager in the coordinator's thread (once the
+    // open, which raises its own loading indications after its result, has ended).
+    session.runOnCoordinator([] {});
     QSignalSpy rate(session.coordinator(), &DCDataHandle::sig_ShowLoadingDialog);
     session.setReportRate(2);
     QTRY_COMPARE(rate.size(), 1);
