@@ -10,10 +10,6 @@
 #include "common/pacer.h"
 #include "app/renderpages.h"
 #include "session/devicesession.h"
-#include "net/analytics/analyticssettings.h"
-#include "net/analytics/ganalytics.h"
-
-#include <QScreen>
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -90,7 +86,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("QKDriver"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QKDRIVER_VERSION));
 
-    std::unique_ptr<GoogleAnalyticsAdaptor> analytics; // outlives the session and the window
     DeviceSession session;
     MainWindow::Services services;
     services.tray = renderDir.isEmpty();
@@ -111,17 +106,6 @@ int main(int argc, char *argv[])
             return 1;
         }
         return 0;
-    }
-    // Usage reports, when a collect address is set and the user has not turned them off.
-    const AnalyticsSettings reports = AnalyticsSettings::load();
-    if (reports.active()) {
-        analytics = std::make_unique<GoogleAnalyticsAdaptor>(reports.trackingId, reports.endpoint);
-        analytics->setSendInterval(5000);
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            analytics->analytics()->setScreenResolution(screen->size());
-        window.setAnalyticsSink(analytics.get());
-        session.setAnalyticsSink(analytics.get());
-        analytics->analytics()->startSession();
     }
     window.show();
     session.start();

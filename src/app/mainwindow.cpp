@@ -12,6 +12,11 @@
 #include "session/devicesession.h"
 #include "storage/operatetoken.h"
 #include "storage/storagepaths.h"
+#include "net/analytics/analyticssettings.h"
+#include "net/analytics/ganalytics.h"
+#include "net/update/filedownloader.h"
+#include "net/update/updatefolder.h"
+#include "ui/pages/supportwidget.h"
 #include "ui/dialogs/needdevicedialog.h"
 #include "ui/widgets/titlewidget.h"
 #include "ui/widgets/warningdialog.h"
@@ -28,6 +33,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QSystemTrayIcon>
@@ -47,6 +53,11 @@ enum ShellText {
     kTextWireless = 379,
     kTextComingPage = 380,
     kTextPairingPage = 381,
+    kTextReportsGoTo = 388,
+    kTextReportsOff = 389,
+    kTextReportsNoAddress = 393,
+    kTextReportsForcedOff = 394,
+    kTextMakersUpdater = 395,
 };
 
 constexpr int kTitleHeight = 48;
@@ -122,6 +133,8 @@ MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *paren
     for (int i = 0; i < PageCount; ++i)
         m_pages->addWidget(placeholderPage(i == PairingPage ? kTextPairingPage : kTextComingPage, m_pages));
     buildProfiles();
+    m_support = new SupportWidget(&m_session);
+    setPage(SupportPage, m_support);
 
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -148,6 +161,9 @@ MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *paren
     showCurrentConfigButton(1);
     checkTokenIsExit();
 
+    wireSupportPage();
+    applyAnalyticsSettings();
+
     m_batteryTimer.setInterval(kBatteryPollMs);
     m_batteryTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_batteryTimer, &QTimer::timeout, this, [this] {
@@ -158,6 +174,7 @@ MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *paren
 
 MainWindow::~MainWindow()
 {
+    m_session.setAnalyticsSink(nullptr);
     // The session outlives the window: nothing of it may call back into this object.
     disconnect(&m_session, nullptr, this, nullptr);
     disconnect(m_session.stateObject(), nullptr, this, nullptr);
@@ -331,6 +348,63 @@ void MainWindow::wireSession()
     connect(this, &MainWindow::sig_WarningTypeOnMainWindow, this, &MainWindow::slot_showWarningDialog);
     connect(this, &MainWindow::sig_ShowWarningWidgetWithSpecifyMessage, this,
             &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+}
+
+void MainWindow::wireSupportPage()
+{
+    SupportWidget *p = m_support;
+    connect(p, &SupportWidget::sig_ShowWarningWidgetOnSupportWidget, this, &MainWindow::slot_showWarningDialog);
+    connect(p, &SupportWidget::sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget, this,
+            &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+    connect(p, &SupportWidget::sig_closeUpdateWidget, this, [this] {
+        if (m_warning)
+            m_warning->close();
+    });
+    connect(p, &SupportWidget::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
+    connect(p, &SupportWidget::sig_CheckLastFirmVersion, this, &MainWindow::sig_CheckLastFirmVersion);
+    connect(p, &SupportWidget::sig_CheckSoftwareIsLastVersion, this, [this] {
+        m_manualCheck = true;
+        Q_EMIT sig_CheckLastSoftwareVersion(QStringLiteral("qk"));
+    });
+    connect(p, &SupportWidget::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_UpdateButtonEnable, p, &SupportWidget::slot_UpdateButtonEnable);
+    connect(p->downloader(), &FileDownloader::progress, this, [this](qint64 received, qint64 total) {
+        if (m_warning && total > 0)
+            m_warning->setProgressValue(int(received * 100 / total));
+    });
+    connect(p, &SupportWidget::analyticsChosen, this, [this](bool on) {
+        if (!AnalyticsSettings::setEnabled(on))
+            qWarning() << "usage report choice not stored:" << AnalyticsSettings::filePath();
+        applyAnalyticsSettings();
+    });
+}
+
+void MainWindow::applyAnalyticsSettings()
+{
+    const AnalyticsSettings settings = AnalyticsSettings::load();
+    if (!settings.active()) {
+        m_session.setAnalyticsSink(nullptr);
+        m_sink = nullptr;
+        m_analytics.reset();
+    } else if (!m_analytics) {
+        m_analytics = std::make_unique<GoogleAnalyticsAdaptor>(settings.trackingId, settings.endpoint);
+        m_analytics->setSendInterval(5000);
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            m_analytics->analytics()->setScreenResolution(screen->size());
+        m_sink = m_analytics.get();
+        m_session.setAnalyticsSink(m_analytics.get());
+        m_analytics->analytics()->startSession();
+    }
+    QString where;
+    if (settings.forcedOff)
+        where = TextTable::text(kTextReportsForcedOff);
+    else if (settings.endpoint.isEmpty())
+        where = TextTable::text(kTextReportsNoAddress);
+    else if (!settings.enabled)
+        where = TextTable::text(kTextReportsOff);
+    else
+        where = TextTable::text(kTextReportsGoTo).arg(settings.endpoint.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
+    m_support->setAnalyticsState(settings.active(), !settings.forcedOff && !settings.endpoint.isEmpty(), where);
 }
 
 // ---- pages and tabs ------------------------------------------------------------------------
@@ -638,6 +712,7 @@ void MainWindow::slot_showWarningDialog(int warningType)
     connect(d, &WarningDialog::sig_GoToSupportWidget, this, &MainWindow::on_SupportButton_clicked);
     connect(d, &WarningDialog::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
     connect(d, &WarningDialog::sig_UpdateButtonEnable, this, &MainWindow::sig_UpdateButtonEnable);
+    connect(d, &WarningDialog::sig_DownloadAndUpdateFirmwareNow, m_support, &SupportWidget::slot_StartUpdateFirmWare);
     connect(d, &WarningDialog::sig_OpenMouseAgain, this, [this] {
         // After an update the session opens the mouse again by itself; a mouse that is still
         // not open (updated from its boot loader) is opened once more here.
@@ -754,7 +829,18 @@ void MainWindow::slot_ShowUpdateFirmwareWidget(bool isChangeable, bool isLocalUp
     qDebug() << "slot_ShowUpdateFirmwareWidget" << isChangeable << isLocalUpdateState << mouseType << isUpdateNow;
     if (mouseType)
         m_bootType = mouseType;
-    // Until the update dialog with the server's releases exists, a local image file is chosen.
+    const int model = mouseType ? mouseType : m_mouseType;
+    if (model && !UpdateFolder::isFirmwareImageModel(model)) {
+        // These models are updated by the maker's own updater, a Windows program.
+        slot_showWarningDialogWithSpecifyMessage(toInt(Warning::ServerMessage), TextTable::text(kTextMakersUpdater));
+        return;
+    }
+    if (!isLocalUpdateState && model) {
+        // A release just downloaded from the server.
+        updateFirmwareFrom(UpdateFolder::packageFile(UpdateFolder::Source::Clouds, model));
+        return;
+    }
+    // A repair or a local update: the user picks the image file.
     auto *chooser = new QFileDialog(this, QString(), QDir::homePath(), QStringLiteral("*.bin"));
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     chooser->setFileMode(QFileDialog::ExistingFile);

@@ -21,7 +21,9 @@
 #include <memory>
 
 class DeviceSession;
+class GoogleAnalyticsAdaptor;
 class NeedDeviceDialog;
+class SupportWidget;
 class QAbstractButton;
 class QLabel;
 class QPushButton;
@@ -71,6 +73,10 @@ public:
     QString logoImage() const { return m_logoImage; }
     // Receives the analytics events of the window and the pages (not owned; nullptr: none).
     void setAnalyticsSink(AnalyticsSink *sink) { m_sink = sink; }
+    // Usage reports as the settings say (on with a collect address unless turned off): makes or
+    // drops the report client and tells the support page.
+    void applyAnalyticsSettings();
+    SupportWidget *supportPage() const { return m_support; }
     // Shows the window in front of other windows.
     void bringToFront();
     // Updates the mouse with a firmware image file, showing progress; the mouse is opened again
@@ -88,6 +94,9 @@ Q_SIGNALS:
     void sig_startCode();
     void sig_stopCode();
     void sig_UpdateButtonEnable();
+    // The support page asks for the newest firmware of a model (the version checker answers
+    // with slot_LastFirmWareVersionRet's arguments into the support page).
+    void sig_CheckLastFirmVersion(QString modelName);
     void firmwareUpdateFinished(bool ok);
 
 public Q_SLOTS:
@@ -140,6 +149,7 @@ private:
     void buildProfiles();
     void buildTray();
     void wireSession();
+    void wireSupportPage();
     void SetMenuButtonStyleSheet(int index);
     void switchTo(int index, int screenText);
     void setCurrentConfigure(int number);
@@ -158,6 +168,8 @@ private:
     DeviceSession &m_session;
     Services m_services;
     AnalyticsSink *m_sink = nullptr;
+    std::unique_ptr<GoogleAnalyticsAdaptor> m_analytics;
+    SupportWidget *m_support = nullptr;
 
     TitleWidget *m_title = nullptr;
     QLabel *m_logo = nullptr;

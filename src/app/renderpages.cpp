@@ -79,6 +79,7 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
     struct View { const char *name; std::function<void(MainWindow &)> show; };
     const View views[] = {
         {"main", [](MainWindow &w) { w.on_MainSettingButton_clicked(); }},
+        {"support", [](MainWindow &w) { w.on_SupportButton_clicked(); }},
     };
     for (const View &v : views) {
         v.show(window);
@@ -86,6 +87,7 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
         if (!save(QString::fromLatin1(v.name)))
             return written;
     }
+    window.on_MainSettingButton_clicked();
     window.slot_showWarningDialog(toInt(Warning::ConfirmFactoryReset));
     if (!save(QStringLiteral("warning")))
         return written;

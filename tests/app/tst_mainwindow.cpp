@@ -8,8 +8,12 @@
 #include "device/watcher/producttable.h"
 #include "sim/falconmousedevice.h"
 #include "support/pagerig.h"
+#include "support/serverrig.h"
+#include "net/update/filedownloader.h"
+#include "ui/pages/supportwidget.h"
 #include "ui/dialogs/needdevicedialog.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
@@ -60,6 +64,9 @@ private Q_SLOTS:
     void softwareVersionAnswer();
     void cloudTabNeedsALogin();
     void firmwareUpdateOpensTheMouseAgain();
+    void firmwareCheckAnswer_data();
+    void firmwareCheckAnswer();
+    void newerFirmwareFromTheServerUpdatesTheMouse();
     void rendersEveryView();
 };
 
@@ -232,6 +239,55 @@ void TstMainWindow::firmwareUpdateOpensTheMouseAgain()
     QVERIFY(!f.needDevice());
 }
 
+void TstMainWindow::firmwareCheckAnswer_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("versionDelta"); // the server's version minus the mouse's
+    QTest::addColumn<int>("warning");
+    QTest::newRow("same version") << 0 << 0 << toInt(Warning::FirmwareUpToDate);
+    QTest::newRow("newer") << 0 << 1 << toInt(Warning::NewerFirmwareOnSupportPage);
+    QTest::newRow("server code") << 10013 << 1 << toInt(Warning::NetworkError);
+}
+
+void TstMainWindow::firmwareCheckAnswer()
+{
+    QFETCH(int, code);
+    QFETCH(int, versionDelta);
+    QFETCH(int, warning);
+    Window f;
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    const int mine = f.rig.state().firmwareVersion();
+    f.w.supportPage()->slot_LastVersionRet(code, "no such release", QString::number(mine + versionDelta),
+                                           "http://127.0.0.1:9/files/x", "2026-12-01");
+    QCOMPARE(f.warning(), warning);
+    QCOMPARE(f.w.supportPage()->pendingDownload().isEmpty(), warning != toInt(Warning::NewerFirmwareOnSupportPage));
+}
+
+void TstMainWindow::newerFirmwareFromTheServerUpdatesTheMouse()
+{
+    Window f;
+    ServerRig server;
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    QByteArray image(60 * 1024, '\x5A');
+    image.replace(image.size() - 4, 4, QByteArray::fromHex("2A000000")); // version 42
+    QVERIFY(f.rig.home().write("/release.bin", image));
+    QVERIFY(server.publish("firmware", "falcon", "42", "2026-12-01", f.rig.home().file("/release.bin")));
+    // The server's answer (as the version checker hands it on), then the user confirms.
+    const QString address = server.baseUrl() + "/files/" + QDir(server.dataDir() + "/files").entryList(QDir::Files).value(0);
+    f.w.supportPage()->slot_LastVersionRet(0, "ok", "42", address, "2026-12-01");
+    QCOMPARE(f.warning(), toInt(Warning::NewerFirmwareOnSupportPage));
+    QSignalSpy finished(&f.w, &MainWindow::firmwareUpdateFinished);
+    QTest::mouseClick(f.w.warningDialog()->findChild<QPushButton *>("OkButton"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!f.w.supportPage()->downloader()->isRunning() && f.w.supportPage()->pendingDownload().isEmpty(), 10000);
+    f.rig.settle();
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(f.rig.state().firmwareVersion(), 42);
+    QCOMPARE(f.rig.home().read("/Update/Clouds/falcon/Nuc123.bin"), image);
+}
+
 void TstMainWindow::rendersEveryView()
 {
     Window f;
@@ -240,7 +296,7 @@ void TstMainWindow::rendersEveryView()
     QString error;
     const QStringList written = RenderPages::run(f.w, dir.path(), PageRig::productIdOf("falcon"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(written, (QStringList{"need-device", "main", "warning"}));
+    QCOMPARE(written, (QStringList{"need-device", "main", "support", "warning"}));
     for (const QString &name : written)
         QVERIFY(!QImage(dir.filePath(name + ".png")).isNull());
 }

@@ -1,0 +1,214 @@
+#include "ui/pages/supportwidget.h"
+
+#include "common/mousetype.h"
+#include "common/texttable.h"
+#include "common/warning.h"
+#include "net/update/filedownloader.h"
+#include "net/update/updatefolder.h"
+#include "session/devicesession.h"
+#include "ui/widgets/warningdialog.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+enum SupportText {
+    kTextFirmwareVersion = 382,
+    kTextCheckFirmware = 383,
+    kTextProgramVersion = 384,
+    kTextCheckProgram = 385,
+    kTextWebSite = 386,
+    kTextSendReports = 387,
+    kTextReportsGoTo = 388,
+    kTextReportsOff = 389,
+    kTextFirmwareCard = 390,
+    kTextReportsCard = 391,
+    kTextNoMouse = 392,
+};
+
+QFrame *card(const QString &title, QWidget *parent, QVBoxLayout **body)
+{
+    auto *frame = new QFrame(parent);
+    frame->setProperty("role", QStringLiteral("card"));
+    auto *box = new QVBoxLayout(frame);
+    box->setContentsMargins(16, 16, 16, 16);
+    box->setSpacing(8);
+    auto *heading = new QLabel(title, frame);
+    heading->setProperty("role", QStringLiteral("title"));
+    box->addWidget(heading);
+    *body = box;
+    return frame;
+}
+} // namespace
+
+SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
+    : QWidget(parent), m_session(session), m_downloader(new FileDownloader(this))
+{
+    setObjectName(QStringLiteral("SupportWidget"));
+
+    QVBoxLayout *firmwareBox = nullptr;
+    QFrame *firmwareCard = card(TextTable::text(kTextFirmwareCard), this, &firmwareBox);
+    m_firmware = new QLabel(firmwareCard);
+    m_firmware->setObjectName(QStringLiteral("FirmwareVersionLabel"));
+    m_checkFirmware = new QPushButton(TextTable::text(kTextCheckFirmware), firmwareCard);
+    m_checkFirmware->setObjectName(QStringLiteral("CheckUpdateButton"));
+    m_checkFirmware->setProperty("role", QStringLiteral("primary"));
+    m_program = new QLabel(firmwareCard);
+    m_program->setObjectName(QStringLiteral("ProgramVersionLabel"));
+    m_checkProgram = new QPushButton(TextTable::text(kTextCheckProgram), firmwareCard);
+    m_checkProgram->setObjectName(QStringLiteral("CheckSoftwareUpdateButton"));
+    auto *website = new QPushButton(TextTable::text(kTextWebSite), firmwareCard);
+    website->setObjectName(QStringLiteral("OfficialWebsiteButton"));
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(24);
+    grid->setVerticalSpacing(8);
+    grid->addWidget(m_firmware, 0, 0);
+    grid->addWidget(m_checkFirmware, 0, 1);
+    grid->addWidget(m_program, 1, 0);
+    grid->addWidget(m_checkProgram, 1, 1);
+    grid->addWidget(website, 2, 1);
+    grid->setColumnStretch(0, 1);
+    firmwareBox->addLayout(grid);
+
+    QVBoxLayout *reportsBox = nullptr;
+    QFrame *reportsCard = card(TextTable::text(kTextReportsCard), this, &reportsBox);
+    m_reports = new QCheckBox(TextTable::text(kTextSendReports), reportsCard);
+    m_reports->setObjectName(QStringLiteral("UsageReportsCheckBox"));
+    m_reportsWhere = new QLabel(reportsCard);
+    m_reportsWhere->setObjectName(QStringLiteral("UsageReportsLabel"));
+    m_reportsWhere->setProperty("role", QStringLiteral("secondary"));
+    m_reportsWhere->setWordWrap(true);
+    reportsBox->addWidget(m_reports);
+    reportsBox->addWidget(m_reportsWhere);
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(30, 16, 30, 16);
+    page->setSpacing(24);
+    page->addWidget(firmwareCard);
+    page->addWidget(reportsCard);
+    page->addStretch();
+
+    connect(m_checkFirmware, &QPushButton::clicked, this, &SupportWidget::on_CheckUpdateButton_clicked);
+    connect(m_checkProgram, &QPushButton::clicked, this, &SupportWidget::on_CheckSoftwareUpdateButton_clicked);
+    connect(website, &QPushButton::clicked, this, &SupportWidget::on_OfficialWebsiteButton_clicked);
+    connect(m_reports, &QCheckBox::toggled, this, &SupportWidget::analyticsChosen);
+    connect(m_downloader, &FileDownloader::downloaded, this, &SupportWidget::slot_saveFile);
+    connect(session->stateObject(), &DeviceState::changed, this, &SupportWidget::refresh);
+    refresh();
+}
+
+void SupportWidget::refresh()
+{
+    const DeviceState &state = m_session->state();
+    m_modelCode = state.isOpen() ? state.modelCode() : 0;
+    if (state.isOpen() && state.firmwareVersion() != -1)
+        setVersionNumber(state.firmwareVersion());
+    else if (!state.isOpen())
+        m_firmware->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextFirmwareVersion), TextTable::text(kTextNoMouse)));
+    m_checkFirmware->setEnabled(state.isOpen() && m_address.isEmpty() && !m_downloader->isRunning());
+    m_program->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextProgramVersion), QCoreApplication::applicationVersion()));
+}
+
+void SupportWidget::setAnalyticsState(bool on, bool canTurnOn, const QString &description)
+{
+    const QSignalBlocker quiet(m_reports);
+    m_reports->setChecked(on);
+    m_reports->setEnabled(canTurnOn || on);
+    m_reportsWhere->setText(description);
+}
+
+void SupportWidget::setVersionNumber(int versionNumber)
+{
+    m_firmware->setText(QStringLiteral("%1: %2%3").arg(TextTable::text(kTextFirmwareVersion), QStringLiteral("0.0."))
+                            .arg(quint32(versionNumber)));
+}
+
+void SupportWidget::on_CheckUpdateButton_clicked()
+{
+    Q_EMIT sig_SendUIEventMessageToGA(QStringLiteral("Support"), QStringLiteral("CheckFirmware"), QString(), QString());
+    if (!m_session->state().isOpen())
+        return;
+    m_checkFirmware->setEnabled(false);
+    Q_EMIT sig_CheckLastFirmVersion(MouseType::modelName(m_modelCode));
+}
+
+void SupportWidget::slot_LastVersionRet(int rCode, QString rMsg, QString version, QString path, QString versionDate)
+{
+    qDebug() << "slot_LastVersionRet" << rCode << rMsg << version << path << versionDate;
+    m_checkFirmware->setEnabled(true);
+    m_address.clear();
+    m_versionDate.clear();
+    const int mine = m_session->state().firmwareVersion();
+    qDebug() << "slot_LastVersionRet versionNumber" << mine;
+    if (rCode != 0) {
+        Q_EMIT sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget(toInt(Warning::NetworkError), rMsg);
+        return;
+    }
+    bool ok = false;
+    const int server = version.toInt(&ok);
+    if (!ok || path.isEmpty() || server == mine) {
+        Q_EMIT sig_ShowWarningWidgetOnSupportWidget(toInt(Warning::FirmwareUpToDate));
+        return;
+    }
+    m_address = path;
+    m_versionDate = versionDate;
+    m_downloadModel = m_modelCode;
+    Q_EMIT sig_ShowWarningWidgetOnSupportWidget(toInt(Warning::NewerFirmwareOnSupportPage));
+}
+
+void SupportWidget::slot_StartUpdateFirmWare()
+{
+    qDebug() << "slot_StartUpdateFirmWare" << m_address;
+    if (m_address.isEmpty())
+        return;
+    m_checkFirmware->setEnabled(false);
+    m_downloader->startDownlod(QUrl(m_address));
+    Q_EMIT sig_ShowWarningWidgetOnSupportWidget(toInt(Warning::FirmwareDownloading));
+}
+
+void SupportWidget::slot_saveFile(bool ok)
+{
+    const int model = m_downloadModel;
+    QString error = m_downloader->errorText();
+    qDebug() << "slot_saveFile" << UpdateFolder::packageFile(UpdateFolder::Source::Clouds, model);
+    if (ok && UpdateFolder::storeDownload(model, m_downloader->downloadedData(), m_versionDate, &error)) {
+        qDebug() << "slot_saveFile TRUE";
+        m_address.clear();
+        refresh();
+        Q_EMIT sig_closeUpdateWidget();
+        Q_EMIT sig_ShowUpdateWidget(false, false, model, false);
+        return;
+    }
+    qDebug() << "slot_saveFile FAILED" << error;
+    m_address.clear();
+    refresh();
+    Q_EMIT sig_closeUpdateWidget();
+    Q_EMIT sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget(toInt(Warning::NetworkError), error);
+}
+
+void SupportWidget::on_OfficialWebsiteButton_clicked()
+{
+    Q_EMIT sig_SendUIEventMessageToGA(QStringLiteral("Support"), QStringLiteral("WebSite"), QString(), QString());
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(WarningDialog::kWebSite)));
+}
+
+void SupportWidget::on_CheckSoftwareUpdateButton_clicked()
+{
+    Q_EMIT sig_SendUIEventMessageToGA(QStringLiteral("Support"), QStringLiteral("CheckSoftware"), QString(), QString());
+    m_checkProgram->setEnabled(false);
+    Q_EMIT sig_CheckSoftwareIsLastVersion();
+}
+
+void SupportWidget::slot_UpdateButtonEnable()
+{
+    m_checkProgram->setEnabled(true);
+}
