@@ -27,6 +27,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,7 +58,6 @@ enum ShellText {
     kTextReportsOff = 389,
     kTextReportsNoAddress = 393,
     kTextReportsForcedOff = 394,
-    kTextMakersUpdater = 395,
 };
 
 constexpr int kTitleHeight = 48;
@@ -713,6 +713,14 @@ void MainWindow::slot_showWarningDialog(int warningType)
     connect(d, &WarningDialog::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
     connect(d, &WarningDialog::sig_UpdateButtonEnable, this, &MainWindow::sig_UpdateButtonEnable);
     connect(d, &WarningDialog::sig_DownloadAndUpdateFirmwareNow, m_support, &SupportWidget::slot_StartUpdateFirmWare);
+    connect(d, &WarningDialog::sig_UpdateFirmwareNow, this, [this] {
+        if (m_updateDialog)
+            m_updateDialog->slot_UpdateFirmware();
+    });
+    connect(d, &WarningDialog::sig_UpdateFirmwareNow_Halden, this, [this] {
+        if (m_updateDialog)
+            m_updateDialog->slot_runMakersUpdater();
+    });
     connect(d, &WarningDialog::sig_OpenMouseAgain, this, [this] {
         // After an update the session opens the mouse again by itself; a mouse that is still
         // not open (updated from its boot loader) is opened once more here.
@@ -829,31 +837,41 @@ void MainWindow::slot_ShowUpdateFirmwareWidget(bool isChangeable, bool isLocalUp
     qDebug() << "slot_ShowUpdateFirmwareWidget" << isChangeable << isLocalUpdateState << mouseType << isUpdateNow;
     if (mouseType)
         m_bootType = mouseType;
-    const int model = mouseType ? mouseType : m_mouseType;
-    if (model && !UpdateFolder::isFirmwareImageModel(model)) {
-        // These models are updated by the maker's own updater, a Windows program.
-        slot_showWarningDialogWithSpecifyMessage(toInt(Warning::ServerMessage), TextTable::text(kTextMakersUpdater));
-        return;
-    }
-    if (!isLocalUpdateState && model) {
-        // A release just downloaded from the server.
-        updateFirmwareFrom(UpdateFolder::packageFile(UpdateFolder::Source::Clouds, model));
-        return;
-    }
-    // A repair or a local update: the user picks the image file.
-    auto *chooser = new QFileDialog(this, QString(), QDir::homePath(), QStringLiteral("*.bin"));
-    chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->setFileMode(QFileDialog::ExistingFile);
-    chooser->setOption(QFileDialog::DontUseNativeDialog);
-    connect(chooser, &QFileDialog::fileSelected, this, &MainWindow::updateFirmwareFrom);
-    chooser->open();
+    if (m_updateDialog)
+        m_updateDialog->close();
+    auto *d = new UpdateMouseDialog(isChangeable, isLocalUpdateState, this);
+    m_updateDialog = d;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->setCurrentMouseType(mouseType ? mouseType : m_mouseType);
+    connect(d, &UpdateMouseDialog::sig_ShowWarningDialog, this, &MainWindow::slot_showWarningDialog);
+    connect(d, &UpdateMouseDialog::sig_ShowWarningDialogWithMessage, this, &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+    connect(d, &UpdateMouseDialog::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_UpdateButtonEnable, d, &UpdateMouseDialog::slot_UpdateButtonEnable);
+    connect(d, &UpdateMouseDialog::sig_UpdateFirmwareKelvo, this, [this](const QString &path, const QString &model) {
+        if (QFileInfo::exists(path)) {
+            updateFirmwareFrom(path, model);
+            return;
+        }
+        // No image of that model in the update folder (a repair with nothing downloaded): the
+        // user picks the file.
+        auto *chooser = new QFileDialog(this, QString(), QDir::homePath(), QStringLiteral("*.bin"));
+        chooser->setAttribute(Qt::WA_DeleteOnClose);
+        chooser->setFileMode(QFileDialog::ExistingFile);
+        chooser->setOption(QFileDialog::DontUseNativeDialog);
+        connect(chooser, &QFileDialog::fileSelected, this, [this, model](const QString &file) { updateFirmwareFrom(file, model); });
+        chooser->open();
+    });
+    d->move(mapToGlobal(QPoint((width() - d->width()) / 2, (height() - d->height()) / 2)));
+    d->show();
+    if (isUpdateNow)
+        d->slot_UpdateFirmware();
 }
 
-void MainWindow::updateFirmwareFrom(const QString &imagePath)
+void MainWindow::updateFirmwareFrom(const QString &imagePath, const QString &model)
 {
     const bool mouseOpen = m_session.state().isOpen();
-    const QString model = mouseOpen ? QString() : MouseType::modelName(m_bootType);
-    m_firmwareRequest = m_session.updateFirmware(imagePath, model);
+    const QString target = !model.isEmpty() ? model : mouseOpen ? QString() : MouseType::modelName(m_bootType);
+    m_firmwareRequest = m_session.updateFirmware(imagePath, target);
 }
 
 void MainWindow::onRequestFinished(quint64 id)

@@ -11,6 +11,7 @@
 #include "app/platform/restarter.h"
 #include "common/analyticsevent.h"
 #include "common/qktypes.h"
+#include "ui/dialogs/updatemousedialog.h"
 #include "ui/widgets/warningdialog.h"
 
 #include <QList>
@@ -24,6 +25,7 @@ class DeviceSession;
 class GoogleAnalyticsAdaptor;
 class NeedDeviceDialog;
 class SupportWidget;
+class UpdateMouseDialog;
 class QAbstractButton;
 class QLabel;
 class QPushButton;
@@ -81,7 +83,10 @@ public:
     void bringToFront();
     // Updates the mouse with a firmware image file, showing progress; the mouse is opened again
     // afterwards and its new version shown. The outcome arrives as firmwareUpdateFinished().
-    void updateFirmwareFrom(const QString &imagePath);
+    // model: the model name the image is for (empty: the open mouse's).
+    void updateFirmwareFrom(const QString &imagePath, const QString &model = QString());
+    // The firmware update dialog now shown, if any.
+    UpdateMouseDialog *updateDialog() const { return m_updateDialog; }
 
 Q_SIGNALS:
     void QuitTheApplication();
@@ -185,6 +190,7 @@ private:
     QStackedWidget *m_pages = nullptr;
     NeedDeviceDialog *m_needDevice = nullptr;
     QPointer<WarningDialog> m_warning;
+    QPointer<UpdateMouseDialog> m_updateDialog;
     QSystemTrayIcon *m_tray = nullptr;
 
     int m_currentConfig = 1;

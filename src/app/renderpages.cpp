@@ -5,6 +5,7 @@
 #include "device/watcher/producttable.h"
 #include "session/devicesession.h"
 #include "ui/dialogs/needdevicedialog.h"
+#include "ui/dialogs/updatemousedialog.h"
 #include "ui/widgets/warningdialog.h"
 
 #include <QApplication>
@@ -92,6 +93,22 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
     if (!save(QStringLiteral("warning")))
         return written;
     window.warningDialog()->close();
+    // The firmware update dialog for the connected mouse.
+    window.slot_ShowUpdateFirmwareWidget(false, false, window.session().state().modelCode(), false);
+    QPixmap base = picture(window);
+    {
+        QPainter painter(&base);
+        painter.fillRect(base.rect(), QColor(0, 0, 0, 204));
+        UpdateMouseDialog *d = window.updateDialog();
+        painter.drawPixmap((base.width() - d->width()) / 2, (base.height() - d->height()) / 2, d->grab());
+    }
+    const QString path = QDir(dir).filePath(QStringLiteral("update-dialog.png"));
+    if (!base.save(path)) {
+        *error = QStringLiteral("cannot write %1").arg(path);
+        return written;
+    }
+    written << QStringLiteral("update-dialog");
+    window.updateDialog()->close();
     return written;
 }
 

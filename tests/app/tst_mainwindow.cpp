@@ -281,7 +281,9 @@ void TstMainWindow::newerFirmwareFromTheServerUpdatesTheMouse()
     QCOMPARE(f.warning(), toInt(Warning::NewerFirmwareOnSupportPage));
     QSignalSpy finished(&f.w, &MainWindow::firmwareUpdateFinished);
     QTest::mouseClick(f.w.warningDialog()->findChild<QPushButton *>("OkButton"), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!f.w.supportPage()->downloader()->isRunning() && f.w.supportPage()->pendingDownload().isEmpty(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(f.w.updateDialog(), 10000); // downloaded: the update dialog offers it
+    QCOMPARE(f.w.updateDialog()->selectedMouseType(), 11);
+    QTest::mouseClick(f.w.updateDialog()->findChild<QPushButton *>("updateFirmwareButton"), Qt::LeftButton);
     f.rig.settle();
     QCOMPARE(finished.size(), 1);
     QCOMPARE(f.rig.state().firmwareVersion(), 42);
@@ -296,7 +298,7 @@ void TstMainWindow::rendersEveryView()
     QString error;
     const QStringList written = RenderPages::run(f.w, dir.path(), PageRig::productIdOf("falcon"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(written, (QStringList{"need-device", "main", "support", "warning"}));
+    QCOMPARE(written, (QStringList{"need-device", "main", "support", "warning", "update-dialog"}));
     for (const QString &name : written)
         QVERIFY(!QImage(dir.filePath(name + ".png")).isNull());
 }
