@@ -31,9 +31,11 @@ if(QK_DPKG_SHLIBDEPS)
 else()
   set(qk_depends "libqt5core5a (>= 5.15), libqt5gui5 (>= 5.15), libqt5widgets5 (>= 5.15), libqt5network5 (>= 5.15), libqt5svg5 (>= 5.15), libhidapi-hidraw0")
 endif()
-# Loaded at run time, so no library dependency names them.
+# Loaded at run time, so no library dependency names them: the server's SQLite driver, and its
+# PostgreSQL driver for a server given a PostgreSQL database.
 if(TARGET qkdriver-server)
   list(APPEND qk_depends "libqt5sql5-sqlite")
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt5sql5-psql")
 endif()
 string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_DEPENDS "${qk_depends}")
 
