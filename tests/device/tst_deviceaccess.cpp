@@ -164,11 +164,11 @@ void TstDeviceAccess::fixSentencesFromTextTable()
     QTemporaryDir root;
     const QList<DeviceAccess::Blocked> blocked{{node("hidraw3", 0xF00D, 0x4130, EACCES), "Falcon, cable"}};
     QStringList lines = DeviceAccess::accessFix(blocked, root.path());
-    QCOMPARE(lines.at(0), QString("text 371"));
-    QCOMPARE(lines.at(2), QString("text 372"));
+    QCOMPARE(lines.at(0), QString("text 401"));
+    QCOMPARE(lines.at(2), QString("text 402"));
     QVERIFY(writeFile(root.path() + "/lib/udev/rules.d/70-qkdriver.rules", DeviceAccess::udevRules(0xF00D)));
     lines = DeviceAccess::accessFix(blocked, root.path());
-    QCOMPARE(lines.at(2), QString("text 373"));
+    QCOMPARE(lines.at(2), QString("text 403"));
 }
 
 QTEST_GUILESS_MAIN(TstDeviceAccess)

@@ -102,7 +102,7 @@ QStringList accessFix(const QList<Blocked> &blocked, const QString &root)
     if (blocked.isEmpty())
         return {};
     QStringList lines;
-    lines << sentence(371, "The mouse is connected, but this user may not open it:");
+    lines << sentence(401, "The mouse is connected, but this user may not open it:");
     for (const Blocked &b : blocked)
         lines << QStringLiteral("  %1 (%2, %3:%4)")
                      .arg(b.node.devicePath, b.what, hex4(b.node.vendorId), hex4(b.node.productId));
@@ -120,11 +120,11 @@ QStringList accessFix(const QList<Blocked> &blocked, const QString &root)
         break;
     }
     if (namesAll) {
-        lines << sentence(373, "The device rule is installed. Reload it and plug the mouse in again; "
+        lines << sentence(403, "The device rule is installed. Reload it and plug the mouse in again; "
                                "it gives access to the user signed in at the computer itself, not "
                                "to a remote session:");
     } else {
-        lines << sentence(372, "Install the device rule, reload the rules and plug the mouse in again:");
+        lines << sentence(402, "Install the device rule, reload the rules and plug the mouse in again:");
         lines << QStringLiteral("  qkdriverctl udev-rules | sudo tee /etc/udev/rules.d/%1").arg(rulesFileName());
     }
     lines << QStringLiteral("  sudo udevadm control --reload-rules")

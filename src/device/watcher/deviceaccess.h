@@ -47,7 +47,7 @@ QStringList rulesLocations(const QString &root = QString());
 
 // What the user can do about the blocked devices, as lines of text: which devices, then either
 // the commands that install the rule (when no installed rule file names them) or the commands
-// that reload it. Sentences come from the text table (numbers 371 to 373) when it is loaded,
+// that reload it. Sentences come from the text table (numbers 401 to 403) when it is loaded,
 // else in English; commands and paths are never translated. root: as for rulesLocations().
 // Empty when nothing is blocked.
 QStringList accessFix(const QList<Blocked> &blocked, const QString &root = QString());
