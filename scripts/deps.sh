@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build and the tests need, when any is missing.
 set -euo pipefail
+# desktop-file-utils, appstream, dpkg-dev and file: the package test validates the desktop entry
+# and the metainfo and packs the .deb with its library dependencies (CPack finds the programs
+# with file, dpkg-shlibdeps names their packages).
 packages=(cmake ninja-build g++ pkg-config qtbase5-dev qttools5-dev-tools libqt5svg5-dev
-          libhidapi-dev xvfb xauth)
+          libhidapi-dev xvfb xauth desktop-file-utils appstream dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

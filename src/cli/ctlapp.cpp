@@ -9,6 +9,7 @@
 #include "common/mousetype.h"
 #include "common/pacer.h"
 #include "device/watcher/producttable.h"
+#include "device/watcher/deviceaccess.h"
 #include "sim/simulation.h"
 #include "common/dpirange.h"
 #include "device/firmware/fwupdate.h"
@@ -205,6 +206,8 @@ QString CtlApp::usage()
         "  firmware update FILE                   write a firmware image (cable only, or to a mouse left\n"
         "                                         in its boot loader)\n"
         "  watch                                  print device and battery events until interrupted\n"
+        "  udev-rules                             the udev rule that lets the signed-in user open the devices\n"
+        "options: --version prints the version\n"
         "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
 
@@ -254,6 +257,9 @@ int CtlApp::run(const QStringList &argsIn)
         } else if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             m_out << usage() << Qt::endl;
             return Ok;
+        } else if (a == QLatin1String("--version")) {
+            m_out << "qkdriverctl " << QStringLiteral(QKDRIVER_VERSION) << Qt::endl;
+            return Ok;
         } else {
             args << a;
         }
@@ -268,7 +274,8 @@ int CtlApp::run(const QStringList &argsIn)
     int code = Ok;
     const QString command = args.takeFirst();
     const bool takesNoArgument = command == QLatin1String("list") || command == QLatin1String("info")
-        || command == QLatin1String("show") || command == QLatin1String("pair") || command == QLatin1String("watch");
+        || command == QLatin1String("show") || command == QLatin1String("pair") || command == QLatin1String("watch")
+        || command == QLatin1String("udev-rules");
     if (takesNoArgument && !args.isEmpty())
         code = usageError(QStringLiteral("%1 takes no argument (\"%2\" is one too many)").arg(command, args.first()));
     else if (command == QLatin1String("list"))
@@ -293,8 +300,10 @@ int CtlApp::run(const QStringList &argsIn)
         code = cmdFirmware(args);
     else if (command == QLatin1String("watch"))
         code = cmdWatch();
+    else if (command == QLatin1String("udev-rules"))
+        code = cmdUdevRules();
     else
-        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch").arg(command));
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules").arg(command));
 
     // The mouse half of the command is done (its line is printed), the file half is not.
     if (code == Ok && !m_saveFailures.isEmpty())
@@ -409,14 +418,18 @@ int CtlApp::openDevice(bool needProfile)
             target = &f;
             break;
         }
+    const QStringList fix = accessFix();
     if (!target) {
+        if (!fix.isEmpty())
+            return failure(fix.join(QLatin1Char('\n')));
         m_err << "qkdriverctl: no supported mouse or receiver is connected" << Qt::endl;
         m_result = QJsonObject{{"ok", false}, {"error", "no supported device"}};
         return NoDevice;
     }
     m_opened = request(m_session->openDevice(target->productId));
     if (!*m_opened)
-        return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId)));
+        return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId))
+                       + (fix.isEmpty() ? QString() : QLatin1Char('\n') + fix.join(QLatin1Char('\n'))));
     m_readFailed = m_warnings.contains(Warning::ReadOrWriteFailed);
     if (m_session->state().configNumber() == 0 && !m_readFailed) {
         // No stored configuration equals the mouse (a damaged or deleted file, or another
@@ -462,18 +475,79 @@ int CtlApp::cmdList()
 {
     if (const int rc = prepareDevices(true))
         return rc;
-    const QList<Found> devices = presentDevices();
+    QList<Found> devices = presentDevices();
+    const QList<DeviceAccess::Blocked> blocked = blockedDevices();
+    // A node hidapi did not list is named from the product table alone.
+    for (const DeviceAccess::Blocked &b : blocked) {
+        bool listed = false;
+        for (const Found &f : qAsConst(devices))
+            listed = listed || f.productId == b.node.productId;
+        if (listed)
+            continue;
+        Found f;
+        f.productId = b.node.productId;
+        if (ProductTable::find(b.node.productId)) {
+            f.model = MouseType::modelName(ProductTable::mouseTypeOf(b.node.productId));
+            f.link = ProductTable::isReceiverId(b.node.productId) ? QStringLiteral("receiver") : QStringLiteral("cable");
+        } else {
+            f.model = b.node.productId == ProductTable::kFalconBootProductId ? QStringLiteral("falcon-family")
+                                                                            : QStringLiteral("osprey-family");
+            f.link = QStringLiteral("boot loader");
+        }
+        devices << f;
+    }
     QJsonArray list;
-    for (const Found &f : devices) {
-        list.append(QJsonObject{{"productId", hex4(f.productId)}, {"model", f.model}, {"link", f.link}});
-        m_text << QStringLiteral("%1  %2  %3").arg(hex4(f.productId), f.model.leftJustified(9), f.link);
+    int usable = 0;
+    for (const Found &f : qAsConst(devices)) {
+        QString node;
+        for (const DeviceAccess::Blocked &b : blocked)
+            if (b.node.productId == f.productId)
+                node = b.node.devicePath;
+        QJsonObject o{{"productId", hex4(f.productId)}, {"model", f.model}, {"link", f.link},
+                      {"access", node.isEmpty() ? "ok" : "denied"}};
+        if (!node.isEmpty())
+            o.insert("node", node);
+        list.append(o);
+        usable += node.isEmpty() ? 1 : 0;
+        m_text << QStringLiteral("%1  %2  %3").arg(hex4(f.productId), f.model.leftJustified(9), f.link)
+                      + (node.isEmpty() ? QString() : QStringLiteral("  no access (%1)").arg(node));
     }
     m_result.insert("devices", list);
     if (devices.isEmpty()) {
         m_text << QStringLiteral("no supported device");
         return NoDevice;
     }
+    if (!blocked.isEmpty()) {
+        const QStringList fix = DeviceAccess::accessFix(blocked);
+        m_result.insert("accessFix", QJsonArray::fromStringList(fix));
+        m_text << QString() << fix;
+    }
+    // Listed but none of them can be opened: nothing the other commands could use.
+    return usable ? Ok : Failure;
+}
+
+int CtlApp::cmdUdevRules()
+{
+    const QString rules = DeviceAccess::udevRules(ProductTable::vendorId());
+    m_result.insert("file", DeviceAccess::rulesFileName());
+    m_result.insert("rules", rules);
+    m_text << rules.split(QLatin1Char('\n'));
+    if (!m_text.isEmpty() && m_text.last().isEmpty())
+        m_text.removeLast(); // each line is printed with its own end of line
     return Ok;
+}
+
+QList<DeviceAccess::Blocked> CtlApp::blockedDevices() const
+{
+    // Simulated devices have no nodes; real ones may be listed but closed to this user.
+    if (m_simulated)
+        return {};
+    return DeviceAccess::systemBlockedDevices();
+}
+
+QStringList CtlApp::accessFix() const
+{
+    return DeviceAccess::accessFix(blockedDevices());
 }
 
 int CtlApp::cmdInfo()

@@ -12,6 +12,7 @@
 #include "common/qktypes.h"
 #include "common/devicelock.h"
 #include "common/warning.h"
+#include "device/watcher/deviceaccess.h"
 
 #include <QJsonObject>
 #include <QList>
@@ -58,6 +59,12 @@ private:
     int cmdPair();
     int cmdFirmware(const QStringList &args);
     int cmdWatch();
+    int cmdUdevRules();
+
+    // Supported devices present whose hidraw node this user may not open, and what to do about
+    // it (empty when nothing is blocked or the devices are simulated).
+    QList<DeviceAccess::Blocked> blockedDevices() const;
+    QStringList accessFix() const;
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);

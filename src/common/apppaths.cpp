@@ -53,16 +53,33 @@ QString installDir()
 {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
+    // Before the application object exists (the file log of "-d" may already write), the
+    // executable's own folder rather than the current directory.
+    const QFileInfo exe(QStringLiteral("/proc/self/exe"));
+    if (exe.exists())
+        return QFileInfo(exe.canonicalFilePath()).absolutePath();
     return clean(QStringLiteral("."));
 }
 
+QString installedDataDir(const QString &exeDir)
+{
+#ifdef QKDRIVER_DATA_FROM_BIN
+    const QString data = clean(exeDir + QStringLiteral("/" QKDRIVER_DATA_FROM_BIN));
+#else
+    const QString data = clean(exeDir + QStringLiteral("/../share/qkdriver"));
+#endif
+    return QFileInfo(data).isDir() ? data : QString();
+}
+
 QString resolve(const QString &homeOverride, const QString &homeEnv, const QString &exeDir,
-                bool exeDirWritable, const QString &dataLocation)
+                bool exeDirWritable, bool installed, const QString &dataLocation)
 {
     if (!homeOverride.isEmpty())
         return clean(homeOverride);
     if (!homeEnv.isEmpty())
         return clean(homeEnv);
+    if (installed)
+        return clean(dataLocation);
     if (exeDirWritable)
         return clean(exeDir);
     return clean(dataLocation);
@@ -77,15 +94,20 @@ QString applicationDir()
     }
     const QString env = qEnvironmentVariable("QKDRIVER_HOME");
     const QString exe = installDir();
-    const bool writable = homeOverride.isEmpty() && env.isEmpty() && isWritableDir(exe);
+    const bool chosen = !homeOverride.isEmpty() || !env.isEmpty();
+    const bool installed = !chosen && !installedDataDir(exe).isEmpty();
+    const bool writable = !chosen && !installed && isWritableDir(exe);
     QString data;
-    if (homeOverride.isEmpty() && env.isEmpty() && !writable) {
-        data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-        if (data.isEmpty())
-            data = QDir::homePath() + QStringLiteral("/.local/share/QKDriver");
+    if (!chosen && !writable) {
+        // One folder for QKDriver and qkdriverctl, whatever the application name is (and also
+        // before the application object exists): $XDG_DATA_HOME/QKDriver.
+        QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (base.isEmpty())
+            base = QDir::homePath() + QStringLiteral("/.local/share");
+        data = base + QStringLiteral("/QKDriver");
         QDir().mkpath(data);
     }
-    return resolve(homeOverride, env, exe, writable, data);
+    return resolve(homeOverride, env, exe, writable, installed, data);
 }
 
 QString shippedPath(const QString &relative)
@@ -93,7 +115,9 @@ QString shippedPath(const QString &relative)
     const QString own = applicationDir() + relative;
     if (QFileInfo::exists(own))
         return own;
-    const QString shipped = installDir() + relative;
+    const QString exe = installDir();
+    const QString data = installedDataDir(exe);
+    const QString shipped = (data.isEmpty() ? exe : data) + relative;
     if (QFileInfo::exists(shipped))
         return shipped;
     return own;

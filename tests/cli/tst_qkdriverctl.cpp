@@ -70,6 +70,8 @@ private Q_SLOTS:
     void listDevices_data();
     void listDevices();
     void noDevice();
+    void udevRules_data();
+    void udevRules();
     void setThenShow_data();
     void setThenShow();
     void showWithoutMatchingConfiguration_data();
@@ -123,7 +125,7 @@ void TstQkdriverctl::badInput_data()
     QTest::newRow("dpi with a blank") << sim + QStringList{"set", "dpi", "800, 1600"} << "\" 1600\" is not a DPI value";
     QTest::newRow("config number with a blank") << sim + QStringList{"config", "load", " 1"} << "1 to 5";
     QTest::newRow("empty home") << QStringList{"--home", "", "--simulate", "falcon", "list"} << "--home needs a folder";
-    for (const QString command : {"list", "info", "show"})
+    for (const QString command : {"list", "info", "show", "udev-rules"})
         QTest::newRow(qPrintable(command + " x")) << sim + QStringList{command, "x"} << command + " takes no argument";
     QTest::newRow("key with a surplus word") << sim + QStringList{"set", "button", "6", "key", "a", "b"} << "\"b\" is one too many";
     QTest::newRow("button the falcon lacks") << sim + QStringList{"set", "button", "17", "key", "a"} << "the falcon has no button 17";
@@ -213,7 +215,8 @@ void TstQkdriverctl::listDevices()
     QCOMPARE(r.code, 0);
     QStringList seen;
     for (const QJsonValue &d : r.json().value("devices").toArray())
-        seen << d["productId"].toString() + ' ' + d["model"].toString() + ' ' + d["link"].toString();
+        seen << d["productId"].toString() + ' ' + d["model"].toString() + ' ' + d["link"].toString()
+                    + (d["access"].toString() == "ok" ? "" : " (access?)");
     seen.sort();
     QCOMPARE(seen, expected);
 }
@@ -226,6 +229,34 @@ void TstQkdriverctl::noDevice()
     const Result show = ctl(home, {"--simulate", "", "--json", "show"});
     QCOMPARE(show.code, 3);
     QCOMPARE(show.json().value("ok").toBool(true), false);
+}
+
+void TstQkdriverctl::udevRules_data()
+{
+    QTest::addColumn<QString>("vendorEnv");
+    QTest::addColumn<QString>("vendor");
+    QTest::newRow("built-in vendor id") << "" << "f00d";
+    QTest::newRow("QKDRIVER_VENDOR_ID") << "0x1A2B" << "1a2b";
+}
+
+void TstQkdriverctl::udevRules()
+{
+    QFETCH(QString, vendorEnv);
+    QFETCH(QString, vendor);
+    TempHome home;
+    QProcessEnvironment env = ctlEnvironment(home);
+    env.remove("QKDRIVER_VENDOR_ID");
+    if (!vendorEnv.isEmpty())
+        env.insert("QKDRIVER_VENDOR_ID", vendorEnv);
+    const Result r = ctl(home, {"udev-rules"}, env);
+    QCOMPARE(r.code, 0);
+    const QString receiver = QString("SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%1\", ATTRS{idProduct}==\"1804\", TAG+=\"uaccess\"\n").arg(vendor);
+    QVERIFY2(r.out.contains(receiver.toUtf8()), r.out.constData());
+    const Result json = ctl(home, {"--json", "udev-rules"}, env);
+    QCOMPARE(json.json().value("file").toString(), QString("70-qkdriver.rules"));
+    QCOMPARE(json.json().value("rules").toString().toUtf8(), r.out);
+    // Nothing else is written while printing it.
+    QVERIFY(QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
 
 void TstQkdriverctl::setThenShow_data()

@@ -12,6 +12,7 @@ private Q_SLOTS:
     void homeArgument_data();
     void homeArgument();
     void shippedPathPrefersHome();
+    void installedTree();
 };
 
 void TstAppPaths::resolve_data()
@@ -19,12 +20,17 @@ void TstAppPaths::resolve_data()
     QTest::addColumn<QString>("override");
     QTest::addColumn<QString>("env");
     QTest::addColumn<bool>("exeWritable");
+    QTest::addColumn<bool>("installed");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("portable build") << "" << "" << true << "/opt/qk/bin";
-    QTest::newRow("installed build is read-only") << "" << "" << false << "/home/u/.local/share/QKDriver";
-    QTest::newRow("environment wins") << "" << "/tmp/qkhome" << true << "/tmp/qkhome";
-    QTest::newRow("--home wins over environment") << "/srv/a" << "/tmp/qkhome" << false << "/srv/a";
-    QTest::newRow("trailing slash and dots cleaned") << "/srv/a/./b/" << "" << true << "/srv/a/b";
+    QTest::newRow("portable build") << "" << "" << true << false << "/opt/qk/bin";
+    QTest::newRow("read-only portable copy") << "" << "" << false << false << "/home/u/.local/share/QKDriver";
+    QTest::newRow("installed, prefix writable (root, ~/.local)") << "" << "" << true << true
+                                                                 << "/home/u/.local/share/QKDriver";
+    QTest::newRow("installed, read-only prefix") << "" << "" << false << true << "/home/u/.local/share/QKDriver";
+    QTest::newRow("environment wins") << "" << "/tmp/qkhome" << true << false << "/tmp/qkhome";
+    QTest::newRow("environment wins over installed") << "" << "/tmp/qkhome" << true << true << "/tmp/qkhome";
+    QTest::newRow("--home wins over environment") << "/srv/a" << "/tmp/qkhome" << false << true << "/srv/a";
+    QTest::newRow("trailing slash and dots cleaned") << "/srv/a/./b/" << "" << true << false << "/srv/a/b";
 }
 
 void TstAppPaths::resolve()
@@ -32,8 +38,9 @@ void TstAppPaths::resolve()
     QFETCH(QString, override);
     QFETCH(QString, env);
     QFETCH(bool, exeWritable);
+    QFETCH(bool, installed);
     QFETCH(QString, expected);
-    QCOMPARE(AppPaths::resolve(override, env, "/opt/qk/bin", exeWritable,
+    QCOMPARE(AppPaths::resolve(override, env, "/opt/qk/bin", exeWritable, installed,
                                "/home/u/.local/share/QKDriver"),
              expected);
 }
@@ -66,6 +73,20 @@ void TstAppPaths::shippedPathPrefersHome()
     QCOMPARE(AppPaths::shippedPath("/no/such/file"), home.file("/no/such/file"));
     QVERIFY(home.write(rel, "[]"));
     QCOMPARE(AppPaths::shippedPath(rel), home.file(rel));
+}
+
+void TstAppPaths::installedTree()
+{
+    // An installed program: <prefix>/bin beside <prefix>/share/qkdriver. A build tree or an
+    // unpacked copy has no such folder.
+    TempHome tree;
+    QVERIFY(QDir().mkpath(tree.file("/usr/bin")));
+    QCOMPARE(AppPaths::installedDataDir(tree.file("/usr/bin")), QString());
+    QVERIFY(tree.write("/usr/share/qkdriver/Language/translate.json", "[]"));
+    QCOMPARE(AppPaths::installedDataDir(tree.file("/usr/bin")), tree.file("/usr/share/qkdriver"));
+    QCOMPARE(AppPaths::installedDataDir(tree.file("/usr/bin/")), tree.file("/usr/share/qkdriver"));
+    QVERIFY(QDir().mkpath(tree.file("/opt/bin")));
+    QCOMPARE(AppPaths::installedDataDir(tree.file("/opt/bin")), QString());
 }
 
 QTEST_GUILESS_MAIN(TstAppPaths)

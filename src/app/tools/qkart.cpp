@@ -12,6 +12,11 @@
 // becomes N path wedges of a full hue circle (the colour wheel). Each image is written at 1x and
 // as "<name>@2x.png" at twice the size, and "qkart.qrc" lists them under the resource paths.
 // Blank lines and lines starting with '#' are ignored. Any error ends the run with status 1.
+//
+//   qkart --icons <svg file> <output folder> <icon name> <size>...
+//
+// renders one drawing as the desktop's application icon, one square PNG per size, at
+// "<output folder>/hicolor/<size>x<size>/apps/<icon name>.png" (the icon theme's layout).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,6 +79,26 @@ bool render(const QByteArray &svg, const QSize &size, const QString &file)
 
 QString xmlEscaped(const QString &text) { return text.toHtmlEscaped(); }
 
+int renderIcons(const QStringList &args)
+{
+    if (args.size() < 4)
+        return fail(QStringLiteral("usage: qkart --icons <svg file> <output folder> <icon name> <size>..."));
+    QFile svgFile(args.at(0));
+    if (!svgFile.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot read %1").arg(svgFile.fileName()));
+    const QByteArray svg = svgFile.readAll();
+    for (int i = 3; i < args.size(); ++i) {
+        bool ok = false;
+        const int size = args.at(i).toInt(&ok);
+        if (!ok || size < 8 || size > 1024)
+            return fail(QStringLiteral("bad icon size %1").arg(args.at(i)));
+        const QString file = QStringLiteral("%1/hicolor/%2x%2/apps/%3.png").arg(args.at(1)).arg(size).arg(args.at(2));
+        if (!render(svg, QSize(size, size), file))
+            return fail(QStringLiteral("cannot render %1 at %2 px").arg(args.at(0)).arg(size));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -83,6 +108,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() >= 2 && args.at(1) == QLatin1String("--icons"))
+        return renderIcons(args.mid(2));
     if (args.size() != 3)
         return fail(QStringLiteral("usage: qkart <art folder> <output folder>"));
     const QDir artDir(args.at(1));

@@ -29,7 +29,7 @@ USHORT vendorId()
 {
     const QByteArray text = qgetenv("QKDRIVER_VENDOR_ID").trimmed();
     if (text.isEmpty())
-        return kPlaceholderVendorId;
+        return kBuildVendorId;
     bool ok = false;
     const uint v = text.toUInt(&ok, 16); // accepts an optional "0x"
     if (!ok || v == 0 || v > 0xFFFF) {
@@ -38,7 +38,7 @@ USHORT vendorId()
             warned = true;
             qWarning() << "QKDRIVER_VENDOR_ID is not a 16-bit hexadecimal number:" << text;
         }
-        return kPlaceholderVendorId;
+        return kBuildVendorId;
     }
     return USHORT(v);
 }

@@ -12,11 +12,18 @@
 namespace ProductTable {
 
 // The maker's USB vendor id is not known to this project; this placeholder stands in for it.
-// QKDRIVER_VENDOR_ID (hexadecimal, "0x" optional) replaces it at run time.
 constexpr USHORT kPlaceholderVendorId = 0xF00D;
 
-// The vendor id every mouse, receiver and the Falcon boot loader carry: QKDRIVER_VENDOR_ID when
-// it holds a valid nonzero 16-bit hexadecimal number, else the placeholder.
+// The vendor id the build was configured for (CMake option QK_VENDOR_ID, the placeholder by
+// default). The udev rule installed with the program names this one.
+#ifdef QKDRIVER_BUILD_VENDOR_ID
+constexpr USHORT kBuildVendorId = QKDRIVER_BUILD_VENDOR_ID;
+#else
+constexpr USHORT kBuildVendorId = kPlaceholderVendorId;
+#endif
+
+// The vendor id every mouse, receiver and the Falcon boot loader carry: QKDRIVER_VENDOR_ID
+// (hexadecimal, "0x" optional) when it holds a valid nonzero 16-bit number, else the build's.
 USHORT vendorId();
 
 // The Falcon boot loader (vendor id V) and the Osprey-family loader (its own vendor id).
