@@ -8,6 +8,7 @@
 #include "common/texttable.h"
 #include "common/warning.h"
 #include "device/watcher/checkdevice.h"
+#include "device/watcher/deviceaccess.h"
 #include "device/watcher/producttable.h"
 #include "session/devicesession.h"
 #include "storage/operatetoken.h"
@@ -590,8 +591,10 @@ void MainWindow::slot_SetKelvoMouseBooltDescriptor(int mouseType)
 void MainWindow::slot_OpenDeviceResult(bool result, int mouseType, bool isWirelessState)
 {
     qDebug() << "slot_OpenDeviceResult" << result << mouseType << isWirelessState;
-    if (!result)
+    if (!result) {
+        m_needDevice->setHint(DeviceAccess::systemAccessFix().join(QLatin1Char('\n')));
         return;
+    }
     m_mouseType = mouseType;
     Q_EMIT sig_CheckLastSoftwareVersion(QStringLiteral("qk"));
     m_manualCheck = false;
@@ -627,6 +630,9 @@ void MainWindow::showModelLogo(int mouseType)
 void MainWindow::showNeedDevice()
 {
     setDeviceControlsEnabled(false); // keyboard focus stays out of what the layer covers
+    // A supported mouse whose device node this user may not open looks like no mouse: say so
+    // and how to fix it.
+    m_needDevice->setHint(DeviceAccess::systemAccessFix().join(QLatin1Char('\n')));
     m_needDevice->show();
     m_needDevice->raise();
     clearBattery();
