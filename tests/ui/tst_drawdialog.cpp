@@ -290,6 +290,10 @@ void TstDrawDialog::shots()
     QTest::mouseClick(child(&f.dialog, "Brush_Button"), Qt::LeftButton);
     QVERIFY(!lightIn(canvas->picture()).empty());
     PageRig::shot(&f.dialog, QStringLiteral("oled"));
+    // Typing on a white ground.
+    QTest::mouseClick(child(&f.dialog, "TextEditButton"), Qt::LeftButton);
+    child<QCheckBox>(&f.dialog, "ChangeBackground_CheckBox")->setChecked(true);
+    PageRig::shot(&f.dialog, QStringLiteral("oled-text"));
 }
 
 QTEST_MAIN(TstDrawDialog)

@@ -94,10 +94,12 @@ DrawDialog::DrawDialog(DeviceSession *session, QWidget *parent)
     card->setProperty("role", QStringLiteral("card"));
     auto *canvasFrame = new QFrame(card);
     canvasFrame->setObjectName(QStringLiteral("DrawCanvasFrame"));
+    // A one-pixel frame round the canvas, fixed: the canvas is the screen at three times its size.
     auto *canvasBox = new QVBoxLayout(canvasFrame);
     canvasBox->setContentsMargins(1, 1, 1, 1);
     m_canvas->setParent(canvasFrame);
     canvasBox->addWidget(m_canvas);
+    canvasFrame->setFixedSize(DrawBorderWidget::kWidth + 2, DrawBorderWidget::kHeight + 2);
 
     m_brush = toolButton("Brush_Button", QLatin1String(kPenIcon));
     m_textTool = toolButton("TextEditButton", QLatin1String(kTextIcon));
@@ -122,11 +124,11 @@ DrawDialog::DrawDialog(DeviceSession *session, QWidget *parent)
     m_penPanel->setObjectName(QStringLiteral("PenPanel"));
     auto *penBox = new QHBoxLayout(m_penPanel);
     penBox->setContentsMargins(0, 0, 0, 0);
+    // One line each, not wrapped: a wrapping label makes the card's height depend on its width,
+    // and the box layout then squeezes the fixed canvas under the tools.
     m_penHint = label("PenHint", m_penPanel, "secondary");
-    m_penHint->setWordWrap(true);
     penBox->addWidget(m_penHint);
     m_textHint = label("TextHint", card, "secondary");
-    m_textHint->setWordWrap(true);
     m_textHint->hide();
 
     auto *cardBox = new QVBoxLayout(card);
@@ -215,7 +217,8 @@ DrawDialog::DrawDialog(DeviceSession *session, QWidget *parent)
     m_ok->setMinimumWidth(96);
     auto *bottom = new QHBoxLayout;
     bottom->setSpacing(8);
-    bottom->addWidget(m_error, 1);
+    bottom->addWidget(m_error);
+    bottom->addStretch(1);
     bottom->addWidget(m_cancel);
     bottom->addWidget(m_ok);
 

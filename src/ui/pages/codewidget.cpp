@@ -82,7 +82,7 @@ CodeWidget::CodeWidget(DeviceSession *session, QWidget *parent)
     firstBox->setContentsMargins(0, 0, 0, 0);
     firstBox->setSpacing(24);
     firstBox->addLayout(stepList(instructions, 0, kStepsBeforePairing));
-    firstBox->addStretch();
+    firstBox->addStretch(1);
     firstBox->addLayout(firstButtons);
 
     auto *pairingPage = new QWidget;
@@ -125,11 +125,13 @@ CodeWidget::CodeWidget(DeviceSession *session, QWidget *parent)
     cardBox->addWidget(m_title);
     cardBox->addWidget(m_stack, 1);
 
-    auto *root = new QHBoxLayout(this);
+    auto *root = new QGridLayout(this);
     root->setContentsMargins(16, 16, 16, 16);
-    root->addStretch();
-    root->addWidget(card);
-    root->addStretch();
+    root->addWidget(card, 1, 1);
+    root->setRowStretch(0, 1);
+    root->setRowStretch(2, 1);
+    root->setColumnStretch(0, 1);
+    root->setColumnStretch(2, 1);
 
     for (QPushButton *b : {m_code, m_stopCode, m_stopCode3})
         b->setMinimumWidth(128);
