@@ -109,6 +109,8 @@ private Q_SLOTS:
     void strokeReachesThePictureSlot();
     void undoRemovesOnlyTheLastStroke_data();
     void undoRemovesOnlyTheLastStroke();
+    void backgroundPicture_data();
+    void backgroundPicture();
     void displayButtons_data();
     void displayButtons();
     void brightnessGoesToTheMouse();
@@ -190,6 +192,40 @@ void TstDrawDialog::undoRemovesOnlyTheLastStroke()
     QTest::mouseClick(child(&f.dialog, "Recall_Button"), Qt::LeftButton);
     QCOMPARE(canvas->strokeCount(), qMax(0, strokes - 1));
     QCOMPARE(lightIn(canvas->picture()), kept);
+}
+
+void TstDrawDialog::backgroundPicture_data()
+{
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("a picture chosen") << true;
+    QTest::newRow("file dialog cancelled") << false;
+}
+
+void TstDrawDialog::backgroundPicture()
+{
+    QFETCH(bool, chosen);
+    Fixture f;
+    QVERIFY(f.opened);
+    // Twice the screen's size, its left half white: scaled over the whole screen.
+    QImage background(128, 96, QImage::Format_RGB32);
+    background.fill(Qt::black);
+    for (int y = 0; y < 96; ++y)
+        for (int x = 0; x < 64; ++x)
+            background.setPixelColor(x, y, Qt::white);
+    const QString file = f.rig.home().file(QStringLiteral("/half.bmp"));
+    QVERIFY(background.save(file, "BMP"));
+    f.dialog.setFileChooser([&](QWidget *, const QString &) { return chosen ? file : QString(); });
+    QVERIFY(f.rig.show(&f.dialog));
+    QTest::mouseClick(child(&f.dialog, "AddPictureButton"), Qt::LeftButton);
+    QTest::mouseClick(child(&f.dialog, "DrawOkButton"), Qt::LeftButton);
+    f.rig.settle();
+    QCOMPARE(f.image.size(), 1);
+    QCOMPARE(f.image.first().first().toString(), chosen ? f.dialog.configNumber() : QStringLiteral("0"));
+    Pixels left;
+    for (int y = 0; y < 48; ++y)
+        for (const auto &p : row(y, 0, 31))
+            left.insert(p);
+    QCOMPARE(litInMemory(f.mouse->firmware().memory(kPictureSlot0, 384)), chosen ? left : Pixels());
 }
 
 void TstDrawDialog::displayButtons_data()
