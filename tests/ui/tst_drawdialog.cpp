@@ -101,7 +101,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         TextTable::set(TextTable::loadFile(QStringLiteral(QK_TRANSLATE_JSON), TextTable::kFallbackIndex));
-        QVERIFY(!TextTable::text(371).isEmpty());
+        QVERIFY(!TextTable::text(404).isEmpty());
     }
     void cleanup() { AtomicFile::setCommitHookForTests({}); }
     void emptyCanvasSendsNoPicture();

@@ -20,24 +20,24 @@
 
 namespace {
 // Text numbers.
-constexpr int kTitle = 371;
-constexpr int kPen = 372;
-constexpr int kText = 373;
-constexpr int kUndo = 374;
-constexpr int kClear = 375;
-constexpr int kAddPicture = 376;
-constexpr int kChoosePicture = 377;
-constexpr int kWhiteBackground = 378;
-constexpr int kFont = 379;
-constexpr int kSize = 380;
-constexpr int kBrightness = 381;
-constexpr int kScreenShows = 382;
-constexpr int kShowCpi = 383;
-constexpr int kShowApm = 384;
-constexpr int kScreenOff = 385;
-constexpr int kSaveFailed = 386;
-constexpr int kPenHint = 387;
-constexpr int kTextHint = 388;
+constexpr int kTitle = 404;
+constexpr int kPen = 405;
+constexpr int kText = 406;
+constexpr int kUndo = 407;
+constexpr int kClear = 408;
+constexpr int kAddPicture = 409;
+constexpr int kChoosePicture = 410;
+constexpr int kWhiteBackground = 411;
+constexpr int kFont = 412;
+constexpr int kSize = 413;
+constexpr int kBrightness = 414;
+constexpr int kScreenShows = 415;
+constexpr int kShowCpi = 416;
+constexpr int kShowApm = 417;
+constexpr int kScreenOff = 418;
+constexpr int kSaveFailed = 419;
+constexpr int kPenHint = 420;
+constexpr int kTextHint = 421;
 constexpr int kOk = 116;
 constexpr int kCancel = 117;
 constexpr int kClose = 279;

@@ -18,8 +18,8 @@ constexpr int kExit = 106;
 constexpr int kFirstStep = 107; // 107 to 111: the five instructions
 constexpr int kStepCount = 5;
 constexpr int kStepsBeforePairing = 3; // receiver in, mouse off, press Pair
-constexpr int kTitle = 389;
-constexpr int kWaiting = 390;
+constexpr int kTitle = 422;
+constexpr int kWaiting = 423;
 
 // The form's own captions, replaced by the text table in initText().
 const char *const kFormSteps[kStepCount] = {
