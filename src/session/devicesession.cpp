@@ -6,6 +6,8 @@
 #include "profile/macrofilecheck.h"
 #include "profile/usbdrivermanger.h"
 #include "session/managerfactory.h"
+#include "storage/picturefile.h"
+#include "storage/storagepaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -329,6 +331,25 @@ DeviceSession::RequestId DeviceSession::setLiftOff(int value)
 DeviceSession::RequestId DeviceSession::writePicture(const QString &configNumber)
 {
     return post(Verdict::DeviceOpen, [configNumber](DCDataHandle *c) { c->slot_WriteImageToMouse(configNumber); });
+}
+
+bool DeviceSession::storePicture(int configNumber, const QImage &picture, QString *problem)
+{
+    const Catalog::Model *model = m_state.isOpen() ? m_state.model() : nullptr;
+    if (!model || !model->oled) {
+        if (problem)
+            *problem = QStringLiteral("no mouse with a screen is open");
+        return false;
+    }
+    if (configNumber >= 1 && configNumber <= 5)
+        qDebug() << "saveDrawImage filePathName" << StoragePaths::picturePath(m_state.modelCode(), configNumber);
+    AtomicFile::Failure failure;
+    if (PictureFile::save(m_state.modelCode(), configNumber, picture, &failure))
+        return true;
+    if (problem)
+        *problem = failure.path.isEmpty() ? failure.reason
+                                          : QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(failure.path), failure.reason);
+    return false;
 }
 
 DeviceSession::RequestId DeviceSession::setScreenBehaviour(int behaviour)

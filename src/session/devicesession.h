@@ -23,6 +23,7 @@
 #include "storage/jsonhandle.h"
 
 #include <QHash>
+#include <QImage>
 #include <QObject>
 #include <QThread>
 #include <functional>
@@ -100,6 +101,11 @@ public:
     RequestId writeMacroList(const QStringList &macroFiles); // ok: the "written" notice came
     RequestId setLiftOff(int value);
     RequestId writePicture(const QString &configNumber); // ok: device open
+    // Stores picture (64 x 48) as the screen picture file of configuration configNumber (1 to
+    // 5) of the open mouse, at once in this thread; writePicture() then sends it. false, with
+    // *problem saying why, when no mouse with a screen is open, the number or the picture size
+    // is wrong, or the file could not be written (the previous file is then left as it was).
+    bool storePicture(int configNumber, const QImage &picture, QString *problem = nullptr);
     RequestId setScreenBehaviour(int behaviour);
     RequestId setScreenBrightness(int intensity);
     RequestId loadConfiguration(int number);          // disk → mouse (mouse and macros)

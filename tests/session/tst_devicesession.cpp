@@ -5,6 +5,8 @@
 #include "common/pacer.h"
 #include "support/busrig.h"
 #include "sim/virtualhidbus.h"
+#include "storage/storagepaths.h"
+#include "support/sessionrig.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -15,6 +17,8 @@ class TstDeviceSession : public QObject
 private Q_SLOTS:
     void plugOpensAndUnplugTearsDown();
     void manualModeOnlyReports();
+    void storePictureNeedsAScreen_data();
+    void storePictureNeedsAScreen();
 };
 
 namespace {
@@ -75,6 +79,39 @@ void TstDeviceSession::manualModeOnlyReports()
     QCOMPARE(found.first().first().toUInt(), 0x4122u);
     QTest::qWait(50);
     QCOMPARE(opened.size(), 0);
+}
+
+void TstDeviceSession::storePictureNeedsAScreen_data()
+{
+    QTest::addColumn<QString>("device"); // empty: nothing open
+    QTest::addColumn<int>("model");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("nothing open") << QString() << 11 << false;
+    QTest::newRow("KiteC, no screen") << "kitec" << 7 << false;
+    QTest::newRow("Falcon") << "falcon" << 11 << true;
+    QTest::newRow("FalconQ") << "falconq" << 10 << true;
+}
+
+void TstDeviceSession::storePictureNeedsAScreen()
+{
+    QFETCH(QString, device);
+    QFETCH(int, model);
+    QFETCH(bool, stored);
+    SessionRig rig;
+    if (!device.isEmpty()) {
+        QVERIFY(rig.plug(device));
+        QVERIFY(rig.open(device).ok);
+    }
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    picture.setPixelColor(5, 7, Qt::white);
+    QString problem;
+    QCOMPARE(rig.session().storePicture(2, picture, &problem), stored);
+    QCOMPARE(problem.isEmpty(), stored);
+    const QString path = StoragePaths::picturePath(model, 2);
+    QCOMPARE(QFile::exists(path), stored);
+    if (stored)
+        QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), picture);
 }
 
 QTEST_GUILESS_MAIN(TstDeviceSession)
