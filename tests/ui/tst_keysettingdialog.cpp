@@ -354,6 +354,9 @@ void TstKeySettingDialog::shots()
     makeMacros(QStringLiteral("Game"), 5);
     makeMacros(QStringLiteral("Office"), 2);
     auto d = f.dialog(4, 29, 0x41, 5);
+    auto *list = d->findChild<QListWidget *>(QStringLiteral("MacroNameListWidget"));
+    list->item(1)->setCheckState(Qt::Checked);
+    list->item(3)->setCheckState(Qt::Checked);
     const char *pages[] = {"ConbinationKeyButton", "MarcoEditButton", "BasicFunctionButton", "HighestFunctionButton"};
     for (int i = 0; i < 4; ++i) {
         click(d.get(), pages[i]);

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -132,18 +133,40 @@ void MainSettingWidget::buildSettingsCard(QWidget *card)
     box->addSpacing(16);
 
     box->addWidget(title(TextTable::text(kTextWheel), card));
-    auto *lines = new QHBoxLayout;
     m_linesRadio = new QRadioButton(TextTable::text(kTextWheelLines), card);
     m_linesRadio->setObjectName(QStringLiteral("TrolleySpeed_RadioButton_1"));
-    m_linesSpin = new QSpinBox(card);
+    box->addWidget(m_linesRadio);
+    m_linesBox = new QWidget(card);
+    m_linesBox->setObjectName(QStringLiteral("LinesBox"));
+    auto *lines = new QHBoxLayout(m_linesBox);
+    lines->setContentsMargins(24, 0, 0, 0);
+    lines->setSpacing(4);
+    m_linesSpin = new QSpinBox(m_linesBox);
     m_linesSpin->setObjectName(QStringLiteral("spinBox"));
     m_linesSpin->setRange(1, 100);
     m_linesSpin->setValue(3);
+    m_linesSpin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_linesSpin->setAlignment(Qt::AlignCenter);
     m_linesSpin->setAccessibleName(TextTable::text(kTextWheelLines));
-    m_linesSpin->setFixedWidth(64);
-    lines->addWidget(m_linesRadio, 1);
+    m_linesSpin->setFixedWidth(56);
+    // Buttons like the DPI rows' (the spin box's own arrows are too small to hit).
+    auto *fewer = new QToolButton(m_linesBox);
+    fewer->setObjectName(QStringLiteral("LinesDownButton"));
+    fewer->setText(QStringLiteral("\u2212"));
+    auto *more = new QToolButton(m_linesBox);
+    more->setObjectName(QStringLiteral("LinesUpButton"));
+    more->setText(QStringLiteral("+"));
+    for (QToolButton *b : {fewer, more}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAccessibleName(TextTable::text(kTextWheelLines));
+    }
+    connect(fewer, &QToolButton::clicked, m_linesSpin, &QSpinBox::stepDown);
+    connect(more, &QToolButton::clicked, m_linesSpin, &QSpinBox::stepUp);
+    lines->addWidget(fewer);
     lines->addWidget(m_linesSpin);
-    box->addLayout(lines);
+    lines->addWidget(more);
+    lines->addStretch(1);
+    box->addWidget(m_linesBox);
     m_screenRadio = new QRadioButton(TextTable::text(kTextWheelScreen), card);
     m_screenRadio->setObjectName(QStringLiteral("TrolleySpeed_RadioButton_2"));
     box->addWidget(m_screenRadio);
@@ -376,14 +399,14 @@ void MainSettingWidget::slot_SetPointSpeed(int value)
 
 void MainSettingWidget::on_TrolleySpeed_RadioButton_1_clicked()
 {
-    m_linesSpin->setEnabled(true);
+    m_linesBox->setEnabled(true);
     sendEvent(QStringLiteral("Wheel"), QString::number(m_linesSpin->value()));
     Q_EMIT sig_SetTrolleySpeed(m_linesSpin->value());
 }
 
 void MainSettingWidget::on_TrolleySpeed_RadioButton_2_clicked()
 {
-    m_linesSpin->setEnabled(false);
+    m_linesBox->setEnabled(false);
     sendEvent(QStringLiteral("Wheel"), QStringLiteral("-1"));
     Q_EMIT sig_SetTrolleySpeed(-1);
 }
@@ -418,7 +441,7 @@ void MainSettingWidget::setPointerSettings(bool available, const QString &whyNot
         m_linesSpin->setValue(lines);
     for (QWidget *w : std::initializer_list<QWidget *>{m_pointSlider, m_linesRadio, m_screenRadio})
         w->setEnabled(available);
-    m_linesSpin->setEnabled(available && !screen);
+    m_linesBox->setEnabled(available && !screen);
     const QString tip = available ? QString() : whyNot;
     for (QWidget *w : std::initializer_list<QWidget *>{m_pointSlider, m_linesRadio, m_screenRadio, m_linesSpin})
         w->setToolTip(tip);

@@ -98,6 +98,7 @@ private:
     MoveSlider *m_pointSlider = nullptr;
     QRadioButton *m_linesRadio = nullptr;
     QRadioButton *m_screenRadio = nullptr;
+    QWidget *m_linesBox = nullptr; // the lines spin box with its buttons
     QSpinBox *m_linesSpin = nullptr;
     QLabel *m_pointerNote = nullptr;
     QPushButton *m_drawButton = nullptr;

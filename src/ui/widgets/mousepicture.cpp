@@ -13,6 +13,7 @@ constexpr int kPictureWidth = 160;
 constexpr int kPictureHeight = 300;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 26;
+constexpr int kButtonPitch = 32; // button height and the gap below it
 
 // One layout family's picture and where its parts are on it (the drawing's own numbers).
 struct Family
@@ -65,8 +66,8 @@ QList<MousePicture::Place> MousePicture::placesOf(const Catalog::Model &model)
     int side = 0;
     for (int id : model.buttons) {
         switch (id) {
-        case 4: places << Place{id, {cx - 34, f.top + 60}, false}; break;
-        case 6: places << Place{id, {cx + 34, f.top + 60}, true}; break;
+        case 4: places << Place{id, {cx - 34, f.top + 40}, false}; break;
+        case 6: places << Place{id, {cx + 34, f.top + 40}, true}; break;
         case 5: places << Place{id, {cx, f.top + 51}, true}; break;
         case 13: places << Place{id, {cx, f.top + 84}, true}; break;
         case 14: places << Place{id, {cx, f.top + 100}, true}; break;
@@ -76,15 +77,10 @@ QList<MousePicture::Place> MousePicture::placesOf(const Catalog::Model &model)
             ++side;
         }
     }
-    // Left column: the left button first, then the side buttons top to bottom; right column:
-    // right button, wheel, DPI buttons.
+    // Each column top to bottom by where its buttons are on the mouse.
     std::stable_sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
         if (a.right != b.right)
             return !a.right;
-        if (a.button == 4 || a.button == 6)
-            return b.button != 4 && b.button != 6;
-        if (b.button == 4 || b.button == 6)
-            return false;
         return a.target.y() < b.target.y();
     });
     return places;
@@ -109,19 +105,39 @@ void MousePicture::setMouseType(int code)
         m_picture = QPixmap(QStringLiteral(":/picture/picture/mouse/mouse_%1.png")
                                 .arg(QLatin1String(familyOf(model->layout).picture)));
         m_places = placesOf(*model);
-        int left = 0;
-        int right = 0;
-        for (const Place &p : m_places) {
-            int &row = p.right ? right : left;
-            const int count = int(std::count_if(m_places.begin(), m_places.end(),
-                                                [&](const Place &q) { return q.right == p.right; }));
-            const int pitch = qMin(52, (kHeight - kButtonHeight) / qMax(1, count - 1));
-            const int top = (kHeight - (pitch * (count - 1) + kButtonHeight)) / 2;
-            auto *b = new MyPushButton(p.button, code, this);
-            b->setGeometry(p.right ? kWidth - kButtonWidth : 0, top + row * pitch, kButtonWidth, kButtonHeight);
-            b->show();
-            m_buttons.insert(p.button, b);
-            ++row;
+        // Each button level with its place on the mouse where there is room, else just below
+        // the one above it; a column that runs past the bottom moves up as a whole.
+        const int originY = pictureOrigin().y();
+        for (bool right : {false, true}) {
+            QList<int> tops;
+            for (const Place &p : qAsConst(m_places)) {
+                if (p.right != right)
+                    continue;
+                int top = originY + p.target.y() - kButtonHeight / 2;
+                if (!tops.isEmpty())
+                    top = qMax(top, tops.last() + kButtonPitch);
+                tops << top;
+            }
+            if (tops.isEmpty())
+                continue;
+            const int shift = qMin(qMax(0, tops.last() + kButtonHeight - kHeight), tops.first());
+            for (int &top : tops)
+                top -= shift;
+            if (tops.last() + kButtonHeight > kHeight) { // more buttons than room: evenly spread
+                const int pitch = (kHeight - kButtonHeight) / qMax(1, tops.size() - 1);
+                for (int i = 0; i < tops.size(); ++i)
+                    tops[i] = i * pitch;
+            }
+            int row = 0;
+            for (const Place &p : qAsConst(m_places)) {
+                if (p.right != right)
+                    continue;
+                auto *b = new MyPushButton(p.button, code, this);
+                b->setGeometry(right ? kWidth - kButtonWidth : 0, tops.at(row), kButtonWidth, kButtonHeight);
+                b->show();
+                m_buttons.insert(p.button, b);
+                ++row;
+            }
         }
         // Tab order: the left column top to bottom, then the right one.
         QWidget *previous = nullptr;
