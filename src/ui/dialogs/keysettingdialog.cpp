@@ -144,6 +144,12 @@ KeySettingDialog::KeySettingDialog(DeviceSession *session, int button, int chang
     setTabOrder(restore, ok);
     setTabOrder(ok, close);
 
+    // The mouse went away: nothing left to assign.
+    connect(session->stateObject(), &DeviceState::changed, this, [this] {
+        if (!m_session->state().isOpen() && isVisible())
+            reject();
+    });
+
     loadMacroTitleListWidget();
     fillBasicList();
     showTrueValue(changeType, trueValue, modifyKey);
