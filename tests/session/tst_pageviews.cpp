@@ -76,5 +76,5 @@ void TstPageViews::macroLibrary()
     QCOMPARE(seen.filter(QRegularExpression("^(Game|Work)/")), expected);
 }
 
-QTEST_MAIN(TstPageViews)
+QTEST_GUILESS_MAIN(TstPageViews)
 #include "tst_pageviews.moc"
