@@ -91,7 +91,7 @@ private Q_SLOTS:
 void TstKeySettingDialog::initTestCase()
 {
     TextTable::set(TextTable::loadFile(QFINDTESTDATA("../../resources/Language/translate.json"), 1));
-    QVERIFY(!TextTable::text(401).isEmpty());
+    QVERIFY(!TextTable::text(454).isEmpty());
 }
 
 void TstKeySettingDialog::keyCaptureSends_data()
