@@ -25,14 +25,14 @@ namespace {
 constexpr int kTextDisableEvent = 149;
 constexpr int kTextDefaultEvent = 150;
 constexpr int kTextTitle = 444;          // "Assign button: %1"
-constexpr int kTextPages = 445;          // 392..395: the four pages
+constexpr int kTextPages = 445;          // 445..448: the four pages
 constexpr int kTextKeyHint = 449;
 constexpr int kTextDisable = 450;
 constexpr int kTextRestore = 451;
 constexpr int kTextOk = 452;
 constexpr int kTextClose = 453;
 constexpr int kTextCurrent = 454;        // "Current: %1"
-constexpr int kTextAdvanced = 455;       // 402..405: sound, program, file, folder
+constexpr int kTextAdvanced = 455;       // 455..458: sound, program, file, folder
 constexpr int kTextBrowse = 459;
 constexpr int kTextMacroGroups = 460;
 constexpr int kTextMacros = 461;
