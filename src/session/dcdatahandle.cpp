@@ -348,6 +348,13 @@ void DCDataHandle::loadGearForConfig(int configNumber, bool found)
                          : m_gear->createDefaultGearObject(m_mouseType);
 }
 
+bool DCDataHandle::setGearCurrentValue(int gear, int value)
+{
+    if (gear < 0 || gear >= GearHandle::kGearCount)
+        return false;
+    return m_gear->setGearCurrentValue(m_mouseType, m_configNumber, m_gearObject, gear, value);
+}
+
 void DCDataHandle::slot_GetProfileFromMouse()
 {
     GetProfileFromMouse();

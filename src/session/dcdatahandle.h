@@ -76,6 +76,9 @@ public:
     bool updateRunning() const { return m_update->running(); }
     int updateAttempts() const { return m_update->attempts(); }
     const QJsonObject &gearObject() const { return m_gearObject; }
+    // Remembers the value the DPI page shows on a row (gear 0..6) in the current gear document
+    // and, when a configuration matches, its gear file. False for a row outside 0..6.
+    bool setGearCurrentValue(int gear, int value);
 
 Q_SIGNALS:
     void sig_SetCurrentCpiListValueOnPage(QList<DWORD> list);

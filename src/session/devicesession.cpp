@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -472,6 +473,34 @@ DeviceSession::RequestId DeviceSession::readScreenParameters()
 std::optional<QString> DeviceSession::macroFileProblem(const QString &path, int modelCode)
 {
     return MacroFileCheck::problem(path, modelCode);
+}
+
+DeviceSession::RequestId DeviceSession::setDpiRowValue(int row, int value)
+{
+    return post(Verdict::Read, [this, row, value](DCDataHandle *c) {
+        if (c->manager() && m_running)
+            m_running->ok = c->setGearCurrentValue(row, value);
+    });
+}
+
+QList<QPair<QString, QList<DeviceSession::MacroFile>>> DeviceSession::macroLibrary()
+{
+    QList<QPair<QString, QList<MacroFile>>> out;
+    const QDir root(StoragePaths::macroFolder());
+    JsonHandle json;
+    for (const QString &title : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        QList<MacroFile> files;
+        const QDir folder(root.filePath(title));
+        for (const QFileInfo &info : folder.entryInfoList(QDir::Files, QDir::Name)) {
+            MacroFile f;
+            f.name = info.completeBaseName();
+            f.path = info.filePath();
+            f.macroType = json.getMacroType(f.path);
+            files << f;
+        }
+        out << qMakePair(title, files);
+    }
+    return out;
 }
 
 QList<JsonHandle::StoredMacro> DeviceSession::storedMacros() const

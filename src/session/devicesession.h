@@ -127,10 +127,22 @@ public:
     RequestId readBatteryNow();       // value: the level, not smoothed
     RequestId readLiftOff();          // value: the lift-off setting
     RequestId readScreenParameters(); // values: the screen's settings words and picture bytes
+    // The value the DPI page shows on a row (0..6), kept in the gear document for the next
+    // time the row is shown disabled; no transfer. ok: a device is open and the row exists.
+    RequestId setDpiRowValue(int row, int value);
 
     // Why a macro file cannot be written to a mouse of modelCode (0: the file alone), or
     // nothing. The front ends check a file with it before they send it.
     static std::optional<QString> macroFileProblem(const QString &path, int modelCode);
+    // The macro library the button dialog offers: each folder below the macro folder (a title)
+    // with the macro files in it, in name order.
+    struct MacroFile
+    {
+        QString name; // file name without its extension
+        QString path;
+        int macroType = 0;
+    };
+    static QList<QPair<QString, QList<MacroFile>>> macroLibrary();
     // The macro slots the current configuration's file holds (none when no configuration matches).
     QList<JsonHandle::StoredMacro> storedMacros() const;
 

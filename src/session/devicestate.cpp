@@ -4,6 +4,9 @@
 #include "profile/usbdrivermangerfalcon.h"
 #include "session/dcdatahandle.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
+
 namespace {
 constexpr int kStageCount = 7; // the DPI list the pages and the coordinator carry
 
@@ -79,6 +82,22 @@ void readOspreyMirror(UsbDriverManger_Osprey &m, DeviceState::Mirror &out)
         if (!m.macroRecord(slot).isEmpty())
             out.macroSlots << slot;
 }
+// The gear document as the page reads it: "GearVariable", and per gear "GearEnable" and
+// "GearCurrentValue". A document without gears (no file read yet) gives empty lists.
+DeviceState::DpiGears gearsOf(const QJsonObject &doc)
+{
+    DeviceState::DpiGears out;
+    out.relative = doc.value(QStringLiteral("GearVariable")).toInt() != 0;
+    const QJsonArray gears = doc.value(QStringLiteral("GearData")).toArray();
+    if (gears.isEmpty())
+        return out;
+    for (int i = 0; i < kStageCount; ++i) {
+        const QJsonObject g = gears.at(i).toObject();
+        out.enabled << (g.value(QStringLiteral("GearEnable")).toInt(1) != 0);
+        out.values << g.value(QStringLiteral("GearCurrentValue")).toInt();
+    }
+    return out;
+}
 } // namespace
 
 DeviceState::DeviceState(QObject *parent) : QObject(parent) {}
@@ -93,6 +112,7 @@ DeviceState::Mirror DeviceState::readMirror(const DCDataHandle &c)
     out.productId = c.currentProductId();
     out.modelCode = c.mouseType();
     out.wireless = c.isWireless();
+    out.gears = gearsOf(c.gearObject());
     if (auto *falcon = qobject_cast<UsbDriverMangerFalcon *>(m))
         readFalconMirror(*falcon, out.modelCode, out);
     else if (auto *osprey = qobject_cast<UsbDriverManger_Osprey *>(m))
@@ -122,7 +142,7 @@ void DeviceState::clear()
     const bool wasEmpty = !m_open && m_modelCode == 0 && m_productId == 0 && m_firmwareVersion < 0
         && m_battery < 0 && m_configNumber == 0 && m_dpiStages.isEmpty() && m_currentStage < 0
         && m_reportRate < 0 && m_liftOff < 0 && !m_light && m_buttons.isEmpty()
-        && m_macroSlots.isEmpty() && m_pictureIndex < 0 && !m_wireless;
+        && m_macroSlots.isEmpty() && m_pictureIndex < 0 && !m_wireless && m_gears == DpiGears();
     m_open = false;
     m_modelCode = 0;
     m_wireless = false;
@@ -138,6 +158,7 @@ void DeviceState::clear()
     m_buttons.clear();
     m_macroSlots.clear();
     m_pictureIndex = -1;
+    m_gears = DpiGears();
     done(!wasEmpty);
 }
 
@@ -222,6 +243,7 @@ void DeviceState::applyMirror(const Mirror &mirror)
     altered |= assign(m_productId, mirror.productId);
     altered |= assign(m_modelCode, mirror.modelCode);
     altered |= assign(m_wireless, mirror.wireless);
+    altered |= assign(m_gears, mirror.gears);
     if (mirror.profileRead) {
         altered |= assign(m_reportRate, mirror.reportRate);
         altered |= assign(m_dpiStages, mirror.dpiStages);

@@ -41,6 +41,21 @@ public:
         bool operator!=(const Button &o) const { return !(*this == o); }
     };
 
+    // The DPI page's own view of the stages, from the configuration's gear file: whether the
+    // mouse's stages sit on the enabled rows in row order (relative), and per row (seven) whether
+    // it is enabled and the value the page last showed on it.
+    struct DpiGears
+    {
+        bool relative = false;
+        QList<bool> enabled;
+        QList<int> values;
+        bool operator==(const DpiGears &o) const
+        {
+            return relative == o.relative && enabled == o.enabled && values == o.values;
+        }
+        bool operator!=(const DpiGears &o) const { return !(*this == o); }
+    };
+
     // What the coordinator's thread reads from the open manager (see readMirror()).
     struct Mirror
     {
@@ -56,6 +71,7 @@ public:
         std::optional<LightColorParam> light;
         QList<int> macroSlots;     // the manager's macro slots that hold a macro
         int pictureIndex = -1;     // OLED models only
+        DpiGears gears;            // the coordinator's current gear document
     };
 
     static constexpr int kNoBatteryReading = 103;
@@ -84,6 +100,7 @@ public:
     QList<int> macroSlots() const { return m_macroSlots; }
     bool hasMacros() const { return !m_macroSlots.isEmpty(); }
     int pictureIndex() const { return m_pictureIndex; }          // -1: no screen or not known
+    DpiGears dpiGears() const { return m_gears; }                // empty lists: not known
 
     // Updates, in the state's thread (the session calls them; tests may too).
     void clear();
@@ -128,5 +145,6 @@ private:
     QMap<int, Button> m_buttons;
     QList<int> m_macroSlots;
     int m_pictureIndex = -1;
+    DpiGears m_gears;
 };
 
