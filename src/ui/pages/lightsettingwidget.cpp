@@ -233,24 +233,27 @@ QWidget *LightSettingWidget::buildEffectCard()
     box->addWidget(m_colorIntrigue);
     box->addSpacing(16);
 
-    auto sliderRow = [&](QLabel *&caption, QLabel *&low, QSlider *slider, QLabel *&high) {
+    // Both sliders on one grid, so that their grooves line up whatever the end labels' widths.
+    auto *sliders = new QGridLayout;
+    sliders->setHorizontalSpacing(8);
+    sliders->setVerticalSpacing(8);
+    auto sliderRow = [&](int row, QLabel *&caption, QLabel *&low, QSlider *slider, QLabel *&high) {
         caption = roleLabel("secondary", card);
         low = roleLabel("scale", card);
         high = roleLabel("scale", card);
         caption->setBuddy(slider);
-        box->addWidget(caption);
-        auto *row = new QHBoxLayout;
-        row->setSpacing(8);
-        row->addWidget(low);
-        row->addWidget(slider, 1);
-        row->addWidget(high);
-        box->addLayout(row);
+        sliders->addWidget(caption, row, 0, 1, 3);
+        sliders->addWidget(low, row + 1, 0);
+        sliders->addWidget(slider, row + 1, 1);
+        sliders->addWidget(high, row + 1, 2);
     };
     m_breathSlider = makeSlider("BreathSlider", card);
-    sliderRow(m_breathCaption, m_slowLabel, m_breathSlider, m_fastLabel);
-    box->addSpacing(8);
+    sliderRow(0, m_breathCaption, m_slowLabel, m_breathSlider, m_fastLabel);
+    sliders->setRowMinimumHeight(2, 8);
     m_brightnessSlider = makeSlider("ContinueLightSlider", card);
-    sliderRow(m_brightnessCaption, m_lowLabel, m_brightnessSlider, m_highLabel);
+    sliderRow(3, m_brightnessCaption, m_lowLabel, m_brightnessSlider, m_highLabel);
+    sliders->setColumnStretch(1, 1);
+    box->addLayout(sliders);
     box->addStretch(1);
 
     connect(m_breathSlider, &QSlider::valueChanged, this, [this](int v) {
