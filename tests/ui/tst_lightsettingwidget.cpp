@@ -26,8 +26,6 @@ constexpr quint32 falconAt(int imageOffset) { return 0x880 + quint32(imageOffset
 // Osprey family: mode codes of effects 0..5.
 constexpr int kOspreyMode[6] = {128, 129, 130, 132, 131, 133};
 
-QString bytes(const QByteArray &b) { return QString::fromLatin1(b.toHex(' ')); }
-
 // A page on one simulated mouse, shown at the page area's size.
 struct Fixture
 {
@@ -54,6 +52,12 @@ struct Fixture
     template <typename T>
     T *child(const char *name) const { return page->findChild<T *>(QLatin1String(name)); }
     QByteArray settings() const { return osprey->firmware().settings(); }
+    // A byte of the mouse's profile image, and the colour of three bytes from there on.
+    int byteAt(int offset) const
+    {
+        return BYTE(falcon ? falcon->firmware().memory(falconAt(offset), 1).at(0) : settings().at(offset));
+    }
+    QColor colorAt(int offset) const { return QColor(byteAt(offset), byteAt(offset + 1), byteAt(offset + 2)); }
     // Logo and wheel mode, as the state holds them after each request of the page finished.
     QStringList recordModes(const std::function<void()> &action)
     {
@@ -88,8 +92,8 @@ private Q_SLOTS:
     void modelLayout();
     void wrenEffects_data();
     void wrenEffects();
-    void speedAndBrightness_data();
-    void speedAndBrightness();
+    void landsInMemory_data();
+    void landsInMemory();
     void presets_data();
     void presets();
     void wheelClick_data();
@@ -129,11 +133,8 @@ void TstLightSettingWidget::modelLayout_data()
     QTest::addColumn<bool>("wheelZone");
     QTest::addColumn<int>("breathMax");
     QTest::newRow("falcon: logo only, five speeds") << "falcon" << false << false << false << 4;
-    QTest::newRow("kitec: logo only, five speeds") << "kitec" << false << false << false << 4;
     QTest::newRow("osprey: two zones") << "osprey" << true << false << true << 9;
-    QTest::newRow("heron: two zones") << "heron" << true << false << true << 9;
     QTest::newRow("wren: coupled zones") << "wren" << true << true << true << 9;
-    QTest::newRow("lark: coupled zones") << "lark" << true << true << true << 9;
 }
 
 void TstLightSettingWidget::modelLayout()
@@ -204,90 +205,107 @@ void TstLightSettingWidget::wrenEffects()
     QCOMPARE(got, steps);
 
     const QStringList last = steps.last().split('/');
-    const QByteArray s = f.settings();
-    QCOMPARE(int(BYTE(s[14])), kOspreyMode[last[0].toInt()]); // logo ("main") zone
-    QCOMPARE(int(BYTE(s[17])), kOspreyMode[last[1].toInt()]); // wheel zone
+    QCOMPARE(f.byteAt(14), kOspreyMode[last[0].toInt()]); // logo ("main") zone
+    QCOMPARE(f.byteAt(17), kOspreyMode[last[1].toInt()]); // wheel zone
     const bool nowIntrigue = last[0] == QLatin1String("5");
     QCOMPARE(f.child<QCheckBox>("ColorIntrigueCheckBox_2")->isChecked(), nowIntrigue);
     QCOMPARE(f.page->lightParameter(), *f.rig.state().light());
 }
 
-void TstLightSettingWidget::speedAndBrightness_data()
+void TstLightSettingWidget::landsInMemory_data()
 {
+    // A slider is moved from its other end to the value (by key at the ends); a button is
+    // clicked after the button "from" was.
     QTest::addColumn<QString>("device");
-    QTest::addColumn<QString>("slider");
+    QTest::addColumn<bool>("wheelZone");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("from");
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("offset"); // image offset of the byte
     QTest::addColumn<int>("stored");
-    QTest::newRow("falcon breathing at the right end: fastest") << "falcon" << "BreathSlider" << 4 << 86 << 0;
-    QTest::newRow("falcon breathing at the left end: slowest") << "falcon" << "BreathSlider" << 0 << 86 << 4;
-    QTest::newRow("falcon breathing one step from the left") << "falcon" << "BreathSlider" << 1 << 86 << 3;
-    QTest::newRow("falcon brightness") << "falcon" << "ContinueLightSlider" << 7 << 87 << 7;
-    QTest::newRow("osprey breathing at the right end: fastest") << "osprey" << "BreathSlider" << 9 << 45 << 0;
-    QTest::newRow("osprey breathing") << "osprey" << "BreathSlider" << 2 << 45 << 7;
-    QTest::newRow("osprey brightness at the top") << "osprey" << "ContinueLightSlider" << 9 << 18 << 9;
-    QTest::newRow("osprey brightness off") << "osprey" << "ContinueLightSlider" << 0 << 18 << 0;
+    QTest::newRow("falcon breathing at the right end: fastest")
+        << "falcon" << false << "BreathSlider" << "" << 4 << 86 << 0;
+    QTest::newRow("falcon breathing at the left end: slowest")
+        << "falcon" << false << "BreathSlider" << "" << 0 << 86 << 4;
+    QTest::newRow("falcon brightness") << "falcon" << false << "ContinueLightSlider" << "" << 7 << 87 << 7;
+    QTest::newRow("falcon breathing effect")
+        << "falcon" << false << "BrethModeRaioButton" << "CloseLightModeRadioButton" << 0 << 85 << 2;
+    QTest::newRow("osprey wheel breathing at the right end: fastest")
+        << "osprey" << true << "BreathSlider" << "" << 9 << 45 << 0;
+    QTest::newRow("osprey wheel breathing") << "osprey" << true << "BreathSlider" << "" << 2 << 45 << 7;
+    QTest::newRow("osprey wheel brightness") << "osprey" << true << "ContinueLightSlider" << "" << 9 << 18 << 9;
+    QTest::newRow("osprey logo breathing") << "osprey" << false << "BreathSlider" << "" << 0 << 26 << 9;
+    QTest::newRow("osprey logo brightness") << "osprey" << false << "ContinueLightSlider" << "" << 0 << 15 << 0;
+    QTest::newRow("osprey logo steady light")
+        << "osprey" << false << "ContinueLightModeRadioButton" << "CloseLightModeRadioButton" << 0 << 14 << 129;
+    QTest::newRow("osprey logo colour, red") << "osprey" << false << "colorButton1" << "colorButton2" << 0 << 20 << 255;
+    QTest::newRow("osprey logo colour, blue") << "osprey" << false << "colorButton1" << "colorButton2" << 0 << 22 << 110;
 }
 
-void TstLightSettingWidget::speedAndBrightness()
+void TstLightSettingWidget::landsInMemory()
 {
     QFETCH(QString, device);
-    QFETCH(QString, slider);
+    QFETCH(bool, wheelZone);
+    QFETCH(QString, control);
+    QFETCH(QString, from);
     QFETCH(int, value);
     QFETCH(int, offset);
     QFETCH(int, stored);
     Fixture &f = use(device);
     QVERIFY(f.ready());
-    f.selectZone(true);
-    auto *s = f.page->findChild<QSlider *>(slider);
-    QVERIFY(s);
-    // Start at the other end so that the value below is a change.
-    s->setValue(value == s->maximum() ? s->minimum() : s->maximum());
+    f.selectZone(wheelZone);
+    if (auto *s = f.page->findChild<QSlider *>(control)) {
+        s->setValue(value == s->maximum() ? s->minimum() : s->maximum());
+        f.rig.settle();
+        s->setFocus();
+        if (value == s->maximum())
+            QTest::keyClick(s, Qt::Key_End);
+        else if (value == s->minimum())
+            QTest::keyClick(s, Qt::Key_Home);
+        else
+            s->setValue(value);
+    } else {
+        auto *before = f.page->findChild<QAbstractButton *>(from);
+        auto *b = f.page->findChild<QAbstractButton *>(control);
+        QVERIFY(before && b);
+        QTest::mouseClick(before, Qt::LeftButton, {}, QPoint(8, before->height() / 2));
+        f.rig.settle();
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(8, b->height() / 2));
+    }
     f.rig.settle();
-    s->setFocus();
-    if (value == s->maximum())
-        QTest::keyClick(s, Qt::Key_End);
-    else if (value == s->minimum())
-        QTest::keyClick(s, Qt::Key_Home);
-    else
-        s->setValue(value);
-    f.rig.settle();
-    const int got = f.falcon ? int(BYTE(f.falcon->firmware().memory(falconAt(offset), 1).at(0)))
-                             : int(BYTE(f.settings().at(offset)));
-    QCOMPARE(got, stored);
+    QCOMPARE(f.byteAt(offset), stored);
+    QCOMPARE(f.page->lightParameter(), *f.rig.state().light());
 }
 
 void TstLightSettingWidget::presets_data()
 {
     QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("rgb");
-    QTest::newRow("1") << 1 << "ff 45 6e";
-    QTest::newRow("13") << 13 << "66 41 ff";
-    QTest::newRow("18") << 18 << "3f b1 57";
-    QTest::newRow("23 is 18's colour") << 23 << "3f b1 57";
-    QTest::newRow("25") << 25 << "87 65 ef";
+    QTest::addColumn<QColor>("color");
+    QTest::newRow("1") << 1 << QColor(255, 69, 110);
+    QTest::newRow("13") << 13 << QColor(102, 65, 255);
+    QTest::newRow("18") << 18 << QColor(63, 177, 87);
+    QTest::newRow("23 is 18's colour") << 23 << QColor(63, 177, 87);
+    QTest::newRow("25") << 25 << QColor(135, 101, 239);
 }
 
 void TstLightSettingWidget::presets()
 {
     QFETCH(int, button);
-    QFETCH(QString, rgb);
+    QFETCH(QColor, color);
     Fixture &f = use(QStringLiteral("falcon"));
     QVERIFY(f.ready());
     f.page->setSpecificColorOnMouse(1, 2, 3);
     f.rig.settle();
     auto *b = f.page->findChild<QAbstractButton *>(QStringLiteral("colorButton%1").arg(button));
     QVERIFY(b);
-    const QByteArray before = f.falcon->firmware().memory(falconAt(120), 8);
+    const QByteArray others = f.falcon->firmware().memory(falconAt(119), 9);
     QTest::mouseClick(b, Qt::LeftButton);
     f.rig.settle();
-    // The first colour of the table, as a COLORREF: red, green, blue, 0; the others are kept.
-    QCOMPARE(bytes(f.falcon->firmware().memory(falconAt(116), 4)), rgb + " 00");
-    QCOMPARE(f.falcon->firmware().memory(falconAt(120), 8), before);
-    const QStringList parts = rgb.split(' ');
-    QCOMPARE(f.child<QLabel>("Red_Label")->text().toInt(), parts[0].toInt(nullptr, 16));
-    QCOMPARE(f.child<QLabel>("Green_Label")->text().toInt(), parts[1].toInt(nullptr, 16));
-    QCOMPARE(f.child<QLabel>("Blue_Label")->text().toInt(), parts[2].toInt(nullptr, 16));
+    // The first colour of the table (a COLORREF: red, green, blue, 0) changes, the others stay.
+    QCOMPARE(f.colorAt(116), color);
+    QCOMPARE(f.falcon->firmware().memory(falconAt(119), 9), others);
+    auto shown = [&](const char *label) { return f.child<QLabel>(label)->text().toInt(); };
+    QCOMPARE(QColor(shown("Red_Label"), shown("Green_Label"), shown("Blue_Label")), color);
     QCOMPARE(f.page->lightParameter(), *f.rig.state().light());
 }
 
@@ -345,9 +363,7 @@ void TstLightSettingWidget::wheelClick()
         QVERIFY2(qAbs(c.hsvHueF() * 360 - hue) <= 1.5, qPrintable(QString::number(c.hsvHueF() * 360)));
     QVERIFY2(qAbs(c.hsvSaturationF() - saturation) <= 0.02, qPrintable(QString::number(c.hsvSaturationF())));
     QCOMPARE(c.value(), 255);
-    // The wheel zone's colour in the mouse (image offsets 39..41).
-    const QByteArray rgb = f.settings().mid(39, 3);
-    QCOMPARE(QColor(BYTE(rgb[0]), BYTE(rgb[1]), BYTE(rgb[2])), c);
+    QCOMPARE(f.colorAt(39), c); // the wheel zone's colour in the mouse
 }
 
 void TstLightSettingWidget::colorSliders_data()
@@ -401,7 +417,7 @@ void TstLightSettingWidget::colorSliders()
     QCOMPARE(s->value(), red);
     QCOMPARE(int(f.rig.session().lastRequestId() - first), requests);
     QCOMPARE(f.child<QLabel>("Red_Label")->text().toInt(), red);
-    QCOMPARE(int(BYTE(f.falcon->firmware().memory(falconAt(116), 1).at(0))), red);
+    QCOMPARE(f.byteAt(116), red);
     if (action == QLatin1String("drag"))
         QVERIFY(red > 100);
 }

@@ -571,7 +571,10 @@ void LightSettingWidget::setLightMode(int mode)
     qDebug() << "setLightMode value" << mode;
     ifWrenSeriesChangeLightMode(m_wheel, mode);
     setLightModeDetail(m_wheel, mode);
-    switchLightMode(mode == kColorIntrigue ? int(kSpectrum) : mode); // clears colour intrigue
+    if (mode >= kOff && mode <= kSpectrum)
+        switchLightMode(mode); // checks its button, clears colour intrigue
+    else
+        m_colorIntrigue->setChecked(false);
 }
 
 bool LightSettingWidget::ifWrenSeriesChangeLightMode(bool isWheel, int mode)
