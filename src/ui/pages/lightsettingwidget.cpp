@@ -29,7 +29,7 @@ namespace {
 
 // Captions (text table numbers, docs/texts.md).
 enum Text {
-    kZoneText = 371,
+    kZoneText = 464,
     kWheelLightText,
     kLogoLightText,
     kEffectTitleText,
