@@ -31,6 +31,7 @@ Model falcon(int code, const char *name, const char *display, USHORT cable, USHO
     m.buttons = kFalconButtons;
     m.buttonFourListLimit = 3;
     m.lightZones = LightZones::One;
+    m.breathingSpeedMax = 4;
     m.battery = Battery::Filtered;
     m.relativeGears = true;
     m.defaultStages = kAll200;

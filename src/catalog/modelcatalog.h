@@ -86,6 +86,7 @@ struct Model
     int buttonFourListLimit = 4;     // how many macros button 4's list may hold
 
     LightZones lightZones = LightZones::Two;
+    int breathingSpeedMax = 9; // breathing speeds run 0 (fastest) .. this (slowest)
     bool oled = false;
     Battery battery = Battery::None;
     int defaultFirmware = 1; // shown when the mouse's own version cannot be read

@@ -5,6 +5,8 @@
 
 using namespace Catalog;
 
+Q_DECLARE_METATYPE(Catalog::LightZones)
+
 class TstModelCatalog : public QObject
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ private Q_SLOTS:
     void falconStageTable();
     void ospreyChecksumRules_data();
     void ospreyChecksumRules();
+    void lighting_data();
+    void lighting();
 };
 
 void TstModelCatalog::productIds_data()
@@ -231,6 +235,39 @@ void TstModelCatalog::ospreyChecksumRules()
     QVERIFY(m);
     QCOMPARE(m->checksumLeavesOutByte19, leavesOutByte19);
     QCOMPARE(m->checksumEnforced, enforced);
+}
+
+void TstModelCatalog::lighting_data()
+{
+    // The Wren series couples its two zones; the Falcon family has one zone and five speeds.
+    QTest::addColumn<int>("model");
+    QTest::addColumn<LightZones>("zones");
+    QTest::addColumn<int>("slowest");
+    QTest::newRow("swift") << 2 << LightZones::Two << 9;
+    QTest::newRow("osprey") << 3 << LightZones::Two << 9;
+    QTest::newRow("wren") << 4 << LightZones::TwoCoupled << 9;
+    QTest::newRow("swifts") << 5 << LightZones::Two << 9;
+    QTest::newRow("wrens") << 6 << LightZones::TwoCoupled << 9;
+    QTest::newRow("kitec") << 7 << LightZones::One << 4;
+    QTest::newRow("kiteq") << 8 << LightZones::One << 4;
+    QTest::newRow("falconc") << 9 << LightZones::One << 4;
+    QTest::newRow("falconq") << 10 << LightZones::One << 4;
+    QTest::newRow("falcon") << 11 << LightZones::One << 4;
+    QTest::newRow("kite") << 12 << LightZones::One << 4;
+    QTest::newRow("heron") << 13 << LightZones::Two << 9;
+    QTest::newRow("falconeu") << 14 << LightZones::One << 4;
+    QTest::newRow("lark") << 18 << LightZones::TwoCoupled << 9;
+}
+
+void TstModelCatalog::lighting()
+{
+    QFETCH(int, model);
+    QFETCH(LightZones, zones);
+    QFETCH(int, slowest);
+    const Model *m = find(model);
+    QVERIFY(m);
+    QCOMPARE(m->lightZones, zones);
+    QCOMPARE(m->breathingSpeedMax, slowest);
 }
 
 QTEST_GUILESS_MAIN(TstModelCatalog)
