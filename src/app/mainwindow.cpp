@@ -17,6 +17,11 @@
 #include "net/analytics/ganalytics.h"
 #include "net/update/filedownloader.h"
 #include "net/update/updatefolder.h"
+#include "ui/dialogs/drawdialog.h"
+#include "ui/dialogs/keysettingdialog.h"
+#include "ui/pages/codewidget.h"
+#include "ui/pages/lightsettingwidget.h"
+#include "ui/pages/mainsettingwidget.h"
 #include "ui/pages/supportwidget.h"
 #include "ui/dialogs/needdevicedialog.h"
 #include "ui/widgets/titlewidget.h"
@@ -134,8 +139,7 @@ MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *paren
     for (int i = 0; i < PageCount; ++i)
         m_pages->addWidget(placeholderPage(i == PairingPage ? kTextPairingPage : kTextComingPage, m_pages));
     buildProfiles();
-    m_support = new SupportWidget(&m_session);
-    setPage(SupportPage, m_support);
+    buildPages();
 
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -333,8 +337,6 @@ void MainWindow::wireSession()
     connect(c, &DCDataHandle::sig_OpenDeviceResult, this, &MainWindow::slot_OpenDeviceResult);
     connect(c, &DCDataHandle::sig_VersionNumber, this, &MainWindow::slot_GetCurrentFirmVersion);
     connect(c, &DCDataHandle::sig_SetCurrentConfigure, this, &MainWindow::showCurrentConfigButton);
-    connect(c, &DCDataHandle::sig_startCode, this, &MainWindow::slot_startCode);
-    connect(c, &DCDataHandle::sig_finishCode, this, &MainWindow::slot_finishCode);
     connect(c, &DCDataHandle::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
     connect(c, &DCDataHandle::sig_closeUpdatingWidget, this, [this] {
         if (m_warning)
@@ -349,6 +351,63 @@ void MainWindow::wireSession()
     connect(this, &MainWindow::sig_WarningTypeOnMainWindow, this, &MainWindow::slot_showWarningDialog);
     connect(this, &MainWindow::sig_ShowWarningWidgetWithSpecifyMessage, this,
             &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+}
+
+void MainWindow::buildPages()
+{
+    m_main = new MainSettingWidget(&m_session);
+    setPage(MainPage, m_main);
+    connect(m_main, &MainSettingWidget::sig_showKeySettingDialog, this, &MainWindow::slot_showKeySettingDialog);
+    connect(m_main, &MainSettingWidget::sig_SetPointSpeed, this, &MainWindow::slot_SetSysPointSpeed);
+    connect(m_main, &MainSettingWidget::sig_SetTrolleySpeed, this, &MainWindow::slot_SetSysTrolleyValue);
+    connect(m_main, &MainSettingWidget::sig_showDrawDialog, this, &MainWindow::showDrawBorder);
+    connect(m_main, &MainSettingWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    const platform::PointerValue speed = m_services.pointer->pointerSpeed();
+    const platform::PointerValue lines = m_services.pointer->wheelLines();
+    m_main->setPointerSettings(speed.available && lines.available, speed.available ? lines.reason : speed.reason,
+                               speed.value, lines.value);
+
+    auto *lighting = new LightSettingWidget(&m_session);
+    setPage(LightingPage, lighting);
+    connect(lighting, &LightSettingWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+
+    m_support = new SupportWidget(&m_session);
+    setPage(SupportPage, m_support);
+
+    m_pairing = new CodeWidget(&m_session);
+    setPage(PairingPage, m_pairing);
+    connect(m_pairing, &CodeWidget::sig_codeStarted, this, &MainWindow::slot_startCode);
+    connect(m_pairing, &CodeWidget::sig_codeFinished, this, &MainWindow::slot_finishCode);
+    connect(m_pairing, &CodeWidget::sig_stopCode, this, &MainWindow::on_MainSettingButton_clicked);
+    connect(m_pairing, &CodeWidget::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_stopCode, m_pairing, &CodeWidget::slot_stopCode);
+}
+
+void MainWindow::slot_showKeySettingDialog(int changedButton, int buttonChangeType, int buttonTrueValue,
+                                           int modifyKeyValue)
+{
+    if (m_keyDialog)
+        m_keyDialog->close();
+    auto *d = new KeySettingDialog(&m_session, changedButton, buttonChangeType, buttonTrueValue, modifyKeyValue, this);
+    m_keyDialog = d;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &KeySettingDialog::sig_ShowWarningDialog, this, &MainWindow::slot_showWarningDialog);
+    connect(d, &KeySettingDialog::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_CloseKeySettingDialog, d, &QWidget::close);
+    d->open();
+}
+
+void MainWindow::showDrawBorder()
+{
+    if (m_drawDialog)
+        m_drawDialog->close();
+    auto *d = new DrawDialog(&m_session, this);
+    m_drawDialog = d;
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    d->setConfigNumber(QString::number(m_currentConfig));
+    connect(d, &DrawDialog::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    connect(this, &MainWindow::sig_RemoveWarningWidget, d, &QWidget::close);
+    d->open();
 }
 
 void MainWindow::wireSupportPage()

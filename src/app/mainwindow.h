@@ -11,6 +11,8 @@
 #include "app/platform/restarter.h"
 #include "common/analyticsevent.h"
 #include "common/qktypes.h"
+#include "ui/dialogs/drawdialog.h"
+#include "ui/dialogs/keysettingdialog.h"
 #include "ui/dialogs/updatemousedialog.h"
 #include "ui/widgets/warningdialog.h"
 
@@ -25,6 +27,9 @@ class DeviceSession;
 class GoogleAnalyticsAdaptor;
 class NeedDeviceDialog;
 class SupportWidget;
+class MainSettingWidget;
+class LightSettingWidget;
+class CodeWidget;
 class UpdateMouseDialog;
 class QAbstractButton;
 class QLabel;
@@ -79,6 +84,10 @@ public:
     // drops the report client and tells the support page.
     void applyAnalyticsSettings();
     SupportWidget *supportPage() const { return m_support; }
+    MainSettingWidget *mainPage() const { return m_main; }
+    // The button assignment and picture dialogs now shown, if any.
+    KeySettingDialog *keySettingDialog() const { return m_keyDialog; }
+    DrawDialog *drawDialog() const { return m_drawDialog; }
     // Shows the window in front of other windows.
     void bringToFront();
     // Updates the mouse with a firmware image file, showing progress; the mouse is opened again
@@ -109,6 +118,8 @@ public Q_SLOTS:
     void slot_showWarningDialog(int warningType);
     void slot_showWarningDialogWithSpecifyMessage(int warningType, QString warningMessage);
     void slot_SendMessageToGA(QString category, QString action, QString label, QString viewScreen);
+    void slot_showKeySettingDialog(int changedButton, int buttonChangeType, int buttonTrueValue, int modifyKeyValue);
+    void showDrawBorder();
     void slot_OpenDeviceResult(bool result, int mouseType, bool isWirelessState);
     void slot_BatteryPower(DWORD value);
     void slot_GetCurrentFirmVersion(int version);
@@ -155,6 +166,7 @@ private:
     void buildTray();
     void wireSession();
     void wireSupportPage();
+    void buildPages();
     void SetMenuButtonStyleSheet(int index);
     void switchTo(int index, int screenText);
     void setCurrentConfigure(int number);
@@ -175,6 +187,10 @@ private:
     AnalyticsSink *m_sink = nullptr;
     std::unique_ptr<GoogleAnalyticsAdaptor> m_analytics;
     SupportWidget *m_support = nullptr;
+    MainSettingWidget *m_main = nullptr;
+    CodeWidget *m_pairing = nullptr;
+    QPointer<KeySettingDialog> m_keyDialog;
+    QPointer<DrawDialog> m_drawDialog;
 
     TitleWidget *m_title = nullptr;
     QLabel *m_logo = nullptr;
