@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages the build and the tests need, when any is missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qtbase5-dev qttools5-dev-tools libqt5svg5-dev
-          libhidapi-dev xvfb xauth)
+          libhidapi-dev xvfb xauth
+          libcpp-httplib-dev libsodium-dev libqt5sql5-sqlite libqt5sql5-psql postgresql)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
