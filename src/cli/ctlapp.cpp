@@ -1,4 +1,5 @@
 #include "cli/ctlapp.h"
+#include "cli/accountcommand.h"
 
 #include "common/apppaths.h"
 #include "session/devicesession.h"
@@ -204,8 +205,9 @@ QString CtlApp::usage()
         "  pair                                   pair the mouse with its receiver\n"
         "  firmware update FILE                   write a firmware image (cable only, or to a mouse left\n"
         "                                         in its boot loader)\n"
-        "  watch                                  print device and battery events until interrupted\n"
-        "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
+        "  watch                                  print device and battery events until interrupted\n")
+        + AccountCommand::usage()
+        + QStringLiteral("exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
 
 int CtlApp::usageError(const QString &message)
@@ -293,8 +295,10 @@ int CtlApp::run(const QStringList &argsIn)
         code = cmdFirmware(args);
     else if (command == QLatin1String("watch"))
         code = cmdWatch();
+    else if (command == QLatin1String("account"))
+        code = cmdAccount(args);
     else
-        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch").arg(command));
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, account").arg(command));
 
     // The mouse half of the command is done (its line is printed), the file half is not.
     if (code == Ok && !m_saveFailures.isEmpty())
@@ -1005,4 +1009,18 @@ int CtlApp::cmdWatch()
     m_result.insert("ok", true);
     m_json = false; // the events were the output
     return Ok;
+}
+
+// ---- account -----------------------------------------------------------------------------------
+
+int CtlApp::cmdAccount(const QStringList &args)
+{
+    QTextStream in(stdin);
+    AccountCommand::Output output;
+    const int code = AccountCommand::run(args, in, &output);
+    if (code != Ok)
+        m_err << "qkdriverctl: " << output.error << Qt::endl;
+    m_result = output.result;
+    m_text = output.text;
+    return code;
 }

@@ -58,6 +58,7 @@ private:
     int cmdPair();
     int cmdFirmware(const QStringList &args);
     int cmdWatch();
+    int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);
