@@ -61,7 +61,7 @@ private:
 void TestUserDialog::initTestCase()
 {
     TextTable::set(TextTable::loadFile(QStringLiteral(QK_TRANSLATE_JSON), TextTable::kFallbackIndex));
-    QVERIFY(TextTable::text(371) == "Account");
+    QVERIFY(TextTable::text(489) == "Account");
 }
 
 void TestUserDialog::init()
@@ -248,7 +248,7 @@ void TestUserDialog::backButton()
         click(d, qPrintable(step));
     }
     auto *back = d.findChild<QPushButton *>("pushButton");
-    QVERIFY(back->accessibleName() == TextTable::text(386));
+    QVERIFY(back->accessibleName() == TextTable::text(504));
     QTest::mouseClick(back, Qt::LeftButton);
     QCOMPARE(d.currentPage(), after);
 }

@@ -23,10 +23,10 @@ constexpr int kWidth = 400, kHeight = 460;
 constexpr int kMinPassword = 6, kMaxPassword = 16, kMaxNickname = 7;
 
 // Text numbers.
-constexpr int kTitle = 371, kLogIn = 372, kRegister = 373, kEmail = 374, kPassword = 375,
-              kNickname = 376, kRepeat = 377, kForgot = 378, kResetTitle = 379, kSendCode = 380,
-              kCode = 381, kConfirm = 382, kNewPassword = 383, kNoCode = 384, kNotice = 385,
-              kBack = 386, kSendNewCode = 387, kEmailHelp = 388, kCodeHelp = 389, kNewHelp = 390,
+constexpr int kTitle = 489, kLogIn = 490, kRegister = 491, kEmail = 492, kPassword = 493,
+              kNickname = 494, kRepeat = 495, kForgot = 496, kResetTitle = 497, kSendCode = 498,
+              kCode = 499, kConfirm = 500, kNewPassword = 501, kNoCode = 502, kNotice = 503,
+              kBack = 504, kSendNewCode = 505, kEmailHelp = 506, kCodeHelp = 507, kNewHelp = 508,
               kClose = 279;
 constexpr int kPasswordsDiffer = 229, kTooShort = 285, kTooLong = 286, kEmpty = 262,
               kNickTooLong = 287, kNoEmail = 259, kSending = 260, kNoCode2 = 261;
