@@ -163,6 +163,10 @@ std::optional<HttpReply> takeStrings(CallT &call, std::initializer_list<const ch
 HttpReply AccountService::handle(const HttpRequest &request)
 {
     QMutexLocker lock(&m_lock);
+    // Whether a token came along, never the token itself (an empty header reads as none).
+    const char *authorization = request.headers.value("authorization").trimmed().isEmpty() ? "none" : "given";
+    qInfo().noquote() << "request" << request.method << QString::fromLatin1(request.path.left(200)) << "from"
+                      << request.remoteAddress << "authorization" << authorization;
     if (request.method == "GET" && request.path.startsWith("/files/"))
         return download(request);
     if (request.method == "POST" && request.path == "/collect")

@@ -152,6 +152,11 @@ bool AccountStore::exec(QSqlQuery &query, const QString &sql, const QVariantList
     }
     if (!query.exec()) {
         qWarning().noquote() << "database: statement failed:" << query.lastError().text();
+        // The next statement opens the connection again: a lost connection (a restarted
+        // PostgreSQL, reported by the driver as a statement error) would otherwise fail every
+        // later request of this thread. Statements do not fail in normal operation.
+        query.finish();
+        connection().close();
         return false;
     }
     return true;

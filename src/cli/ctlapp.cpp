@@ -1,4 +1,5 @@
 #include "cli/ctlapp.h"
+#include "cli/accountcommand.h"
 
 #include "common/apppaths.h"
 #include "session/devicesession.h"
@@ -206,9 +207,10 @@ QString CtlApp::usage()
         "  firmware update FILE                   write a firmware image (cable only, or to a mouse left\n"
         "                                         in its boot loader)\n"
         "  watch                                  print device and battery events until interrupted\n"
-        "  udev-rules                             the udev rule that lets the signed-in user open the devices\n"
-        "options: --version prints the version\n"
-        "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
+        "  udev-rules                             the udev rule that lets the signed-in user open the devices\n")
+        + AccountCommand::usage()
+        + QStringLiteral("options: --version prints the version\n"
+                         "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
 
 int CtlApp::usageError(const QString &message)
@@ -302,8 +304,10 @@ int CtlApp::run(const QStringList &argsIn)
         code = cmdWatch();
     else if (command == QLatin1String("udev-rules"))
         code = cmdUdevRules();
+    else if (command == QLatin1String("account"))
+        code = cmdAccount(args);
     else
-        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules").arg(command));
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules, account").arg(command));
 
     // The mouse half of the command is done (its line is printed), the file half is not.
     if (code == Ok && !m_saveFailures.isEmpty())
@@ -1079,4 +1083,18 @@ int CtlApp::cmdWatch()
     m_result.insert("ok", true);
     m_json = false; // the events were the output
     return Ok;
+}
+
+// ---- account -----------------------------------------------------------------------------------
+
+int CtlApp::cmdAccount(const QStringList &args)
+{
+    QTextStream in(stdin);
+    AccountCommand::Output output;
+    const int code = AccountCommand::run(args, in, &output);
+    if (code != Ok)
+        m_err << "qkdriverctl: " << output.error << Qt::endl;
+    m_result = output.result;
+    m_text = output.text;
+    return code;
 }

@@ -65,6 +65,7 @@ private:
     // it (empty when nothing is blocked or the devices are simulated).
     QList<DeviceAccess::Blocked> blockedDevices() const;
     QStringList accessFix() const;
+    int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);

@@ -1,6 +1,8 @@
 #pragma once
 // OperateToken: the signed-in account (access token, e-mail, nickname) in group INFO of
 // system.ini. Opens the file at construction; getters return "" for a key that is not stored.
+// The setters first make system.ini readable and writable by its owner only (0600): it holds
+// a credential.
 
 #include "storage/operateini.h"
 
