@@ -229,6 +229,7 @@ void TstMacroEditWidget::sidedModifiers()
     const QString path = f.create();
     f.click("StartRecordButton");
     f.stroke(qtKey, 20, scan);
+    f.rig.shot(f.page.get(), QStringLiteral("macro-recording"));
     f.click("StartRecordButton");
     QCOMPARE(steps(path), (QList<int>{vk, 0, 20, vk, 1, 1}));
 }

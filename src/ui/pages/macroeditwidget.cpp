@@ -123,10 +123,10 @@ MacroEditWidget::MacroEditWidget(DeviceSession *session, QWidget *parent)
         return c;
     };
     QFrame *library = card("MacroLibraryCard");
-    library->setFixedWidth(224);
+    library->setFixedWidth(208);
     QFrame *events = card("MacroEventCard");
     QFrame *settings = card("MacroSettingsCard");
-    settings->setFixedWidth(336);
+    settings->setFixedWidth(300);
     buildLibraryCard(library);
     buildEventCard(events);
     buildSettingsCard(settings);
@@ -279,8 +279,6 @@ void MacroEditWidget::buildSettingsCard(QFrame *card)
     mouseRow->addWidget(m_midButton);
     mouseRow->addWidget(m_rightButton);
     mouse->addLayout(mouseRow);
-    box->addWidget(m_mouseBox);
-    box->addSpacing(12);
 
     m_editPanel = new QFrame(card);
     m_editPanel->setObjectName(QStringLiteral("EditPanel"));
@@ -330,6 +328,9 @@ void MacroEditWidget::buildSettingsCard(QFrame *card)
     m_certainButton->setProperty("role", QStringLiteral("primary"));
     edit->addWidget(m_certainButton, 6, 0, 1, 4);
     box->addWidget(m_editPanel);
+    // Below the panel, where showing and hiding them moves nothing else.
+    box->addSpacing(12);
+    box->addWidget(m_mouseBox);
     box->addStretch(1);
 
     connect(m_loopRadio, &QRadioButton::clicked, this, &MacroEditWidget::on_LoopCount_RadioButton_clicked);
@@ -1172,7 +1173,9 @@ void MacroEditWidget::refreshControls()
     m_nameList->setEnabled(idle);
     m_createButton->setEnabled(idle);
     m_deleteButton->setEnabled(idle && m_nameList->currentItem() != nullptr);
-    m_eventList->setEnabled(idle);
+    // The list stays readable while recording but takes no keys from it.
+    m_eventList->setEnabled(!m_editing);
+    m_eventList->setFocusPolicy(m_recording ? Qt::NoFocus : Qt::StrongFocus);
     m_addEventButton->setEnabled(idle && hasMacro);
     m_editEventButton->setEnabled(idle && hasMacro && hasRow);
     m_reduceEventButton->setEnabled(idle && hasMacro && hasRow);
