@@ -109,6 +109,8 @@ private Q_SLOTS:
     void initTestCase();
     void recordedRowsAndFile_data();
     void recordedRowsAndFile();
+    void mouseButtonsRecord_data();
+    void mouseButtonsRecord();
     void lengthLimitStopsRecording_data();
     void lengthLimitStopsRecording();
     void sidedModifiers_data();
@@ -163,6 +165,33 @@ void TstMacroEditWidget::recordedRowsAndFile()
     QCOMPARE(f.rows(), rows + QStringLiteral(" 1ms"));
     QCOMPARE(f.page->eventNodes(), DeviceSession::readMacro(path).nodes);
     f.rig.shot(f.page.get(), QStringLiteral("macro"));
+}
+
+void TstMacroEditWidget::mouseButtonsRecord_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("code");
+    QTest::newRow("left") << "LeftMouseButton" << 1;
+    QTest::newRow("middle") << "MidMouseButton" << 4;
+    QTest::newRow("right") << "RightMouseButton" << 2;
+}
+
+void TstMacroEditWidget::mouseButtonsRecord()
+{
+    QFETCH(QString, button);
+    QFETCH(int, code);
+    Fixture f;
+    const QString path = f.create();
+    f.click("StartRecordButton");
+    f.stroke(Qt::Key_A, 30); // a key first: the button's press comes after a delay
+    QPushButton *b = f.child(button.toLatin1().constData());
+    QVERIFY(b->isVisible());
+    QTest::mousePress(b, Qt::LeftButton);
+    f.rig.clock().advanceMs(200);
+    QTest::mouseRelease(b, Qt::LeftButton);
+    f.click("StartRecordButton");
+    QCOMPARE(steps(path), (QList<int>{0x41, 0, 30, 0x41, 1, 30, code, 0, 200, code, 1, 1}));
+    QVERIFY(!b->isVisible()); // shown only while recording or capturing a key
 }
 
 void TstMacroEditWidget::lengthLimitStopsRecording_data()

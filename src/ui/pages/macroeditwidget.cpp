@@ -864,8 +864,6 @@ void MacroEditWidget::createMouseButtonPressNode(int button)
     if (!m_recording)
         return;
     recordPress(button);
-    if (m_recording)
-        setFocus(Qt::OtherFocusReason); // keys keep reaching the recording, not the button
 }
 
 void MacroEditWidget::createMouseButtonRelaseNode(int button)
@@ -1183,6 +1181,10 @@ void MacroEditWidget::refreshControls()
     m_playBox->setEnabled(idle && hasMacro);
     m_editPanel->setEnabled(m_editing);
     setRightMouseButtonShowOrHide(m_recording || (m_editing && m_keyRadio->isChecked()));
+    // While recording, a click on a mouse button leaves the keyboard with the recording (and a
+    // button that took the focus would be let go the moment it lost it again).
+    for (QPushButton *b : {m_leftButton, m_midButton, m_rightButton})
+        b->setFocusPolicy(m_recording ? Qt::NoFocus : Qt::StrongFocus);
 }
 
 void MacroEditWidget::usageEvent(const QString &action, const QString &label)
