@@ -129,7 +129,7 @@ private Q_SLOTS:
 void TstMacroEditWidget::initTestCase()
 {
     TextTable::set(TextTable::loadFile(QFINDTESTDATA("../../resources/Language/translate.json"), 1));
-    QVERIFY(!TextTable::text(437).isEmpty());
+    QVERIFY(!TextTable::text(535).isEmpty());
 }
 
 void TstMacroEditWidget::recordedRowsAndFile_data()
