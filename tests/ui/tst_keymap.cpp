@@ -79,5 +79,5 @@ void TstKeyMap::names()
     QCOMPARE(KeyMap::withoutSide(0xA3), 0x11);
 }
 
-QTEST_MAIN(TstKeyMap)
+QTEST_GUILESS_MAIN(TstKeyMap)
 #include "tst_keymap.moc"

@@ -84,13 +84,14 @@ private Q_SLOTS:
     void disableWins();
     void statusOfTheButton_data();
     void statusOfTheButton();
+    void closesWhenTheMouseLeaves();
     void shots();
 };
 
 void TstKeySettingDialog::initTestCase()
 {
     TextTable::set(TextTable::loadFile(QFINDTESTDATA("../../resources/Language/translate.json"), 1));
-    QVERIFY(!TextTable::text(401).isEmpty());
+    QVERIFY(!TextTable::text(454).isEmpty());
 }
 
 void TstKeySettingDialog::keyCaptureSends_data()
@@ -345,6 +346,19 @@ void TstKeySettingDialog::statusOfTheButton()
     QCOMPARE(status->isVisible(), changed);
     if (changed)
         QVERIFY(status->text().contains(KeyMap::modifierName(1)) && status->text().contains(QLatin1String("A")));
+}
+
+void TstKeySettingDialog::closesWhenTheMouseLeaves()
+{
+    Fixture f;
+    QVERIFY(f.open(QStringLiteral("osprey")));
+    auto d = f.dialog(5);
+    QSignalSpy sent(d.get(), &KeySettingDialog::sig_ButtonChangeToKey);
+    QVERIFY(d->isVisible());
+    f.rig.wait(f.rig.session().closeDevice());
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), int(QDialog::Rejected));
+    QVERIFY(sent.isEmpty());
 }
 
 void TstKeySettingDialog::shots()

@@ -24,20 +24,20 @@
 namespace {
 constexpr int kTextDisableEvent = 149;
 constexpr int kTextDefaultEvent = 150;
-constexpr int kTextTitle = 391;          // "Assign button: %1"
-constexpr int kTextPages = 392;          // 392..395: the four pages
-constexpr int kTextKeyHint = 396;
-constexpr int kTextDisable = 397;
-constexpr int kTextRestore = 398;
-constexpr int kTextOk = 399;
-constexpr int kTextClose = 400;
-constexpr int kTextCurrent = 401;        // "Current: %1"
-constexpr int kTextAdvanced = 402;       // 402..405: sound, program, file, folder
-constexpr int kTextBrowse = 406;
-constexpr int kTextMacroGroups = 407;
-constexpr int kTextMacros = 408;
-constexpr int kTextMacroLimit = 409;     // "Check up to %1 macros ..."
-constexpr int kTextKey = 410;
+constexpr int kTextTitle = 444;          // "Assign button: %1"
+constexpr int kTextPages = 445;          // 445..448: the four pages
+constexpr int kTextKeyHint = 449;
+constexpr int kTextDisable = 450;
+constexpr int kTextRestore = 451;
+constexpr int kTextOk = 452;
+constexpr int kTextClose = 453;
+constexpr int kTextCurrent = 454;        // "Current: %1"
+constexpr int kTextAdvanced = 455;       // 455..458: sound, program, file, folder
+constexpr int kTextBrowse = 459;
+constexpr int kTextMacroGroups = 460;
+constexpr int kTextMacros = 461;
+constexpr int kTextMacroLimit = 462;     // "Check up to %1 macros ..."
+constexpr int kTextKey = 463;
 
 constexpr int kWarningMacroRefused = 43;
 // A macro of this type cannot go on the buttons that refuse it (see macroRefused()).
@@ -143,6 +143,12 @@ KeySettingDialog::KeySettingDialog(DeviceSession *session, int button, int chang
     setTabOrder(m_disable, restore);
     setTabOrder(restore, ok);
     setTabOrder(ok, close);
+
+    // The mouse went away: nothing left to assign.
+    connect(session->stateObject(), &DeviceState::changed, this, [this] {
+        if (!m_session->state().isOpen() && isVisible())
+            reject();
+    });
 
     loadMacroTitleListWidget();
     fillBasicList();

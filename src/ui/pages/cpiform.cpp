@@ -13,7 +13,7 @@
 #include <QLabel>
 
 namespace {
-constexpr int kTextStage = 380; // "DPI stage %1"
+constexpr int kTextStage = 433; // "DPI stage %1"
 } // namespace
 
 CPIForm::CPIForm(int stage, QWidget *parent) : QWidget(parent), m_stage(stage)

@@ -21,15 +21,15 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kTextDpi = 371;
-constexpr int kTextReportRate = 372;
-constexpr int kTextPointerSpeed = 373;
-constexpr int kTextWheel = 374;
-constexpr int kTextWheelLines = 375;
-constexpr int kTextWheelScreen = 376;
-constexpr int kTextScreenPicture = 377;
-constexpr int kTextSlow = 389;
-constexpr int kTextFast = 390;
+constexpr int kTextDpi = 424;
+constexpr int kTextReportRate = 425;
+constexpr int kTextPointerSpeed = 426;
+constexpr int kTextWheel = 427;
+constexpr int kTextWheelLines = 428;
+constexpr int kTextWheelScreen = 429;
+constexpr int kTextScreenPicture = 430;
+constexpr int kTextSlow = 442;
+constexpr int kTextFast = 443;
 
 const QString kCategory = QStringLiteral("MainSetting");
 

@@ -7,14 +7,14 @@
 #include <QStyle>
 
 namespace {
-constexpr int kTextLeft = 381;
-constexpr int kTextRight = 382;
-constexpr int kTextWheel = 383;
-constexpr int kTextForward = 384;
-constexpr int kTextBack = 385;
-constexpr int kTextSide = 386;        // "Side %1"
-constexpr int kTextFactory = 387;     // tool tip: factory function
-constexpr int kTextAssignment = 388;  // tool tip: "%1: %2"
+constexpr int kTextLeft = 434;
+constexpr int kTextRight = 435;
+constexpr int kTextWheel = 436;
+constexpr int kTextForward = 437;
+constexpr int kTextBack = 438;
+constexpr int kTextSide = 439;        // "Side %1"
+constexpr int kTextFactory = 440;     // tool tip: factory function
+constexpr int kTextAssignment = 441;  // tool tip: "%1: %2"
 } // namespace
 
 MyPushButton::MyPushButton(int button, int mouseType, QWidget *parent)

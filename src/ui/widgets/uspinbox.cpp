@@ -10,8 +10,8 @@
 #include <QToolButton>
 
 namespace {
-constexpr int kTextLowerDpi = 378;
-constexpr int kTextRaiseDpi = 379;
+constexpr int kTextLowerDpi = 431;
+constexpr int kTextRaiseDpi = 432;
 } // namespace
 
 USpinBox::USpinBox(const DpiRange &range, QWidget *parent) : QWidget(parent), m_range(range)
