@@ -11,13 +11,14 @@
 #include "device/watcher/deviceaccess.h"
 #include "device/watcher/producttable.h"
 #include "session/devicesession.h"
-#include "storage/operatetoken.h"
 #include "storage/storagepaths.h"
 #include "net/analytics/analyticssettings.h"
 #include "net/analytics/ganalytics.h"
 #include "net/update/filedownloader.h"
 #include "net/update/updatefolder.h"
+#include "net/account/accountstatus.h"
 #include "ui/dialogs/drawdialog.h"
+#include "ui/dialogs/userdialog.h"
 #include "ui/dialogs/keysettingdialog.h"
 #include "ui/pages/codewidget.h"
 #include "ui/pages/lightsettingwidget.h"
@@ -211,6 +212,7 @@ void MainWindow::buildTitle()
     m_quitUser->setObjectName(QStringLiteral("QuitUserButton"));
     m_quitUser->hide();
     connect(m_quitUser, &QPushButton::clicked, this, [this] { slot_showWarningDialog(toInt(Warning::ConfirmLogOut)); });
+    connect(m_login, &QPushButton::clicked, this, &MainWindow::on_LoginButton_clicked);
 
     m_batteryIconLabel = new QLabel(m_title);
     m_batteryIconLabel->setObjectName(QStringLiteral("BatteryIconLabel"));
@@ -952,11 +954,21 @@ void MainWindow::onRequestFinished(quint64 id)
 
 void MainWindow::checkTokenIsExit()
 {
-    OperateToken token;
-    if (token.GetToken().size() < 11)
+    if (!AccountStatus::loggedIn())
         return;
     qDebug() << "TokenIsExit";
-    setLoggedIn(token.GetNickName());
+    setLoggedIn(AccountStatus::nickName());
+}
+
+void MainWindow::on_LoginButton_clicked()
+{
+    auto *d = new UserDialog(this);
+    d->setAttribute(Qt::WA_DeleteOnClose);
+    connect(d, &UserDialog::sig_loggedIn, this, &MainWindow::setLoggedIn);
+    connect(d, &UserDialog::sig_ShowWarningDialog, this, &MainWindow::slot_showWarningDialog);
+    connect(d, &UserDialog::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+    d->move(mapToGlobal(QPoint((width() - d->width()) / 2, (height() - d->height()) / 2)));
+    d->open();
 }
 
 void MainWindow::setLoggedIn(const QString &nickname)
@@ -976,7 +988,8 @@ void MainWindow::slot_quitUser()
     m_userName->hide();
     m_quitUser->hide();
     m_loggedIn = false;
-    QFile::remove(StoragePaths::systemIniFile());
+    if (!AccountStatus::logout())
+        qWarning() << "slot_quitUser: the stored login could not be removed";
     on_MainSettingButton_clicked();
 }
 

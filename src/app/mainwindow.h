@@ -149,6 +149,7 @@ public Q_SLOTS:
     void on_CloudSyncButton_clicked();
     void on_ConfigureButton_clicked(int number);
     void on_ResetToOriginalButton_clicked();
+    void on_LoginButton_clicked();
     void on_minimumButton_clicked();
     void on_quitButton_clicked();
     // Marks the user logged in under nickname (the account dialog and the stored token).

@@ -10,6 +10,8 @@
 #include "storage/storagepaths.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 
@@ -508,4 +510,112 @@ QList<JsonHandle::StoredMacro> DeviceSession::storedMacros() const
     if (!m_state.isOpen() || m_state.configNumber() == 0)
         return {};
     return JsonHandle::storedMacros(m_state.modelCode(), m_state.configNumber());
+}
+
+// ---- the macro library ----------------------------------------------------------------------
+
+namespace {
+// Whether path names a file below the macro folder (after resolving "..", links and the like).
+bool inMacroLibrary(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString root = QFileInfo(StoragePaths::macroFolder()).canonicalFilePath();
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (root.isEmpty() || folder.isEmpty() || info.fileName().isEmpty())
+        return false;
+    return folder == root || folder.startsWith(root + QLatin1Char('/'));
+}
+} // namespace
+
+QStringList DeviceSession::macroGroups()
+{
+    StoragePaths::customMacroFolder();
+    return QDir(StoragePaths::macroFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString DeviceSession::editorMacroFolder()
+{
+    return StoragePaths::customMacroFolder();
+}
+
+QList<DeviceSession::MacroEntry> DeviceSession::macroEntries(const QString &folder)
+{
+    QList<MacroEntry> out;
+    JsonHandle json;
+    const QDir dir(folder);
+    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Name))
+        out << MacroEntry{json.getName(info.filePath()), info.filePath()};
+    return out;
+}
+
+DeviceSession::MacroDocument DeviceSession::readMacro(const QString &path)
+{
+    JsonHandle json;
+    MacroDocument d;
+    d.name = json.getName(path);
+    d.macroType = json.getMacroType(path);
+    d.repeatTimes = json.getRepeatTimes(path);
+    d.ignoreDelayTime = json.getIgnoreDelayTime(path);
+    d.macroLength = json.getMacroLength(path);
+    d.nodes = json.getMacroNodeList(path);
+    return d;
+}
+
+QString DeviceSession::createMacro(const QString &folder, const QString &name)
+{
+    QDateTime at = QDateTime::currentDateTime();
+    QString path;
+    for (int tries = 0; tries < 1000; ++tries, at = at.addMSecs(1)) {
+        path = QDir(folder).filePath(at.toString(QStringLiteral("yyyyMMddhhmmsszzz")) + QStringLiteral(".json"));
+        if (!QFileInfo::exists(path))
+            break;
+        path.clear();
+    }
+    if (path.isEmpty() || !inMacroLibrary(path))
+        return {};
+    JsonHandle json;
+    return json.setName(path, name) ? path : QString();
+}
+
+bool DeviceSession::saveMacroEvents(const QString &path, const QList<MacroNode> &nodes, int repeatTimes,
+                                    int macroLength, int macroType)
+{
+    if (!inMacroLibrary(path))
+        return false;
+    JsonHandle json;
+    bool ok = json.setMacroArray(path, json.TurnMacroNodeListToJsonArray(nodes));
+    ok = json.setRepeatTimes(path, repeatTimes) && ok;
+    ok = json.setMacroLength(path, macroLength) && ok;
+    return json.setMacroType(path, macroType) && ok;
+}
+
+bool DeviceSession::renameMacro(const QString &path, const QString &name)
+{
+    JsonHandle json;
+    return inMacroLibrary(path) && json.setName(path, name);
+}
+
+bool DeviceSession::setMacroType(const QString &path, int macroType)
+{
+    JsonHandle json;
+    return inMacroLibrary(path) && json.setMacroType(path, macroType);
+}
+
+bool DeviceSession::setMacroRepeatTimes(const QString &path, int repeatTimes)
+{
+    JsonHandle json;
+    return inMacroLibrary(path) && json.setRepeatTimes(path, repeatTimes);
+}
+
+bool DeviceSession::setMacroIgnoreDelayTime(const QString &path, int ignoreDelayTime)
+{
+    JsonHandle json;
+    return inMacroLibrary(path) && json.setIgnoreDelayTime(path, ignoreDelayTime);
+}
+
+bool DeviceSession::deleteMacro(const QString &path)
+{
+    return inMacroLibrary(path) && QFileInfo(path).isFile() && QFile::remove(path);
 }

@@ -146,6 +146,47 @@ public:
     // The macro slots the current configuration's file holds (none when no configuration matches).
     QList<JsonHandle::StoredMacro> storedMacros() const;
 
+    // ---- the macro library as the macro editor keeps it -------------------------------------
+    // Every call reads or writes one macro file below the macro folder and refuses (false,
+    // nothing written or removed) a path outside it.
+    struct MacroEntry
+    {
+        QString name; // the "Name" stored in the file
+        QString path;
+    };
+    struct MacroDocument
+    {
+        QString name;
+        int macroType = 0;       // play mode: 0 repeat, 2 until pressed again, 4 while held
+        int repeatTimes = 0;
+        int ignoreDelayTime = 0; // 2: the steps' delays are sent as 0
+        int macroLength = 0;     // device bytes as the editor counted them
+        QList<MacroNode> nodes;
+    };
+    // The folders below the macro folder (the macro groups), in name order; the editor's own
+    // group folder is created first, so it is always one of them.
+    static QStringList macroGroups();
+    // The folder the editor creates its macros in.
+    static QString editorMacroFolder();
+    // The macro files of folder (files, hidden ones too, no symbolic links), in file name order,
+    // each with the name stored in it ("ErrorName" for a file without one).
+    static QList<MacroEntry> macroEntries(const QString &folder);
+    static MacroDocument readMacro(const QString &path);
+    // Creates a macro file named after the current local time ("yyyyMMddhhmmsszzz.json", a later
+    // millisecond when that name is taken) in folder holding only its name; the path, or empty
+    // when the file could not be written.
+    static QString createMacro(const QString &folder, const QString &name);
+    // The steps, the repeat count, the length and the play mode; false when any of them failed.
+    static bool saveMacroEvents(const QString &path, const QList<MacroNode> &nodes, int repeatTimes,
+                                int macroLength, int macroType);
+    static bool renameMacro(const QString &path, const QString &name);
+    static bool setMacroType(const QString &path, int macroType);
+    static bool setMacroRepeatTimes(const QString &path, int repeatTimes);
+    static bool setMacroIgnoreDelayTime(const QString &path, int ignoreDelayTime);
+    // Removes the file. A mouse that holds the macro keeps it: the mouse and the configuration
+    // files carry their own copy of every macro written to a button.
+    static bool deleteMacro(const QString &path);
+
     // Blocks until the request has run in the coordinator's thread, delivers what it reported
     // (state() is current afterwards) and returns its outcome once. For the command-line tool
     // and tests; a window connects to requestFinished() instead.

@@ -27,6 +27,15 @@ QByteArray MouseMemory::bytes(int at, int length) const
     return {};
 }
 
+QByteArray MouseMemory::macroBlock(int address) const
+{
+    constexpr int kFirstMacroAddress = 0x8C;
+    auto *osprey = dynamic_cast<OspreyMouseDevice *>(m_device.get());
+    if (!osprey || address < kFirstMacroAddress || (address - kFirstMacroAddress) % 4 != 0)
+        return {};
+    return osprey->firmware().macroSlot((address - kFirstMacroAddress) / 4);
+}
+
 QList<int> MouseMemory::dpiStages() const
 {
     QList<int> out;

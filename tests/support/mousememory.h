@@ -22,6 +22,9 @@ public:
     // Falcon family: bytes at a memory address; Osprey family: bytes at an offset of the 234-byte
     // settings block.
     QByteArray bytes(int at, int length) const;
+    // Osprey family: the 1024-byte macro block of a button's macro address (0x8C, 0x90, ...);
+    // empty for another family or an address without a block.
+    QByteArray macroBlock(int address) const;
 
 private:
     std::shared_ptr<VirtualHidDevice> m_device;
