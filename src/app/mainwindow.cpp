@@ -22,6 +22,7 @@
 #include "ui/dialogs/keysettingdialog.h"
 #include "ui/pages/codewidget.h"
 #include "ui/pages/lightsettingwidget.h"
+#include "ui/pages/macroeditwidget.h"
 #include "ui/pages/mainsettingwidget.h"
 #include "ui/pages/supportwidget.h"
 #include "ui/dialogs/needdevicedialog.h"
@@ -373,6 +374,13 @@ void MainWindow::buildPages()
     setPage(LightingPage, lighting);
     connect(lighting, &LightSettingWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
 
+    m_macro = new MacroEditWidget(&m_session);
+    setPage(MacroPage, m_macro);
+    connect(m_macro, &MacroEditWidget::sig_HeaderButtonEnable, this, &MainWindow::slot_SetHeaderButtonEnabled);
+    connect(m_macro, &MacroEditWidget::sig_BanClickTopButton, this, &MainWindow::slot_BanTopButtonClick);
+    connect(m_macro, &MacroEditWidget::sig_ShowWarningWidgetOnMacroEditWidget, this, &MainWindow::slot_showWarningDialog);
+    connect(m_macro, &MacroEditWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
+
     m_support = new SupportWidget(&m_session);
     setPage(SupportPage, m_support);
 
@@ -514,6 +522,10 @@ void MainWindow::SetMenuButtonStyleSheet(int index)
 
 void MainWindow::switchTo(int index, int screenText)
 {
+    if (m_macro && m_pages->currentIndex() == MacroPage && index != MacroPage)
+        m_macro->stopRecording();
+    if (m_macro && index == MacroPage)
+        m_macro->slot_reLoadMacroNamelist();
     slot_SendMessageToGA(QString(), QString(), QString(), TextTable::text(screenText)); // a page view
     SetMenuButtonStyleSheet(index);
     m_pages->setCurrentIndex(index);

@@ -30,6 +30,7 @@ class SupportWidget;
 class MainSettingWidget;
 class LightSettingWidget;
 class CodeWidget;
+class MacroEditWidget;
 class UpdateMouseDialog;
 class QAbstractButton;
 class QLabel;
@@ -85,6 +86,7 @@ public:
     void applyAnalyticsSettings();
     SupportWidget *supportPage() const { return m_support; }
     MainSettingWidget *mainPage() const { return m_main; }
+    MacroEditWidget *macroPage() const { return m_macro; }
     // The button assignment and picture dialogs now shown, if any.
     KeySettingDialog *keySettingDialog() const { return m_keyDialog; }
     DrawDialog *drawDialog() const { return m_drawDialog; }
@@ -190,6 +192,7 @@ private:
     SupportWidget *m_support = nullptr;
     MainSettingWidget *m_main = nullptr;
     CodeWidget *m_pairing = nullptr;
+    MacroEditWidget *m_macro = nullptr;
     QPointer<KeySettingDialog> m_keyDialog;
     QPointer<DrawDialog> m_drawDialog;
 

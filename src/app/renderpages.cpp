@@ -6,6 +6,8 @@
 #include "session/devicesession.h"
 #include "ui/dialogs/needdevicedialog.h"
 #include "ui/dialogs/updatemousedialog.h"
+#include "ui/dialogs/userdialog.h"
+#include "ui/pages/macroeditwidget.h"
 #include "ui/widgets/warningdialog.h"
 
 #include <QApplication>
@@ -76,11 +78,45 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
         *error = QStringLiteral("the simulated mouse did not open");
         return written;
     }
+    // A dialog (a window of its own) over the dimmed window.
+    auto saveDialog = [&](QWidget *dialog, const QString &name) {
+        QApplication::processEvents();
+        QPixmap base = picture(window);
+        QPainter painter(&base);
+        painter.fillRect(base.rect(), QColor(0, 0, 0, 204));
+        painter.drawPixmap((base.width() - dialog->width()) / 2, (base.height() - dialog->height()) / 2, dialog->grab());
+        painter.end();
+        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+        if (!base.save(path)) {
+            *error = QStringLiteral("cannot write %1").arg(path);
+            return false;
+        }
+        written << name;
+        dialog->close();
+        return true;
+    };
+
     // Each page with the mouse connected.
     struct View { const char *name; std::function<void(MainWindow &)> show; };
     const View views[] = {
         {"main", [](MainWindow &w) { w.on_MainSettingButton_clicked(); }},
+        {"lighting", [](MainWindow &w) { w.on_LightSettingButton_clicked(); }},
+        {"macro", [](MainWindow &w) {
+             const QString path = DeviceSession::createMacro(DeviceSession::editorMacroFolder(), QStringLiteral("Reload"));
+             MacroNode press;
+             press.valueType = 3;
+             press.keyValue = 0x52; // R
+             press.state = 0;
+             press.timeLapse = 50;
+             MacroNode release = press;
+             release.state = 1;
+             release.timeLapse = 1;
+             DeviceSession::saveMacroEvents(path, {press, release}, 1, 6, 0);
+             w.on_MacroEditButton_clicked();
+             w.macroPage()->selectMacro(path);
+         }},
         {"support", [](MainWindow &w) { w.on_SupportButton_clicked(); }},
+        {"pairing", [](MainWindow &w) { w.slot_GoToMatchCodePage(); }},
     };
     for (const View &v : views) {
         v.show(window);
@@ -88,27 +124,28 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
         if (!save(QString::fromLatin1(v.name)))
             return written;
     }
+
     window.on_MainSettingButton_clicked();
     window.slot_showWarningDialog(toInt(Warning::ConfirmFactoryReset));
     if (!save(QStringLiteral("warning")))
         return written;
     window.warningDialog()->close();
-    // The firmware update dialog for the connected mouse.
+
     window.slot_ShowUpdateFirmwareWidget(false, false, window.session().state().modelCode(), false);
-    QPixmap base = picture(window);
-    {
-        QPainter painter(&base);
-        painter.fillRect(base.rect(), QColor(0, 0, 0, 204));
-        UpdateMouseDialog *d = window.updateDialog();
-        painter.drawPixmap((base.width() - d->width()) / 2, (base.height() - d->height()) / 2, d->grab());
-    }
-    const QString path = QDir(dir).filePath(QStringLiteral("update-dialog.png"));
-    if (!base.save(path)) {
-        *error = QStringLiteral("cannot write %1").arg(path);
+    if (!saveDialog(window.updateDialog(), QStringLiteral("update-dialog")))
         return written;
+    window.slot_showKeySettingDialog(4, 0, 0, 0);
+    window.session().settle();
+    if (!saveDialog(window.keySettingDialog(), QStringLiteral("button-dialog")))
+        return written;
+    window.showDrawBorder();
+    if (!saveDialog(window.drawDialog(), QStringLiteral("oled")))
+        return written;
+    window.on_LoginButton_clicked();
+    if (UserDialog *account = window.findChild<UserDialog *>()) {
+        if (!saveDialog(account, QStringLiteral("account")))
+            return written;
     }
-    written << QStringLiteral("update-dialog");
-    window.updateDialog()->close();
     return written;
 }
 

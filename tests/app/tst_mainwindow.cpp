@@ -298,7 +298,8 @@ void TstMainWindow::rendersEveryView()
     QString error;
     const QStringList written = RenderPages::run(f.w, dir.path(), PageRig::productIdOf("falcon"), &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(written, (QStringList{"need-device", "main", "support", "warning", "update-dialog"}));
+    QCOMPARE(written, (QStringList{"need-device", "main", "lighting", "macro", "support", "pairing", "warning",
+                                   "update-dialog", "button-dialog", "oled", "account"}));
     for (const QString &name : written)
         QVERIFY(!QImage(dir.filePath(name + ".png")).isNull());
 }
