@@ -15,6 +15,7 @@
 #include "net/analytics/analyticssettings.h"
 #include "net/analytics/ganalytics.h"
 #include "net/update/filedownloader.h"
+#include "net/update/lastversion.h"
 #include "net/update/updatefolder.h"
 #include "net/account/accountstatus.h"
 #include "ui/dialogs/drawdialog.h"
@@ -422,6 +423,13 @@ void MainWindow::showDrawBorder()
 
 void MainWindow::wireSupportPage()
 {
+    // The version checker: replies arrive asynchronously on this thread.
+    m_softwareCheck = new LastVersion(this);
+    m_firmwareCheck = new LastVersion(this);
+    connect(this, &MainWindow::sig_CheckLastSoftwareVersion, m_softwareCheck, &LastVersion::KvLastSoftwareVersionJson);
+    connect(m_softwareCheck, &LastVersion::sigLastVersionRet, this, &MainWindow::slot_LastSoftWareVersionRet);
+    connect(this, &MainWindow::sig_CheckLastFirmVersion, m_firmwareCheck, &LastVersion::KvLastFirmVersionJson);
+    connect(m_firmwareCheck, &LastVersion::sigLastVersionRet, m_support, &SupportWidget::slot_LastVersionRet);
     SupportWidget *p = m_support;
     connect(p, &SupportWidget::sig_ShowWarningWidgetOnSupportWidget, this, &MainWindow::slot_showWarningDialog);
     connect(p, &SupportWidget::sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget, this,

@@ -31,6 +31,7 @@ class MainSettingWidget;
 class LightSettingWidget;
 class CodeWidget;
 class MacroEditWidget;
+class LastVersion;
 class UpdateMouseDialog;
 class QAbstractButton;
 class QLabel;
@@ -193,6 +194,8 @@ private:
     MainSettingWidget *m_main = nullptr;
     CodeWidget *m_pairing = nullptr;
     MacroEditWidget *m_macro = nullptr;
+    LastVersion *m_softwareCheck = nullptr; // the program's version (owned, parent this)
+    LastVersion *m_firmwareCheck = nullptr; // a model's firmware, for the support page
     QPointer<KeySettingDialog> m_keyDialog;
     QPointer<DrawDialog> m_drawDialog;
 

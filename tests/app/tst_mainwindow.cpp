@@ -67,6 +67,7 @@ private Q_SLOTS:
     void firmwareCheckAnswer_data();
     void firmwareCheckAnswer();
     void newerFirmwareFromTheServerUpdatesTheMouse();
+    void versionChecksAskTheServer();
     void rendersEveryView();
 };
 
@@ -288,6 +289,26 @@ void TstMainWindow::newerFirmwareFromTheServerUpdatesTheMouse()
     QCOMPARE(finished.size(), 1);
     QCOMPARE(f.rig.state().firmwareVersion(), 42);
     QCOMPARE(f.rig.home().read("/Update/Clouds/falcon/Nuc123.bin"), image);
+}
+
+void TstMainWindow::versionChecksAskTheServer()
+{
+    ServerRig server;
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    qputenv("QKDRIVER_SERVER_URL", server.baseUrl().toUtf8());
+    Window f;
+    qunsetenv("QKDRIVER_SERVER_URL");
+    QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    f.arrive(QStringLiteral("falcon"));
+    QVERIFY(f.rig.home().write("/release.bin", QByteArray(4096, 'x')));
+    const QString mine = QString::number(f.rig.state().firmwareVersion());
+    QVERIFY(server.publish("firmware", "falcon", mine, "2026-12-01", f.rig.home().file("/release.bin")));
+    QVERIFY(server.publish("software", "qk", "9.9", "2026-12-01", f.rig.home().file("/release.bin")));
+    f.w.on_SupportButton_clicked();
+    QTest::mouseClick(f.w.supportPage()->findChild<QPushButton *>("CheckUpdateButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(f.warning(), toInt(Warning::FirmwareUpToDate), 10000); // "falcon-firmware"
+    QTest::mouseClick(f.w.supportPage()->findChild<QPushButton *>("CheckSoftwareUpdateButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(f.warning(), toInt(Warning::NewerProgramVersionOnRequest), 10000); // "qk-software"
 }
 
 void TstMainWindow::rendersEveryView()
