@@ -158,7 +158,7 @@ void TstDeviceAccess::fix()
 void TstDeviceAccess::fixSentencesFromTextTable()
 {
     QStringList table;
-    for (int i = 0; i < 374; ++i)
+    for (int i = 0; i < 404; ++i)
         table << QString("text %1").arg(i);
     TextTable::set(table);
     QTemporaryDir root;
