@@ -35,7 +35,7 @@ int main(int argc, char *argv[])
         if (!arguments.contains(QStringLiteral("--home")))
             qputenv("QKDRIVER_HOME", renderHome->path().toLocal8Bit());
         if (!Simulation::requestedDevices(arguments))
-            arguments << QStringLiteral("--simulate") << QStringLiteral("falcon");
+            arguments << QStringLiteral("--simulate") << QStringLiteral("falcon,osprey,wren");
     }
     AppPaths::applyHomeArgument(arguments);
     const bool fileLog = Startup::wantsFileLog(arguments);
@@ -94,11 +94,12 @@ int main(int argc, char *argv[])
 
     if (!renderDir.isEmpty()) {
         QString error;
-        VirtualHidBus *bus = Simulation::bus();
-        const uint pid = bus && !bus->devices().isEmpty() && !bus->devices().first()->interfaces().isEmpty()
-                             ? bus->devices().first()->interfaces().first().productId
-                             : 0;
-        const QStringList written = RenderPages::run(window, renderDir, pid, &error);
+        QList<uint> productIds;
+        if (VirtualHidBus *bus = Simulation::bus())
+            for (const auto &device : bus->devices())
+                if (!device->interfaces().isEmpty())
+                    productIds << device->interfaces().first().productId;
+        const QStringList written = RenderPages::run(window, renderDir, productIds, &error);
         for (const QString &name : written)
             std::printf("%s/%s.png\n", qPrintable(renderDir), qPrintable(name));
         if (!error.isEmpty()) {

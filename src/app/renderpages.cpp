@@ -1,6 +1,7 @@
 #include "app/renderpages.h"
 
 #include "app/mainwindow.h"
+#include "common/mousetype.h"
 #include "common/warning.h"
 #include "device/watcher/producttable.h"
 #include "session/devicesession.h"
@@ -36,7 +37,8 @@ QPixmap picture(MainWindow &window)
 {
     QApplication::processEvents();
     QPixmap base = window.grab();
-    if (WarningDialog *dialog = window.warningDialog()) {
+    WarningDialog *dialog = window.warningDialog();
+    if (dialog && dialog->isVisible()) {
         QPainter painter(&base);
         painter.drawPixmap(0, 0, dialog->grab());
     }
@@ -52,7 +54,7 @@ bool openMouse(MainWindow &window, uint pid)
 }
 } // namespace
 
-QStringList run(MainWindow &window, const QString &dir, uint productId, QString *error)
+QStringList run(MainWindow &window, const QString &dir, const QList<uint> &productIds, QString *error)
 {
     QStringList written;
     if (!QDir().mkpath(dir)) {
@@ -74,7 +76,7 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
     window.needDeviceDialog()->slot_TimeOut();
     if (!save(QStringLiteral("need-device")))
         return written;
-    if (!openMouse(window, productId)) {
+    if (productIds.isEmpty() || !openMouse(window, productIds.first())) {
         *error = QStringLiteral("the simulated mouse did not open");
         return written;
     }
@@ -144,6 +146,27 @@ QStringList run(MainWindow &window, const QString &dir, uint productId, QString 
     window.on_LoginButton_clicked();
     if (UserDialog *account = window.findChild<UserDialog *>()) {
         if (!saveDialog(account, QStringLiteral("account")))
+            return written;
+    }
+
+    // The other models: the mouse is swapped as when one is unplugged and another plugged in.
+    uint previous = productIds.first();
+    for (uint pid : productIds.mid(1)) {
+        window.slot_WarningDeviceNotInsert(false, previous, ProductTable::vendorId());
+        window.session().settle();
+        if (!openMouse(window, pid)) {
+            *error = QStringLiteral("the simulated mouse 0x%1 did not open").arg(pid, 4, 16, QLatin1Char('0'));
+            return written;
+        }
+        previous = pid;
+        const QString model = MouseType::modelName(window.session().state().modelCode());
+        window.on_MainSettingButton_clicked();
+        window.session().settle();
+        if (!save(QStringLiteral("main-") + model))
+            return written;
+        window.on_LightSettingButton_clicked();
+        window.session().settle();
+        if (!save(QStringLiteral("lighting-") + model))
             return written;
     }
     return written;

@@ -12,8 +12,10 @@ class MainWindow;
 namespace RenderPages {
 // The directory asked for with "--render-pages DIR" or "--render-pages=DIR"; empty when not asked.
 QString requestedDir(const QStringList &arguments);
-// Renders every view of the window into dir, opening the mouse of productId (plugged on the
-// bus in use) as the watcher would report it. Returns the names written; *error says what
-// failed (the folder cannot be made, the mouse does not open, a picture cannot be written).
-QStringList run(MainWindow &window, const QString &dir, uint productId, QString *error);
+// Renders every view of the window into dir, opening the first mouse of productIds (plugged on
+// the bus in use) as the watcher would report it; each further mouse replaces it and adds its
+// main and lighting pages ("main-osprey", "lighting-wren", ...). Returns the names written;
+// *error says what failed (the folder cannot be made, a mouse does not open, a picture cannot be
+// written).
+QStringList run(MainWindow &window, const QString &dir, const QList<uint> &productIds, QString *error);
 } // namespace RenderPages

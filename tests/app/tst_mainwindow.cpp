@@ -315,12 +315,14 @@ void TstMainWindow::rendersEveryView()
 {
     Window f;
     QVERIFY(f.rig.plug(QStringLiteral("falcon")));
+    QVERIFY(f.rig.plug(QStringLiteral("osprey")));
     QTemporaryDir dir;
     QString error;
-    const QStringList written = RenderPages::run(f.w, dir.path(), PageRig::productIdOf("falcon"), &error);
+    const QStringList written = RenderPages::run(f.w, dir.path(), {PageRig::productIdOf("falcon"), PageRig::productIdOf("osprey")}, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
     QCOMPARE(written, (QStringList{"need-device", "main", "lighting", "macro", "support", "pairing", "warning",
-                                   "update-dialog", "button-dialog", "oled", "account"}));
+                                   "update-dialog", "button-dialog", "oled", "account", "main-osprey",
+                                   "lighting-osprey"}));
     for (const QString &name : written)
         QVERIFY(!QImage(dir.filePath(name + ".png")).isNull());
 }
