@@ -23,7 +23,6 @@ void UploadFile::closeZip()
         return;
     const QString path = m_zip->fileName();
     m_zip->close();
-    delete m_zip;
     m_zip = nullptr;
     // The zip is only the transport of this upload; the folder stays the user's copy.
     QFile::remove(path);
@@ -40,15 +39,15 @@ void UploadFile::upload(const QString &folder, bool isMacro)
         qWarning() << "compressDir file failed" << base;
         return;
     }
-    m_zip = new QFile(zipPath);
+    auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+    m_zip = new QFile(zipPath, multiPart);
     if (!m_zip->open(QIODevice::ReadOnly)) {
         qWarning() << "compressDir file failed" << zipPath;
-        delete m_zip;
-        m_zip = nullptr;
+        delete multiPart;
+        QFile::remove(zipPath);
         return;
     }
 
-    auto *multiPart = new QHttpMultiPart(QHttpMultiPart::FormDataType);
     QHttpPart part;
     part.setHeader(QNetworkRequest::ContentDispositionHeader,
                    isMacro ? QStringLiteral("form-data; name=\"file\"; filename=\"MacroFiles.zip\"")

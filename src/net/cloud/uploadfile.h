@@ -6,7 +6,8 @@
 
 #include "net/account/kvaccountmanage.h"
 
-class QFile;
+#include <QFile>
+#include <QPointer>
 
 class UploadFile : public KVAccountManage
 {
@@ -27,5 +28,7 @@ signals:
 private:
     void closeZip();
 
-    QFile *m_zip = nullptr;
+    // The zip of the upload in flight; the multipart body owns it (the reply owns the body), so
+    // a reply still reading it never sees it deleted.
+    QPointer<QFile> m_zip;
 };
