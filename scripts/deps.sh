@@ -6,7 +6,8 @@ set -euo pipefail
 # with file, dpkg-shlibdeps names their packages).
 packages=(cmake ninja-build g++ pkg-config qtbase5-dev qttools5-dev-tools libqt5svg5-dev
           libhidapi-dev xvfb xauth desktop-file-utils appstream dpkg-dev file
-          libcpp-httplib-dev libsodium-dev libqt5sql5-sqlite libqt5sql5-psql postgresql)
+          libcpp-httplib-dev libsodium-dev libqt5sql5-sqlite libqt5sql5-psql postgresql
+          libquazip1-qt5-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

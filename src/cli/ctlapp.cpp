@@ -1,5 +1,6 @@
 #include "cli/ctlapp.h"
 #include "cli/accountcommand.h"
+#include "cli/cloudcommand.h"
 
 #include "common/apppaths.h"
 #include "session/devicesession.h"
@@ -209,6 +210,7 @@ QString CtlApp::usage()
         "  watch                                  print device and battery events until interrupted\n"
         "  udev-rules                             the udev rule that lets the signed-in user open the devices\n")
         + AccountCommand::usage()
+        + CloudCommand::usage()
         + QStringLiteral("options: --version prints the version\n"
                          "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
@@ -306,8 +308,10 @@ int CtlApp::run(const QStringList &argsIn)
         code = cmdUdevRules();
     else if (command == QLatin1String("account"))
         code = cmdAccount(args);
+    else if (command == QLatin1String("cloud"))
+        code = cmdCloud(args);
     else
-        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules, account").arg(command));
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules, account, cloud").arg(command));
 
     // The mouse half of the command is done (its line is printed), the file half is not.
     if (code == Ok && !m_saveFailures.isEmpty())
@@ -1083,6 +1087,23 @@ int CtlApp::cmdWatch()
     m_result.insert("ok", true);
     m_json = false; // the events were the output
     return Ok;
+}
+
+// ---- cloud sync ----------------------------------------------------------------------------------
+
+int CtlApp::cmdCloud(const QStringList &args)
+{
+    AccountCommand::Output output;
+    if (args.size() != 1 || (args.first() != QLatin1String("upload") && args.first() != QLatin1String("download")))
+        return usageError(QStringLiteral("cloud needs upload or download"));
+    if (const int rc = openDevice())
+        return rc;
+    const int code = CloudCommand::run(args, modelCode(), &output);
+    if (code != Ok)
+        m_err << "qkdriverctl: " << output.error << Qt::endl;
+    m_result = output.result;
+    m_text = output.text;
+    return code;
 }
 
 // ---- account -----------------------------------------------------------------------------------

@@ -66,6 +66,7 @@ private:
     QList<DeviceAccess::Blocked> blockedDevices() const;
     QStringList accessFix() const;
     int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
+    int cmdCloud(const QStringList &args);   // cloudcommand.cpp does the work
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);

@@ -6,6 +6,7 @@
 #include "profile/macrofilecheck.h"
 #include "profile/usbdrivermanger.h"
 #include "session/managerfactory.h"
+#include "storage/cloudarchive.h"
 #include "storage/picturefile.h"
 #include "storage/storagepaths.h"
 
@@ -533,6 +534,36 @@ QStringList DeviceSession::macroGroups()
 {
     StoragePaths::customMacroFolder();
     return QDir(StoragePaths::macroFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString DeviceSession::cloudLocalFolder() const
+{
+    const int code = m_state.modelCode();
+    return code == 0 ? QString() : StoragePaths::mouseLocalFolder(code);
+}
+
+QString DeviceSession::cloudModelName() const
+{
+    const int code = m_state.modelCode();
+    return code == 0 ? QString() : StoragePaths::modelFolderName(code);
+}
+
+QString DeviceSession::cloudMacroFolder()
+{
+    return StoragePaths::macroFolder();
+}
+
+bool DeviceSession::restoreCloudFolder(const QString &folderName, const QByteArray &zipBytes)
+{
+    QString target;
+    if (folderName == QLatin1String("/LocalFile"))
+        target = cloudLocalFolder();
+    else if (folderName == QLatin1String("/MacroFiles"))
+        target = StoragePaths::dataRoot() + folderName;
+    if (target.isEmpty())
+        return false;
+    qDebug() << "saveFile" << target;
+    return CloudArchive::replaceFolderFromBytes(zipBytes, target) == CloudArchive::Unpacked::Replaced;
 }
 
 QString DeviceSession::editorMacroFolder()

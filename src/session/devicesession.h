@@ -187,6 +187,20 @@ public:
     // files carry their own copy of every macro written to a button.
     static bool deleteMacro(const QString &path);
 
+    // ---- the folders the cloud sync uploads and downloads -------------------------------------
+    // The open mouse's configuration folder ("" when no mouse is open) and its model folder name,
+    // the name the service stores its configuration under ("" when none is open).
+    QString cloudLocalFolder() const;
+    QString cloudModelName() const;
+    // The macro library folder.
+    static QString cloudMacroFolder();
+    // Replaces a folder by a downloaded zip: folderName "/LocalFile" is the open mouse's
+    // configuration folder, "/MacroFiles" the macro library. Every entry is checked before
+    // anything is written and the zip is unpacked into a staging folder first, so a refused
+    // (an entry outside the folder, a link), broken or empty archive leaves the folder as it was.
+    // false in that case, or when no mouse is open for "/LocalFile" or the name is unknown.
+    bool restoreCloudFolder(const QString &folderName, const QByteArray &zipBytes);
+
     // Blocks until the request has run in the coordinator's thread, delivers what it reported
     // (state() is current afterwards) and returns its outcome once. For the command-line tool
     // and tests; a window connects to requestFinished() instead.
