@@ -21,6 +21,7 @@
 #include "ui/dialogs/drawdialog.h"
 #include "ui/dialogs/userdialog.h"
 #include "ui/dialogs/keysettingdialog.h"
+#include "ui/pages/cloudsyncwidget.h"
 #include "ui/pages/codewidget.h"
 #include "ui/pages/lightsettingwidget.h"
 #include "ui/pages/macroeditwidget.h"
@@ -384,6 +385,19 @@ void MainWindow::buildPages()
 
     m_support = new SupportWidget(&m_session);
     setPage(SupportPage, m_support);
+
+    m_cloud = new CloudSyncWidget(&m_session);
+    setPage(CloudPage, m_cloud);
+    connect(m_cloud, &CloudSyncWidget::sig_ShowWarningDialogOnCloudSyncWidget, this, &MainWindow::slot_showWarningDialog);
+    connect(m_cloud, &CloudSyncWidget::sig_ShowWarningDialogWithSpecifyMessageOnCloudSyncWidget, this,
+            &MainWindow::slot_showWarningDialogWithSpecifyMessage);
+    connect(m_cloud, &CloudSyncWidget::sig_LoadConfigFileAfterDownloadSucced, this,
+            &MainWindow::slot_LoadConfigFileAfterDownloadSucced);
+    connect(m_cloud, &CloudSyncWidget::sig_LoadMacroFile, this, [this] {
+        if (m_macro)
+            m_macro->slot_reLoadMacroNamelist();
+    });
+    connect(m_cloud, &CloudSyncWidget::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
 
     m_pairing = new CodeWidget(&m_session);
     setPage(PairingPage, m_pairing);
@@ -800,6 +814,8 @@ void MainWindow::slot_showWarningDialog(int warningType)
     connect(d, &WarningDialog::sig_ShowUpdateWidget, this, &MainWindow::slot_ShowUpdateFirmwareWidget);
     connect(d, &WarningDialog::sig_UpdateButtonEnable, this, &MainWindow::sig_UpdateButtonEnable);
     connect(d, &WarningDialog::sig_DownloadAndUpdateFirmwareNow, m_support, &SupportWidget::slot_StartUpdateFirmWare);
+    connect(d, &WarningDialog::sig_ChangeConfiFileBeforeStartToUploadFile, m_cloud, &CloudSyncWidget::slot_startToUploadConfigFiles);
+    connect(d, &WarningDialog::sig_StarToDownloadFile, m_cloud, &CloudSyncWidget::slot_startToDownLoadFiles);
     connect(d, &WarningDialog::sig_UpdateFirmwareNow, this, [this] {
         if (m_updateDialog)
             m_updateDialog->slot_UpdateFirmware();
@@ -996,6 +1012,10 @@ void MainWindow::setLoggedIn(const QString &nickname)
     m_loggedIn = true;
     const QString shown = nickname.size() > 7 ? nickname.left(7) + QStringLiteral("...") : nickname;
     m_userName->setText(shown);
+    if (m_cloud) {
+        m_cloud->setUserNameLineEdit(nickname);
+        m_cloud->setAccountEmail(AccountStatus::email());
+    }
     m_userName->setToolTip(nickname);
     m_userName->show();
     m_quitUser->show();

@@ -32,6 +32,7 @@ class LightSettingWidget;
 class CodeWidget;
 class MacroEditWidget;
 class LastVersion;
+class CloudSyncWidget;
 class UpdateMouseDialog;
 class QAbstractButton;
 class QLabel;
@@ -194,6 +195,7 @@ private:
     MainSettingWidget *m_main = nullptr;
     CodeWidget *m_pairing = nullptr;
     MacroEditWidget *m_macro = nullptr;
+    CloudSyncWidget *m_cloud = nullptr;
     LastVersion *m_softwareCheck = nullptr; // the program's version (owned, parent this)
     LastVersion *m_firmwareCheck = nullptr; // a model's firmware, for the support page
     QPointer<KeySettingDialog> m_keyDialog;

@@ -119,6 +119,10 @@ QStringList run(MainWindow &window, const QString &dir, const QList<uint> &produ
          }},
         {"support", [](MainWindow &w) { w.on_SupportButton_clicked(); }},
         {"pairing", [](MainWindow &w) { w.slot_GoToMatchCodePage(); }},
+        {"cloud", [](MainWindow &w) {
+             w.setLoggedIn(QStringLiteral("player1"));
+             w.on_CloudSyncButton_clicked();
+         }},
     };
     for (const View &v : views) {
         v.show(window);

@@ -320,7 +320,7 @@ void TstMainWindow::rendersEveryView()
     QString error;
     const QStringList written = RenderPages::run(f.w, dir.path(), {PageRig::productIdOf("falcon"), PageRig::productIdOf("osprey")}, &error);
     QVERIFY2(error.isEmpty(), qPrintable(error));
-    QCOMPARE(written, (QStringList{"need-device", "main", "lighting", "macro", "support", "pairing", "warning",
+    QCOMPARE(written, (QStringList{"need-device", "main", "lighting", "macro", "support", "pairing", "cloud", "warning",
                                    "update-dialog", "button-dialog", "oled", "account", "main-osprey",
                                    "lighting-osprey"}));
     for (const QString &name : written)
