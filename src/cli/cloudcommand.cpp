@@ -1,4 +1,5 @@
 #include "cli/cloudcommand.h"
+#include "cli/awaitsignal.h"
 
 #include "net/account/accountcodes.h"
 #include "net/cloud/getdownloadfilepath.h"
@@ -8,8 +9,6 @@
 #include "storage/cloudarchive.h"
 #include "storage/storagepaths.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <QUrl>
 
 namespace CloudCommand {
@@ -18,22 +17,6 @@ namespace {
 
 constexpr int kOk = 0, kFailure = 1, kUsage = 2;
 constexpr int kRequestMs = 10000, kDownloadMs = 20000;
-
-// Runs the event loop until signal fires or timeoutMs passes; the signal's arguments, or
-// nothing after a time-out.
-template <typename Object, typename Signal>
-QVariantList await(Object *object, Signal signal, int timeoutMs)
-{
-    QVariantList got;
-    QEventLoop loop;
-    QObject::connect(object, signal, &loop, [&](auto... values) {
-        got = QVariantList{QVariant::fromValue(values)...};
-        loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return got;
-}
 
 int failed(AccountCommand::Output *out, const QString &what, int code, const QString &message)
 {
@@ -49,7 +32,7 @@ int uploadFolder(const QString &folder, bool isMacro, const QString &model, Acco
     UploadFile upload;
     upload.upload(folder, isMacro);
     // A folder that cannot be packed sends nothing: no answer comes.
-    const QVariantList up = await(&upload, &UploadFile::sigUploadFileRet, kRequestMs);
+    const QVariantList up = Cli::awaitSignal(&upload, &UploadFile::sigUploadFileRet, kRequestMs);
     if (up.isEmpty())
         return failed(out, what, -2, QStringLiteral("no answer (the folder could not be packed or the service is silent)"));
     if (up.at(0).toInt() != 0)
@@ -57,7 +40,7 @@ int uploadFolder(const QString &folder, bool isMacro, const QString &model, Acco
     SaveConfigInfo save;
     save.KvSaveConfigInfoJson(up.at(2).toString(), isMacro ? QString() : model,
                               isMacro ? QStringLiteral("MacroConfig") : QStringLiteral("LocalConfig"));
-    const QVariantList saved = await(&save, &SaveConfigInfo::sigSaveConfRet, kRequestMs);
+    const QVariantList saved = Cli::awaitSignal(&save, &SaveConfigInfo::sigSaveConfRet, kRequestMs);
     if (saved.isEmpty())
         return failed(out, what, -2, QStringLiteral("no answer"));
     if (saved.at(0).toInt() != 0)
@@ -72,7 +55,7 @@ int downloadFolder(const QString &model, const QString &target, bool *nothingSto
     const QString what = model.isEmpty() ? QStringLiteral("macro download") : QStringLiteral("configuration download");
     GetDownLoadFilePath get;
     get.KvDownLoadFilePathJson(model);
-    const QVariantList path = await(&get, &GetDownLoadFilePath::sig_DownLoadFilePathRet, kRequestMs);
+    const QVariantList path = Cli::awaitSignal(&get, &GetDownLoadFilePath::sig_DownLoadFilePathRet, kRequestMs);
     if (path.isEmpty())
         return failed(out, what, -2, QStringLiteral("no answer"));
     if (path.at(0).toInt() != 0)
@@ -83,7 +66,7 @@ int downloadFolder(const QString &model, const QString &target, bool *nothingSto
     }
     FileDownloader downloader;
     downloader.startDownlod(QUrl(path.at(3).toString()));
-    const QVariantList done = await(&downloader, &FileDownloader::downloaded, kDownloadMs);
+    const QVariantList done = Cli::awaitSignal(&downloader, &FileDownloader::downloaded, kDownloadMs);
     if (done.isEmpty() || !done.first().toBool())
         return failed(out, what, -1, downloader.errorText().isEmpty() ? QStringLiteral("download failed") : downloader.errorText());
     switch (CloudArchive::replaceFolderFromBytes(downloader.downloadedData(), target)) {

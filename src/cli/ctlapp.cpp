@@ -1,6 +1,7 @@
 #include "cli/ctlapp.h"
 #include "cli/accountcommand.h"
 #include "cli/cloudcommand.h"
+#include "cli/updatecommand.h"
 
 #include "common/apppaths.h"
 #include "session/devicesession.h"
@@ -211,6 +212,7 @@ QString CtlApp::usage()
         "  udev-rules                             the udev rule that lets the signed-in user open the devices\n")
         + AccountCommand::usage()
         + CloudCommand::usage()
+        + UpdateCommand::usage()
         + QStringLiteral("options: --version prints the version\n"
                          "exit codes: 0 success, 1 device or operation failure, 2 usage error, 3 no supported device");
 }
@@ -310,8 +312,10 @@ int CtlApp::run(const QStringList &argsIn)
         code = cmdAccount(args);
     else if (command == QLatin1String("cloud"))
         code = cmdCloud(args);
+    else if (command == QLatin1String("update"))
+        code = cmdUpdate(args);
     else
-        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules, account, cloud").arg(command));
+        code = usageError(QStringLiteral("unknown command \"%1\"; commands: list, info, show, set, macro, config, export, import, pair, firmware, watch, udev-rules, account, cloud, update").arg(command));
 
     // The mouse half of the command is done (its line is printed), the file half is not.
     if (code == Ok && !m_saveFailures.isEmpty())
@@ -1099,6 +1103,25 @@ int CtlApp::cmdCloud(const QStringList &args)
     if (const int rc = openDevice())
         return rc;
     const int code = CloudCommand::run(args, modelCode(), &output);
+    if (code != Ok)
+        m_err << "qkdriverctl: " << output.error << Qt::endl;
+    m_result = output.result;
+    m_text = output.text;
+    return code;
+}
+
+// ---- version check -------------------------------------------------------------------------------
+
+int CtlApp::cmdUpdate(const QStringList &args)
+{
+    AccountCommand::Output output;
+    if (!UpdateCommand::argumentsValid(args))
+        return usageError(QString::fromLatin1(UpdateCommand::kUsageLine));
+    if (const int rc = openDevice())
+        return rc;
+    if (m_readFailed)
+        return failure(QStringLiteral("the mouse's firmware version could not be read"));
+    const int code = UpdateCommand::run(args, {modelCode(), m_session->state().firmwareVersion()}, &output);
     if (code != Ok)
         m_err << "qkdriverctl: " << output.error << Qt::endl;
     m_result = output.result;

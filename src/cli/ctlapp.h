@@ -67,6 +67,7 @@ private:
     QStringList accessFix() const;
     int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
     int cmdCloud(const QStringList &args);   // cloudcommand.cpp does the work
+    int cmdUpdate(const QStringList &args);  // updatecommand.cpp does the work
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);

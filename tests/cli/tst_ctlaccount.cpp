@@ -1,44 +1,13 @@
 // qkdriverctl account … against a real account server, passwords on standard input.
 
+#include "support/ctlrun.h"
 #include "support/serverrig.h"
 #include "support/temphome.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTest>
-
-namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run ctl(const TempHome &home, const QString &server, const QStringList &args, const QByteArray &input = QByteArray())
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QKDRIVER_HOME", home.path());
-    env.insert("QKDRIVER_SERVER_URL", server);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QKDRIVERCTL_BIN), args);
-    p.waitForStarted();
-    p.write(input);
-    p.closeWriteChannel();
-    Run r;
-    if (!p.waitForFinished(60000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-} // namespace
 
 class TestCtlAccount : public QObject
 {
@@ -57,26 +26,26 @@ void TestCtlAccount::registerLoginStatusLogout()
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
     const QString url = server.baseUrl();
 
-    Run r = ctl(home, url, {"account", "status"});
+    CtlRun r = runCtl(home, url, {"account", "status"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.startsWith("not logged in"));
-    QCOMPARE(ctl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n").code, 0);
-    r = ctl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n");
+    QCOMPARE(runCtl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n").code, 0);
+    r = runCtl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n");
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains("already registered"), qPrintable(r.err));
 
-    r = ctl(home, url, {"account", "login", "ann@example.com"}, "wrong12\n");
+    r = runCtl(home, url, {"account", "login", "ann@example.com"}, "wrong12\n");
     QCOMPARE(r.code, 1);
-    r = ctl(home, url, {"--json", "account", "login", "ann@example.com"}, "secret1\n");
+    r = runCtl(home, url, {"--json", "account", "login", "ann@example.com"}, "secret1\n");
     QCOMPARE(r.code, 0);
     QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object().value("nickname").toString(), QString("Ann"));
     QCOMPARE(QFileInfo(home.file("/system/system.ini")).permissions(),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser);
 
-    r = ctl(home, url, {"account", "status"});
+    r = runCtl(home, url, {"account", "status"});
     QCOMPARE(r.out.trimmed(), QString("logged in as Ann (ann@example.com) at %1").arg(url));
-    QCOMPARE(ctl(home, url, {"account", "logout"}).code, 0);
-    QVERIFY(ctl(home, url, {"account", "status"}).out.startsWith("not logged in"));
+    QCOMPARE(runCtl(home, url, {"account", "logout"}).code, 0);
+    QVERIFY(runCtl(home, url, {"account", "status"}).out.startsWith("not logged in"));
     QVERIFY(!server.log().contains("secret1"));
 }
 
@@ -99,7 +68,7 @@ void TestCtlAccount::refusedLocally()
     TempHome home;
     ServerRig server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
-    QCOMPARE(ctl(home, server.baseUrl(), args, input).code, 2);
+    QCOMPARE(runCtl(home, server.baseUrl(), args, input).code, 2);
     QVERIFY(!server.log().contains("request POST"));
 }
 
@@ -110,7 +79,7 @@ void TestCtlAccount::serverDown()
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
     const QString url = server.baseUrl();
     server.stop();
-    const Run r = ctl(home, url, {"account", "login", "ann@example.com"}, "secret1\n");
+    const CtlRun r = runCtl(home, url, {"account", "login", "ann@example.com"}, "secret1\n");
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains("Network Error, please try again later"), qPrintable(r.err));
 }

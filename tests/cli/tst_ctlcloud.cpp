@@ -1,40 +1,13 @@
 // qkdriverctl cloud upload / download with a simulated falcon against a real account server.
 
+#include "support/ctlrun.h"
 #include "support/serverrig.h"
 #include "support/temphome.h"
 
 #include <QDirIterator>
-#include <QProcess>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-Run ctl(const TempHome &home, const QString &server, const QStringList &args, const QByteArray &input = QByteArray())
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QKDRIVER_HOME", home.path());
-    env.insert("QKDRIVER_SERVER_URL", server);
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(QKDRIVERCTL_BIN), args);
-    p.waitForStarted();
-    p.write(input);
-    p.closeWriteChannel();
-    Run r;
-    if (!p.waitForFinished(90000))
-        return r;
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QMap<QString, QByteArray> readTree(const QString &folder)
 {
@@ -64,18 +37,18 @@ void TestCtlCloud::uploadThenDownload()
     ServerRig server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
     const QString url = server.baseUrl();
-    QCOMPARE(ctl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n").code, 0);
-    QCOMPARE(ctl(home, url, {"account", "login", "ann@example.com"}, "secret1\n").code, 0);
+    QCOMPARE(runCtl(home, url, {"account", "register", "Ann", "ann@example.com"}, "secret1\nsecret1\n").code, 0);
+    QCOMPARE(runCtl(home, url, {"account", "login", "ann@example.com"}, "secret1\n").code, 0);
     const QStringList sim{"--simulate", "falcon"};
 
     // Nothing stored yet: the download fails and changes nothing.
     QVERIFY(home.write("/ConfigFiles/MacroFiles/PlayerCustom/Fire.json", "{\"Name\":\"Fire\"}"));
-    Run r = ctl(home, url, sim + QStringList{"cloud", "download"});
+    CtlRun r = runCtl(home, url, sim + QStringList{"cloud", "download"});
     QCOMPARE(r.code, 1);
     QCOMPARE(home.read("/ConfigFiles/MacroFiles/PlayerCustom/Fire.json"), QByteArray("{\"Name\":\"Fire\"}"));
 
     QVERIFY(home.write("/ConfigFiles/MouseFile/falcon/AFile/note.txt", "mine"));
-    r = ctl(home, url, sim + QStringList{"cloud", "upload"});
+    r = runCtl(home, url, sim + QStringList{"cloud", "upload"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     const auto local = readTree(home.file("/ConfigFiles/MouseFile/falcon/AFile"));
     const auto macros = readTree(home.file("/ConfigFiles/MacroFiles"));
@@ -83,11 +56,11 @@ void TestCtlCloud::uploadThenDownload()
 
     QVERIFY(home.write("/ConfigFiles/MacroFiles/PlayerCustom/Fire.json", "changed"));
     QVERIFY(home.write("/ConfigFiles/MouseFile/falcon/AFile/note.txt", "changed"));
-    r = ctl(home, url, sim + QStringList{"cloud", "download"});
+    r = runCtl(home, url, sim + QStringList{"cloud", "download"});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(readTree(home.file("/ConfigFiles/MouseFile/falcon/AFile")), local);
     QCOMPARE(readTree(home.file("/ConfigFiles/MacroFiles")), macros);
-    QCOMPARE(ctl(home, url, sim + QStringList{"cloud", "sideways"}).code, 2);
+    QCOMPARE(runCtl(home, url, sim + QStringList{"cloud", "sideways"}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCtlCloud)
