@@ -5,7 +5,9 @@
 //   --json FILE              also write the figures as JSON to FILE
 //   --only TEXT              run only the scenarios whose id contains TEXT (may be repeated)
 //   --wire-ms N              wire time of one started 64-byte packet (default 1)
-//   --falcon-write-busy-ms N time a Falcon memory write keeps the mouse busy (default 5)
+//   --falcon-write-busy-ms N time a Falcon memory write keeps the mouse busy (default 1: done
+//                            by the time a status poll sent at once reaches it; 5 or 15 model
+//                            a slower flash)
 //   --described-pacing       the drivers keep the fixed waits before every status poll
 //   --repeat N               repetitions of the CPU-only scenarios (default 100, quick 3)
 //   --verbose                keep the driver's debug log on stderr
@@ -18,7 +20,7 @@
 struct BenchOptions
 {
     static constexpr int kDefaultWireMs = 1;
-    static constexpr int kDefaultFalconWriteBusyMs = 5;
+    static constexpr int kDefaultFalconWriteBusyMs = 1;
     static constexpr int kDefaultRepeat = 100;
     static constexpr int kQuickRepeat = 3;
 
