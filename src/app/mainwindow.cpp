@@ -64,10 +64,6 @@ enum ShellText {
     kTextWireless = 379,
     kTextComingPage = 380,
     kTextPairingPage = 381,
-    kTextReportsGoTo = 388,
-    kTextReportsOff = 389,
-    kTextReportsNoAddress = 393,
-    kTextReportsForcedOff = 394,
 };
 
 constexpr int kTitleHeight = 48;
@@ -487,16 +483,7 @@ void MainWindow::applyAnalyticsSettings()
         m_session.setAnalyticsSink(m_analytics.get());
         m_analytics->analytics()->startSession();
     }
-    QString where;
-    if (settings.forcedOff)
-        where = TextTable::text(kTextReportsForcedOff);
-    else if (settings.endpoint.isEmpty())
-        where = TextTable::text(kTextReportsNoAddress);
-    else if (!settings.enabled)
-        where = TextTable::text(kTextReportsOff);
-    else
-        where = TextTable::text(kTextReportsGoTo).arg(settings.endpoint.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery));
-    m_support->setAnalyticsState(settings.active(), !settings.forcedOff && !settings.endpoint.isEmpty(), where);
+    m_support->setAnalyticsState(settings);
 }
 
 // ---- pages and tabs ------------------------------------------------------------------------

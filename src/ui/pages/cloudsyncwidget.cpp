@@ -11,6 +11,7 @@
 #include "net/update/filedownloader.h"
 #include "session/devicesession.h"
 #include "session/devicestate.h"
+#include "ui/widgets/card.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -46,20 +47,6 @@ enum Text {
 
 const QString kScreen = QStringLiteral("Cloud");
 
-QFrame *card(const QString &title, QWidget *parent, QVBoxLayout **body)
-{
-    auto *frame = new QFrame(parent);
-    frame->setProperty("role", QStringLiteral("card"));
-    auto *box = new QVBoxLayout(frame);
-    box->setContentsMargins(16, 16, 16, 16);
-    box->setSpacing(8);
-    auto *heading = new QLabel(title, frame);
-    heading->setProperty("role", QStringLiteral("title"));
-    box->addWidget(heading);
-    *body = box;
-    return frame;
-}
-
 QLineEdit *passwordField(int text, const QString &name, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
@@ -94,7 +81,7 @@ CloudSyncWidget::CloudSyncWidget(DeviceSession *session, QWidget *parent)
     connect(m_downloader, &FileDownloader::downloaded, this, &CloudSyncWidget::slot_saveFile);
 
     QVBoxLayout *backupBox = nullptr;
-    QFrame *backupCard = card(TextTable::text(kTextBackupCard), this, &backupBox);
+    QFrame *backupCard = Card::create(TextTable::text(kTextBackupCard), this, &backupBox);
     auto *explanation = new QLabel(TextTable::text(kTextBackupExplanation), backupCard);
     explanation->setWordWrap(true);
     explanation->setProperty("role", QStringLiteral("secondary"));
@@ -130,7 +117,7 @@ CloudSyncWidget::CloudSyncWidget(DeviceSession *session, QWidget *parent)
     backupBox->addStretch(1);
 
     QVBoxLayout *passwordBox = nullptr;
-    QFrame *passwordCard = card(TextTable::text(kTextPasswordCard), this, &passwordBox);
+    QFrame *passwordCard = Card::create(TextTable::text(kTextPasswordCard), this, &passwordBox);
     m_oldPassword = passwordField(kTextCurrentPassword, QStringLiteral("OldPasswordLineEdit"), passwordCard);
     m_newPassword = passwordField(kTextNewPassword, QStringLiteral("NewPasswordLineEdit"), passwordCard);
     m_repeatPassword = passwordField(kTextRepeatPassword, QStringLiteral("RepeatPasswordLineEdit"), passwordCard);

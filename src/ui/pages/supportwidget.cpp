@@ -7,6 +7,7 @@
 #include "net/update/updatefolder.h"
 #include "session/devicesession.h"
 #include "ui/widgets/warningdialog.h"
+#include "ui/widgets/card.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -33,21 +34,10 @@ enum SupportText {
     kTextFirmwareCard = 390,
     kTextReportsCard = 391,
     kTextNoMouse = 392,
+    kTextReportsNoAddress = 393,
+    kTextReportsForcedOff = 394,
 };
 
-QFrame *card(const QString &title, QWidget *parent, QVBoxLayout **body)
-{
-    auto *frame = new QFrame(parent);
-    frame->setProperty("role", QStringLiteral("card"));
-    auto *box = new QVBoxLayout(frame);
-    box->setContentsMargins(16, 16, 16, 16);
-    box->setSpacing(8);
-    auto *heading = new QLabel(title, frame);
-    heading->setProperty("role", QStringLiteral("title"));
-    box->addWidget(heading);
-    *body = box;
-    return frame;
-}
 } // namespace
 
 SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
@@ -56,7 +46,7 @@ SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
     setObjectName(QStringLiteral("SupportWidget"));
 
     QVBoxLayout *firmwareBox = nullptr;
-    QFrame *firmwareCard = card(TextTable::text(kTextFirmwareCard), this, &firmwareBox);
+    QFrame *firmwareCard = Card::create(TextTable::text(kTextFirmwareCard), this, &firmwareBox);
     m_firmware = new QLabel(firmwareCard);
     m_firmware->setObjectName(QStringLiteral("FirmwareVersionLabel"));
     m_checkFirmware = new QPushButton(TextTable::text(kTextCheckFirmware), firmwareCard);
@@ -80,7 +70,7 @@ SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
     firmwareBox->addLayout(grid);
 
     QVBoxLayout *reportsBox = nullptr;
-    QFrame *reportsCard = card(TextTable::text(kTextReportsCard), this, &reportsBox);
+    QFrame *reportsCard = Card::create(TextTable::text(kTextReportsCard), this, &reportsBox);
     m_reports = new QCheckBox(TextTable::text(kTextSendReports), reportsCard);
     m_reports->setObjectName(QStringLiteral("UsageReportsCheckBox"));
     m_reportsWhere = new QLabel(reportsCard);
@@ -118,12 +108,21 @@ void SupportWidget::refresh()
     m_program->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextProgramVersion), QCoreApplication::applicationVersion()));
 }
 
-void SupportWidget::setAnalyticsState(bool on, bool canTurnOn, const QString &description)
+void SupportWidget::setAnalyticsState(const AnalyticsSettings &settings)
 {
     const QSignalBlocker quiet(m_reports);
-    m_reports->setChecked(on);
-    m_reports->setEnabled(canTurnOn || on);
-    m_reportsWhere->setText(description);
+    m_reports->setChecked(settings.active());
+    // Without an address, or turned off from outside, the box cannot turn reports on.
+    m_reports->setEnabled(settings.active() || (!settings.forcedOff && !settings.endpoint.isEmpty()));
+    if (settings.forcedOff)
+        m_reportsWhere->setText(TextTable::text(kTextReportsForcedOff));
+    else if (settings.endpoint.isEmpty())
+        m_reportsWhere->setText(TextTable::text(kTextReportsNoAddress));
+    else if (!settings.enabled)
+        m_reportsWhere->setText(TextTable::text(kTextReportsOff));
+    else
+        m_reportsWhere->setText(TextTable::text(kTextReportsGoTo)
+                                    .arg(settings.endpoint.toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery)));
 }
 
 void SupportWidget::setVersionNumber(int versionNumber)

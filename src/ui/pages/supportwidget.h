@@ -4,6 +4,7 @@
 // the update folder, the maker's web site, and whether usage reports are sent and where.
 
 #include "common/analyticsevent.h"
+#include "net/analytics/analyticssettings.h"
 
 #include <QString>
 #include <QWidget>
@@ -20,8 +21,8 @@ class SupportWidget : public QWidget
 public:
     explicit SupportWidget(DeviceSession *session, QWidget *parent = nullptr);
 
-    // What the usage-report box says: on and where to, or off and why.
-    void setAnalyticsState(bool on, bool canTurnOn, const QString &description);
+    // The usage-report box and the line saying where reports go, or why none are sent.
+    void setAnalyticsState(const AnalyticsSettings &settings);
     FileDownloader *downloader() const { return m_downloader; }
     QString pendingDownload() const { return m_address; }
 
