@@ -1009,12 +1009,17 @@ void MainWindow::setLoggedIn(const QString &nickname)
     m_login->hide();
 }
 
-void MainWindow::slot_quitUser()
+void MainWindow::showLoggedOut()
 {
     m_login->show();
     m_userName->hide();
     m_quitUser->hide();
     m_loggedIn = false;
+}
+
+void MainWindow::slot_quitUser()
+{
+    showLoggedOut();
     if (!AccountStatus::logout())
         qWarning() << "slot_quitUser: the stored login could not be removed";
     on_MainSettingButton_clicked();

@@ -158,6 +158,8 @@ public Q_SLOTS:
     void on_quitButton_clicked();
     // Marks the user logged in under nickname (the account dialog and the stored token).
     void setLoggedIn(const QString &nickname);
+    // The title bar's logged-out look; the stored login is left alone.
+    void showLoggedOut();
     // Manual version check from the support page: the answer shows warning 52/53/54.
     void setManualCheck(bool manual) { m_manualCheck = manual; }
 

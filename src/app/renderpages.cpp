@@ -130,6 +130,7 @@ QStringList run(MainWindow &window, const QString &dir, const QList<uint> &produ
         if (!save(QString::fromLatin1(v.name)))
             return written;
     }
+    window.showLoggedOut(); // the cloud view's login is for that picture only
 
     window.on_MainSettingButton_clicked();
     window.slot_showWarningDialog(toInt(Warning::ConfirmFactoryReset));

@@ -9,6 +9,7 @@
 #include "net/account/newpassword.h"
 #include "net/account/registeraccount.h"
 #include "net/account/validatepassword.h"
+#include "ui/theme/theme.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -228,7 +229,7 @@ QLineEdit *UserDialog::field(const char *name, int textNumber, bool password)
 {
     auto *e = new QLineEdit(this);
     e->setObjectName(QLatin1String(name));
-    e->setPlaceholderText(text(textNumber));
+    Theme::setPlaceholder(e, text(textNumber));
     e->setAccessibleName(text(textNumber));
     e->setMaxLength(password ? 64 : 254);
     if (password)

@@ -12,6 +12,7 @@
 #include "session/devicesession.h"
 #include "session/devicestate.h"
 #include "ui/widgets/card.h"
+#include "ui/theme/theme.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -52,7 +53,7 @@ QLineEdit *passwordField(int text, const QString &name, QWidget *parent)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setEchoMode(QLineEdit::Password);
-    edit->setPlaceholderText(TextTable::text(text));
+    Theme::setPlaceholder(edit, TextTable::text(text));
     edit->setAccessibleName(TextTable::text(text));
     edit->setMaxLength(64);
     return edit;
@@ -138,7 +139,7 @@ CloudSyncWidget::CloudSyncWidget(DeviceSession *session, QWidget *parent)
     passwordBox->addStretch(1);
 
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(24, 24, 24, 24);
+    layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(16);
     layout->addWidget(backupCard, 3);
     layout->addWidget(passwordCard, 2);

@@ -3,6 +3,7 @@
 #include "common/pacer.h"
 #include "common/texttable.h"
 #include "ui/keys/keymap.h"
+#include "ui/theme/theme.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -986,18 +987,18 @@ void MacroEditWidget::setEditKeyAddDelayTimeState(bool addKey, bool addDelayTime
         m_lineEdit->setFocusPolicy(Qt::NoFocus);
         m_lineEdit->setReadOnly(true);
         m_lineEdit->setEnabled(true);
-        m_lineEdit->setPlaceholderText(TextTable::text(kTextKeyHint));
+        Theme::setPlaceholder(m_lineEdit, TextTable::text(kTextKeyHint));
         setFocus(Qt::OtherFocusReason);
     } else if (addDelayTime) {
         m_lineEdit->setReadOnly(false);
         m_lineEdit->setEnabled(true);
         m_lineEdit->setFocusPolicy(Qt::StrongFocus);
         m_lineEdit->setValidator(m_delayValidator);
-        m_lineEdit->setPlaceholderText(TextTable::text(kTextDelayHint));
+        Theme::setPlaceholder(m_lineEdit, TextTable::text(kTextDelayHint));
         m_lineEdit->setFocus(Qt::OtherFocusReason);
     } else {
         m_lineEdit->setEnabled(false);
-        m_lineEdit->setPlaceholderText({});
+        Theme::setPlaceholder(m_lineEdit, QString());
     }
     const bool position = !addKey && !addDelayTime;
     m_xSpin->setEnabled(position);

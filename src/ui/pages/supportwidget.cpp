@@ -81,7 +81,7 @@ SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
     reportsBox->addWidget(m_reportsWhere);
 
     auto *page = new QVBoxLayout(this);
-    page->setContentsMargins(30, 16, 30, 16);
+    page->setContentsMargins(16, 16, 16, 16);
     page->setSpacing(24);
     page->addWidget(firmwareCard);
     page->addWidget(reportsCard);

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QStyle>
 #include <QWidget>
 
 static void initThemeResources() { Q_INIT_RESOURCE(theme); }
@@ -35,6 +37,26 @@ bool apply(QWidget *widget)
         return false;
     widget->setStyleSheet(sheet);
     return true;
+}
+
+static void markPlaceholder(QLineEdit *edit)
+{
+    const bool shown = edit->text().isEmpty() && !edit->placeholderText().isEmpty();
+    if (edit->property("placeholderShown").toBool() == shown)
+        return;
+    edit->setProperty("placeholderShown", shown);
+    edit->style()->unpolish(edit);
+    edit->style()->polish(edit);
+}
+
+void setPlaceholder(QLineEdit *edit, const QString &hint)
+{
+    edit->setPlaceholderText(hint);
+    if (!edit->property("placeholderTracked").toBool()) {
+        edit->setProperty("placeholderTracked", true);
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { markPlaceholder(edit); });
+    }
+    markPlaceholder(edit);
 }
 
 } // namespace Theme

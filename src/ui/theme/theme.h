@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QLineEdit;
 class QWidget;
 
 namespace Theme {
@@ -12,4 +13,8 @@ namespace Theme {
 QString styleSheet();
 // Sets styleSheet() on the widget; false when the resource is missing.
 bool apply(QWidget *widget);
+// Sets the hint an empty field shows. Under a style sheet Qt 5 draws the hint in the field's
+// text colour, where it reads as typed content; the field carries "placeholderShown" while it
+// is empty, and the sheet draws it in the secondary text colour then.
+void setPlaceholder(QLineEdit *edit, const QString &hint);
 } // namespace Theme
