@@ -86,7 +86,9 @@ QStringList run(MainWindow &window, const QString &dir, const QList<uint> &produ
         QPixmap base = picture(window);
         QPainter painter(&base);
         painter.fillRect(base.rect(), QColor(0, 0, 0, 204));
-        painter.drawPixmap((base.width() - dialog->width()) / 2, (base.height() - dialog->height()) / 2, dialog->grab());
+        // The painter works in the window's own units; the pixmap has the screen's pixel ratio.
+        const QSize window = base.size() / base.devicePixelRatio();
+        painter.drawPixmap((window.width() - dialog->width()) / 2, (window.height() - dialog->height()) / 2, dialog->grab());
         painter.end();
         const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
         if (!base.save(path)) {
@@ -141,7 +143,7 @@ QStringList run(MainWindow &window, const QString &dir, const QList<uint> &produ
     window.slot_ShowUpdateFirmwareWidget(false, false, window.session().state().modelCode(), false);
     if (!saveDialog(window.updateDialog(), QStringLiteral("update-dialog")))
         return written;
-    window.slot_showKeySettingDialog(4, 0, 0, 0);
+    window.slot_showKeySettingDialog(7, 0, 0, 0); // the forward button, the usual one to reassign
     window.session().settle();
     if (!saveDialog(window.keySettingDialog(), QStringLiteral("button-dialog")))
         return written;
