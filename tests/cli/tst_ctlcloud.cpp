@@ -1,28 +1,11 @@
 // qkdriverctl cloud upload / download with a simulated falcon against a real account server.
 
 #include "support/ctlrun.h"
+#include "support/filetree.h"
 #include "support/serverrig.h"
 #include "support/temphome.h"
 
-#include <QDirIterator>
 #include <QTest>
-
-namespace {
-
-QMap<QString, QByteArray> readTree(const QString &folder)
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
-    }
-    return files;
-}
-
-} // namespace
 
 class TestCtlCloud : public QObject
 {

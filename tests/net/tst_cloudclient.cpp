@@ -1,15 +1,16 @@
 // The cloud sync requests against a real qkdriver-server: upload, register, fetch back.
 
-#include "net/account/loginaccount.h"
-#include "net/account/registeraccount.h"
 #include "net/cloud/getdownloadfilepath.h"
 #include "net/cloud/saveconfiginfo.h"
 #include "net/cloud/uploadfile.h"
 #include "net/update/filedownloader.h"
 #include "storage/cloudarchive.h"
 #include "storage/storagepaths.h"
+#include "support/accountlogin.h"
+#include "support/filetree.h"
 #include "support/logcapture.h"
 #include "support/serverrig.h"
+#include "support/signalanswer.h"
 #include "support/temphome.h"
 
 #include <QDirIterator>
@@ -18,43 +19,7 @@
 
 namespace {
 
-using Files = QMap<QString, QByteArray>;
-
-Files readTree(const QString &folder)
-{
-    Files files;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
-    }
-    return files;
-}
-
-template <typename Signal, typename Object>
-QVariantList answer(Object *object, Signal signal)
-{
-    QSignalSpy spy(object, signal);
-    if (!spy.wait(20000) || spy.isEmpty())
-        return {};
-    return spy.first();
-}
-
-// Registers and logs in Ann on server; false when either fails.
-bool logIn(const ServerRig &server)
-{
-    RegisterAccount registration;
-    LoginAccount login;
-    registration.setBaseUrl(server.baseUrl());
-    login.setBaseUrl(server.baseUrl());
-    registration.KvPostRegisiterJson("Ann", "ann@example.com", "secret1", "secret1");
-    if (answer(&registration, &RegisterAccount::sigRegisterRet).value(0, -100).toInt() != 0)
-        return false;
-    login.KvPostLoginJson("ann@example.com", "secret1");
-    return answer(&login, &LoginAccount::sigLoginRet).value(0, -100).toInt() == 0;
-}
+using Files = FileTree;
 
 // Uploads folder and registers it; the server path, or "" on any failure.
 QString uploadAndSave(const QString &base, const QString &folder, bool isMacro, const QString &model)
@@ -88,7 +53,7 @@ void TestCloudClient::roundTrip()
     TempHome home;
     ServerRig server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
-    QVERIFY(logIn(server));
+    QVERIFY(registerAndLogIn(server.baseUrl()));
     const QString local = StoragePaths::mouseLocalFolder(11);
     const QString macros = StoragePaths::macroFolder();
     for (int n = 1; n <= 5; ++n)
@@ -143,7 +108,7 @@ void TestCloudClient::nothingStored()
     TempHome home;
     ServerRig server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
-    QVERIFY(logIn(server));
+    QVERIFY(registerAndLogIn(server.baseUrl()));
     GetDownLoadFilePath get;
     get.setBaseUrl(server.baseUrl());
     get.KvDownLoadFilePathJson(mouseType);
@@ -158,7 +123,7 @@ void TestCloudClient::unbuildableZipSendsNothing()
     TempHome home;
     ServerRig server;
     QVERIFY2(server.isRunning(), qPrintable(server.error()));
-    QVERIFY(logIn(server));
+    QVERIFY(registerAndLogIn(server.baseUrl()));
     LogCapture log;
     UploadFile upload;
     upload.setBaseUrl(server.baseUrl());

@@ -1,13 +1,13 @@
 // Packing and checked unpacking of the folders the cloud sync moves.
 
 #include "storage/cloudarchive.h"
+#include "support/filetree.h"
 
 #include <quazip.h>
 #include <quazipfile.h>
 #include <quazipnewinfo.h>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMap>
 #include <QTemporaryDir>
@@ -15,27 +15,13 @@
 
 namespace {
 
-using Files = QMap<QString, QByteArray>;
+using Files = FileTree;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// Every file below folder, by relative name.
-Files readTree(const QString &folder)
-{
-    Files files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
-    }
-    return files;
 }
 
 // A zip written entry by entry, so that names and modes can be what no honest packer makes.

@@ -5,11 +5,13 @@
 #include "common/texttable.h"
 #include "common/warning.h"
 #include "net/account/loginaccount.h"
-#include "net/account/registeraccount.h"
 #include "net/cloud/saveconfiginfo.h"
 #include "session/devicesession.h"
+#include "support/accountlogin.h"
+#include "support/filetree.h"
 #include "support/pagerig.h"
 #include "support/serverrig.h"
+#include "support/signalanswer.h"
 #include "ui/pages/cloudsyncwidget.h"
 
 #include <quazip.h>
@@ -27,35 +29,13 @@
 
 namespace {
 
-using Files = QMap<QString, QByteArray>;
-
-Files readTree(const QString &folder)
-{
-    Files files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile f(path);
-        f.open(QIODevice::ReadOnly);
-        files.insert(QDir(folder).relativeFilePath(path), f.readAll());
-    }
-    return files;
-}
+using Files = FileTree;
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-template <typename Signal, typename Object>
-QVariantList answer(Object *object, Signal signal)
-{
-    QSignalSpy spy(object, signal);
-    if (!spy.wait(20000) || spy.isEmpty())
-        return {};
-    return spy.first();
 }
 
 // Stores zipBytes in the account as its macro library, as an upload followed by a save would.
@@ -116,15 +96,7 @@ struct Fixture
             return false;
         page.setServerUrl(server.baseUrl());
         page.setWaitClock(&realClock);
-        RegisterAccount registration;
-        LoginAccount login;
-        registration.setBaseUrl(server.baseUrl());
-        login.setBaseUrl(server.baseUrl());
-        registration.KvPostRegisiterJson("Ann", "ann@example.com", "secret1", "secret1");
-        if (answer(&registration, &RegisterAccount::sigRegisterRet).value(0, -100).toInt() != 0)
-            return false;
-        login.KvPostLoginJson("ann@example.com", "secret1");
-        return answer(&login, &LoginAccount::sigLoginRet).value(0, -100).toInt() == 0;
+        return registerAndLogIn(server.baseUrl());
     }
     QString local() { return rig.session().cloudLocalFolder(); }
     QString macros() const { return DeviceSession::cloudMacroFolder(); }
