@@ -53,6 +53,16 @@ struct Fixture
                 return page->row(i);
         return nullptr;
     }
+    // Types value into the row's field and confirms it with Return.
+    void type(CPIForm *row, const QString &value)
+    {
+        QLineEdit *edit = row->spinBox()->lineEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, value);
+        QTest::keyClick(edit, Qt::Key_Return);
+        rig.settle();
+    }
     // The mouse's stages without the unused positions (the Osprey family keeps them as 0).
     QList<int> stagesInMouse() const
     {
@@ -125,12 +135,7 @@ void TstMainSettingWidget::typedValueSettles()
     QVERIFY(f.open(device));
     CPIForm *row = f.firstChecked();
     QVERIFY(row);
-    QLineEdit *edit = row->spinBox()->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
-    f.rig.settle();
+    f.type(row, typed);
     QCOMPARE(row->shownValue(), settled);
     QCOMPARE(row->slider()->value(), settled);
     QCOMPARE(f.stagesInMouse().value(0), settled);
@@ -160,12 +165,8 @@ void TstMainSettingWidget::stepButtons()
     Fixture f;
     QVERIFY(f.open(device));
     CPIForm *row = f.firstChecked();
-    QLineEdit *edit = row->spinBox()->lineEdit();
-    edit->setFocus();
-    edit->selectAll();
-    QTest::keyClicks(edit, typed);
-    QTest::keyClick(edit, Qt::Key_Return);
-    f.rig.settle();
+    QVERIFY(row);
+    f.type(row, typed);
     QTest::mouseClick(up ? row->spinBox()->upButton() : row->spinBox()->downButton(), Qt::LeftButton);
     f.rig.settle();
     QCOMPARE(row->shownValue(), settled);
@@ -254,12 +255,9 @@ void TstMainSettingWidget::disabledStageLeavesTheOthers()
     expected[2] = 0;
     QTest::mouseClick(f.page->row(2)->checkBox(), Qt::LeftButton);
     f.rig.settle();
-    if (packed) {
+    if (packed)
         expected.removeAll(0);
-        QCOMPARE(f.memory().dpiStages(), expected);
-    } else {
-        QCOMPARE(f.memory().dpiStages(), expected);
-    }
+    QCOMPARE(f.memory().dpiStages(), expected);
     // The page reads the mouse back onto the same rows: row 2 off, the others as they were.
     QVERIFY(!f.page->row(2)->isChecked());
     QCOMPARE(f.page->row(3)->shownValue(), rows.at(3));
