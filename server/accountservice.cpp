@@ -225,6 +225,34 @@ HttpReply AccountService::handle(const HttpRequest &request)
 
 // ---- user requests -------------------------------------------------------------------------
 
+std::optional<HttpReply> AccountService::refusedAfterFailures(const QString &email, const QString &address, qint64 t)
+{
+    const qint64 since = t - m_settings.failedLoginWindowSeconds;
+    const int ofAccount = m_store->loginFailuresOfAccount(email, since);
+    const int fromAddress = m_store->loginFailuresFromAddress(address, since);
+    if (ofAccount < 0 || fromAddress < 0)
+        return serverError();
+    if (ofAccount < m_settings.maxFailedLoginsPerAccount && fromAddress < m_settings.maxFailedLoginsPerAddress)
+        return std::nullopt;
+    qInfo().noquote() << "refused, too many failed attempts:" << email << "from" << address;
+    return failed(ResultCode::TooManyAttempts, QStringLiteral("too many failed attempts, please wait"));
+}
+
+// The refusal for what checkCode found, or nothing when the code is good.
+static std::optional<HttpReply> codeRefusal(int checked)
+{
+    switch (checked) {
+    case ResultCode::Ok:
+        return std::nullopt;
+    case ResultCode::WrongCode:
+        return failed(checked, QStringLiteral("wrong verification code"));
+    case ResultCode::CodeExpired:
+        return failed(checked, QStringLiteral("the verification code has expired, please request a new one"));
+    default:
+        return serverError();
+    }
+}
+
 HttpReply AccountService::login(Call &call)
 {
     if (auto bad = takeStrings(call, {"email", "password"}))
@@ -236,15 +264,8 @@ HttpReply AccountService::login(Call &call)
         return failed(ResultCode::BadEmail, QStringLiteral("not an e-mail address"));
 
     const qint64 t = now();
-    const qint64 since = t - m_settings.failedLoginWindowSeconds;
-    const int ofAccount = m_store->loginFailuresOfAccount(email, since);
-    const int fromAddress = m_store->loginFailuresFromAddress(address, since);
-    if (ofAccount < 0 || fromAddress < 0)
-        return serverError();
-    if (ofAccount >= m_settings.maxFailedLoginsPerAccount || fromAddress >= m_settings.maxFailedLoginsPerAddress) {
-        qInfo().noquote() << "login refused, too many failed attempts:" << email << "from" << address;
-        return failed(ResultCode::TooManyAttempts, QStringLiteral("too many failed attempts, please wait"));
-    }
+    if (auto refused = refusedAfterFailures(email, address, t))
+        return *refused;
 
     AccountStore::User user;
     const auto found = m_store->userByEmail(email, &user);
@@ -314,13 +335,8 @@ HttpReply AccountService::updatePassword(Call &call)
     const QString next = call.member.value("rePassword");
     const QString address = call.request.remoteAddress;
     const qint64 t = now();
-    const qint64 since = t - m_settings.failedLoginWindowSeconds;
-    const int ofAccount = m_store->loginFailuresOfAccount(call.user.email, since);
-    const int fromAddress = m_store->loginFailuresFromAddress(address, since);
-    if (ofAccount < 0 || fromAddress < 0)
-        return serverError();
-    if (ofAccount >= m_settings.maxFailedLoginsPerAccount || fromAddress >= m_settings.maxFailedLoginsPerAddress)
-        return failed(ResultCode::TooManyAttempts, QStringLiteral("too many failed attempts, please wait"));
+    if (auto refused = refusedAfterFailures(call.user.email, address, t))
+        return *refused;
     // The token decides whose password changes; an e-mail of another account is refused like a
     // wrong password.
     if (email != call.user.email || !Secrets::verifyPassword(call.user.passwordHash, current)) {
@@ -408,13 +424,8 @@ HttpReply AccountService::validatePassword(Call &call)
     if (auto bad = takeStrings(call, {"email", "captcha"}))
         return *bad;
     const QString email = call.member.value("email").trimmed().toLower();
-    const int code = checkCode(email, call.member.value("captcha").trimmed());
-    if (code == ResultCode::ServerError)
-        return serverError();
-    if (code == ResultCode::WrongCode)
-        return failed(code, QStringLiteral("wrong verification code"));
-    if (code == ResultCode::CodeExpired)
-        return failed(code, QStringLiteral("the verification code has expired, please request a new one"));
+    if (auto refused = codeRefusal(checkCode(email, call.member.value("captcha").trimmed())))
+        return *refused;
     return answer(ResultCode::Ok, QStringLiteral("ok"));
 }
 
@@ -426,13 +437,8 @@ HttpReply AccountService::newPassword(Call &call)
     const QString password = call.member.value("password");
     if (!passwordLengthOk(password))
         return failed(ResultCode::BadPasswordLength, QStringLiteral("the password must have 6 to 16 characters"));
-    const int code = checkCode(email, call.member.value("captcha").trimmed());
-    if (code == ResultCode::ServerError)
-        return serverError();
-    if (code == ResultCode::WrongCode)
-        return failed(code, QStringLiteral("wrong verification code"));
-    if (code == ResultCode::CodeExpired)
-        return failed(code, QStringLiteral("the verification code has expired, please request a new one"));
+    if (auto refused = codeRefusal(checkCode(email, call.member.value("captcha").trimmed())))
+        return *refused;
     AccountStore::User user;
     if (m_store->userByEmail(email, &user) != AccountStore::Lookup::Found)
         return serverError();

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct HttpRequest
 {
@@ -93,6 +94,8 @@ private:
     };
     static const QMap<QByteArray, Route> &routes();
 
+    // A refusal when email or address had too many failed logins lately (or the count failed).
+    std::optional<HttpReply> refusedAfterFailures(const QString &email, const QString &address, qint64 t);
     HttpReply login(Call &);
     HttpReply registerUser(Call &);
     HttpReply updatePassword(Call &);
