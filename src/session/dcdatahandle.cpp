@@ -410,6 +410,8 @@ bool DCDataHandle::request(const QString &action, const std::function<bool()> &o
         sendEvent(action, modelFolder());
     if (!ok && onFailure == OnFailure::Warn)
         warningReadOrWriteError();
+    else if (!ok && !action.isEmpty()) // page refreshes have no action: they are not requests
+        Q_EMIT sig_RequestFailedQuietly(action);
     return ok;
 }
 

@@ -114,6 +114,9 @@ Q_SIGNALS:
     // one and why. The mouse half of the request is reported as usual; when it succeeded, the
     // read/write warning 32 follows.
     void sig_SaveFailed(QString path, QString reason);
+    // A request that shows no warning of its own failed (action: its analytics action); the
+    // session counts it as failed all the same.
+    void sig_RequestFailedQuietly(QString action);
 
 public Q_SLOTS:
     void slot_OpenDevice(uint Pid, uint Vid);

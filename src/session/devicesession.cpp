@@ -182,6 +182,7 @@ RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
     bool opened = false;
     bool pairing = false;
     std::optional<DWORD> battery;
+    bool quietFailure = false;
     // Taps on the coordinator's own signals while the slot runs (same thread: direct calls).
     const QList<QMetaObject::Connection> taps{
         connect(c, &DCDataHandle::sig_ShowWarningDialog, [&o](int w) {
@@ -191,6 +192,7 @@ RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
         connect(c, &DCDataHandle::sig_OpenDeviceResult, [&opened](bool ok, int, bool) { opened = ok; }),
         connect(c, &DCDataHandle::sig_startCode, [&pairing](bool ok) { pairing = ok; }),
         connect(c, &DCDataHandle::sig_BatteryPower, [&battery](DWORD level) { battery = level; }),
+        connect(c, &DCDataHandle::sig_RequestFailedQuietly, [&quietFailure](const QString &) { quietFailure = true; }),
         connect(c, &DCDataHandle::sig_SaveFailed, [&o](const QString &path, const QString &reason) {
             const QString line = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), reason);
             if (!o.saveFailures.contains(line))
@@ -202,12 +204,11 @@ RequestOutcome DeviceSession::runRequest(Verdict verdict, const Call &call)
     m_running = nullptr;
     for (const QMetaObject::Connection &t : taps)
         disconnect(t);
-    const bool failed = std::any_of(o.warnings.cbegin(), o.warnings.cend(), [&o](Warning w) {
+    const bool failed = quietFailure || std::any_of(o.warnings.cbegin(), o.warnings.cend(), [&o](Warning w) {
         return isFailure(w) && !(w == Warning::ReadOrWriteFailed && !o.saveFailures.isEmpty());
     });
     switch (verdict) {
     case Verdict::Write: o.ok = hadManager && !failed; break;
-    case Verdict::DeviceOpen: o.ok = hadManager; break;
     case Verdict::Always: o.ok = true; break;
     case Verdict::Open: o.ok = opened; break;
     case Verdict::PairingStart: o.ok = pairing; break;
@@ -313,7 +314,7 @@ DeviceSession::RequestId DeviceSession::setButton(int button, uint value, int mo
 
 DeviceSession::RequestId DeviceSession::setButtonMacroSlot(int button, uint address, int macroType)
 {
-    return post(Verdict::DeviceOpen,
+    return post(Verdict::Write,
                 [=](DCDataHandle *c) { c->slot_ChangeButtonToMacro(macroType, button, address); }, true);
 }
 
@@ -334,7 +335,7 @@ DeviceSession::RequestId DeviceSession::setLiftOff(int value)
 
 DeviceSession::RequestId DeviceSession::writePicture(const QString &configNumber)
 {
-    return post(Verdict::DeviceOpen, [configNumber](DCDataHandle *c) { c->slot_WriteImageToMouse(configNumber); });
+    return post(Verdict::Write, [configNumber](DCDataHandle *c) { c->slot_WriteImageToMouse(configNumber); });
 }
 
 bool DeviceSession::storePicture(int configNumber, const QImage &picture, QString *problem)
@@ -387,7 +388,7 @@ DeviceSession::RequestId DeviceSession::loadConfigurationMouseOnly(int number)
 
 DeviceSession::RequestId DeviceSession::saveToConfiguration1()
 {
-    return post(Verdict::DeviceOpen, [](DCDataHandle *c) { c->slot_SaveProfileToConfig1(); }, false,
+    return post(Verdict::Write, [](DCDataHandle *c) { c->slot_SaveProfileToConfig1(); }, false,
                 [](DeviceState &s, const RequestOutcome &o) {
                     if (o.ok)
                         s.setConfigNumber(1);

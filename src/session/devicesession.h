@@ -96,11 +96,11 @@ public:
     // state (one more read on the Falcon family) unless reportButtons is off: a caller that
     // ends after the change (the command line) spares the mouse that exchange.
     RequestId setButton(int button, uint value, int modifier, int changeType, bool reportButtons = true);
-    RequestId setButtonMacroSlot(int button, uint address, int macroType); // ok: device open
+    RequestId setButtonMacroSlot(int button, uint address, int macroType); // ok: the mouse took it
     RequestId writeMacro(int button, const QString &macroFile, bool reportButtons = true); // as setButton()
     RequestId writeMacroList(const QStringList &macroFiles); // ok: the "written" notice came
     RequestId setLiftOff(int value);
-    RequestId writePicture(const QString &configNumber); // ok: device open
+    RequestId writePicture(const QString &configNumber); // ok: the mouse took it (no warning shown)
     // Stores picture (64 x 48) as the screen picture file of configuration configNumber (1 to
     // 5) of the open mouse, at once in this thread; writePicture() then sends it. false, with
     // *problem saying why, when no mouse with a screen is open, the number or the picture size
@@ -110,7 +110,7 @@ public:
     RequestId setScreenBrightness(int intensity);
     RequestId loadConfiguration(int number);          // disk → mouse (mouse and macros)
     RequestId loadConfigurationMouseOnly(int number); // disk → mouse (mouse part only)
-    RequestId saveToConfiguration1();                 // ok: device open
+    RequestId saveToConfiguration1();                 // ok: the profile reached the mouse
     RequestId factoryReset();
     // ok: a level came (value). Through a receiver only; most models smooth their readings and
     // report only after three steady ones, so a one-off reader asks up to three times.
@@ -240,7 +240,7 @@ Q_SIGNALS:
 private:
     // How a request's outcome is judged and what the state learns from it.
     // Read: the call sets ok and the values of the running outcome itself (m_running).
-    enum class Verdict { Write, DeviceOpen, Always, Open, PairingStart, Firmware, ListMacro, Battery, Read };
+    enum class Verdict { Write, Always, Open, PairingStart, Firmware, ListMacro, Battery, Read };
     using Call = std::function<void(DCDataHandle *)>;
     using StateUpdate = std::function<void(DeviceState &, const RequestOutcome &)>;
     RequestId post(Verdict verdict, Call call, bool refreshButtons = false, StateUpdate update = {});

@@ -50,6 +50,17 @@ public:
     bool SetUsbReportRate(int rate, int) override { calls << QString("SetUsbReportRate %1").arg(rate); return m_script.writes; }
     bool LoadConfigFileByNumber(int n) override { calls << QString("LoadConfigFileByNumber %1").arg(n); return m_script.writes; }
     void SaveConfigFileByConfigureNumber(int n) override { calls << QString("Save %1").arg(n); }
+    bool SetChangeButtonToMacro(int button, int, int) override
+    {
+        calls << QString("SetChangeButtonToMacro %1").arg(button);
+        return m_script.writes;
+    }
+    bool writeImageToMouse(int, const QString &file, int, int) override
+    {
+        calls << "writeImageToMouse " + file;
+        return m_script.writes;
+    }
+    bool WriteProfileIntoMouse() override { calls << "WriteProfileIntoMouse"; return m_script.writes; }
     bool GetBatteryPower(int &level) override
     {
         if (m_script.battery.isEmpty())

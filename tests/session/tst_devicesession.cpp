@@ -19,13 +19,15 @@ private Q_SLOTS:
     void manualModeOnlyReports();
     void storePictureNeedsAScreen_data();
     void storePictureNeedsAScreen();
+    void quietRequestsReportFailure_data();
+    void quietRequestsReportFailure();
 };
 
 namespace {
-DCDataHandle::ManagerFactory fakeFactory()
+DCDataHandle::ManagerFactory fakeFactory(const FakeManager::Script &script = {})
 {
-    return [](const DCDataHandle::ManagerChoice &) {
-        return std::unique_ptr<USBDriverManger>(std::make_unique<FakeManager>(FakeManager::Script{}));
+    return [script](const DCDataHandle::ManagerChoice &) {
+        return std::unique_ptr<USBDriverManger>(std::make_unique<FakeManager>(script));
     };
 }
 } // namespace
@@ -112,6 +114,43 @@ void TstDeviceSession::storePictureNeedsAScreen()
     QCOMPARE(QFile::exists(path), stored);
     if (stored)
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), picture);
+}
+
+// Requests that show no warning when the mouse refuses them still report the refusal.
+void TstDeviceSession::quietRequestsReportFailure_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<bool>("mouseTakesIt");
+    for (const char *request : {"picture", "button macro", "save to configuration 1"}) {
+        QTest::addRow("%s, taken", request) << request << true;
+        QTest::addRow("%s, refused", request) << request << false;
+    }
+}
+
+void TstDeviceSession::quietRequestsReportFailure()
+{
+    QFETCH(QString, request);
+    QFETCH(bool, mouseTakesIt);
+    BusRig rig;
+    FakeManager::Script script;
+    script.writes = mouseTakesIt;
+    DeviceSession session(fakeFactory(script));
+    session.setAutoOpen(false);
+    rig.bus.plug(std::make_shared<FalconMouseDevice>(0x4130));
+    QVERIFY(session.wait(session.openDevice(0x4130)).ok);
+    const int configBefore = session.state().configNumber();
+    DeviceSession::RequestId id = 0;
+    if (request == QLatin1String("picture"))
+        id = session.writePicture(QStringLiteral("2"));
+    else if (request == QLatin1String("button macro"))
+        id = session.setButtonMacroSlot(5, 0x1000, 1);
+    else
+        id = session.saveToConfiguration1();
+    const RequestOutcome outcome = session.wait(id);
+    QCOMPARE(outcome.ok, mouseTakesIt);
+    QVERIFY(outcome.warnings.isEmpty()); // quiet either way
+    if (request == QLatin1String("save to configuration 1"))
+        QCOMPARE(session.state().configNumber(), mouseTakesIt ? 1 : configBefore);
 }
 
 QTEST_GUILESS_MAIN(TstDeviceSession)
