@@ -497,8 +497,11 @@ QList<QPair<QString, QList<DeviceSession::MacroFile>>> DeviceSession::macroLibra
         const QDir folder(root.filePath(title));
         for (const QFileInfo &info : folder.entryInfoList(QDir::Files, QDir::Name)) {
             MacroFile f;
-            f.name = info.completeBaseName();
             f.path = info.filePath();
+            // The editor names files by their creation time; the user's name is inside
+            // (JsonHandle::getName answers "ErrorName" for a file without one).
+            const QString stored = json.getName(f.path);
+            f.name = stored.isEmpty() || stored == QLatin1String("ErrorName") ? info.completeBaseName() : stored;
             f.macroType = json.getMacroType(f.path);
             files << f;
         }

@@ -138,7 +138,7 @@ public:
     // with the macro files in it, in name order.
     struct MacroFile
     {
-        QString name; // file name without its extension
+        QString name; // the name stored in the file, else the file name without its extension
         QString path;
         int macroType = 0;
     };

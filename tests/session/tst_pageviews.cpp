@@ -61,7 +61,9 @@ void TstPageViews::macroLibrary()
         root.mkpath(QFileInfo(root.filePath(file)).path());
         QFile f(root.filePath(file));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("{\"MacroType\":") + (file[0] == 'G' ? "4" : "1") + "}");
+        // The editor's files carry the user's name; a file without one is shown by its file name.
+        const QByteArray name = file[5] == 'b' ? ",\"Name\":\"Burst fire\"" : "";
+        f.write(QByteArray("{\"MacroType\":") + (file[0] == 'G' ? "4" : "1") + name + "}");
     }
     const auto library = DeviceSession::macroLibrary();
     QStringList seen;
@@ -70,7 +72,7 @@ void TstPageViews::macroLibrary()
             seen << QStringLiteral("%1/%2:%3").arg(group.first, m.name).arg(m.macroType);
     // PlayerCustom is the folder the macro editor keeps its own macros in.
     seen.removeAll(QString());
-    QStringList expected{"Game/z:4", "Work/a:1", "Work/b:1"};
+    QStringList expected{"Game/z:4", "Work/a:1", "Work/Burst fire:1"};
     for (const QString &s : seen)
         QVERIFY2(expected.contains(s) || s.startsWith(QLatin1String("PlayerCustom/")), qPrintable(s));
     QCOMPARE(seen.filter(QRegularExpression("^(Game|Work)/")), expected);
