@@ -1117,11 +1117,22 @@ int CtlApp::cmdUpdate(const QStringList &args)
     AccountCommand::Output output;
     if (!UpdateCommand::argumentsValid(args))
         return usageError(QString::fromLatin1(UpdateCommand::kUsageLine));
-    if (const int rc = openDevice())
+    if (const int rc = prepareDevices())
         return rc;
-    if (m_readFailed)
-        return failure(QStringLiteral("the mouse's firmware version could not be read"));
-    const int code = UpdateCommand::run(args, {modelCode(), m_session->state().firmwareVersion()}, &output);
+    // Without a mouse only the program is checked; a mouse this user may not open is reported
+    // by openDevice() with its fix.
+    const QList<Found> devices = presentDevices();
+    const bool mousePresent = std::any_of(devices.begin(), devices.end(),
+                                          [](const Found &f) { return f.link != QLatin1String("boot loader"); });
+    UpdateCommand::Mouse mouse;
+    if (mousePresent || !accessFix().isEmpty()) {
+        if (const int rc = openDevice())
+            return rc;
+        if (m_readFailed)
+            return failure(QStringLiteral("the mouse's firmware version could not be read"));
+        mouse = {true, modelCode(), m_session->state().firmwareVersion()};
+    }
+    const int code = UpdateCommand::run(args, mouse, &output);
     if (code != Ok)
         m_err << "qkdriverctl: " << output.error << Qt::endl;
     m_result = output.result;

@@ -58,9 +58,9 @@ QString dated(const Answer &a)
 QString usage()
 {
     return QStringLiteral(
-        "  update check [--download]              the newest firmware for the connected mouse and the\n"
-        "                                         newest program; --download stores a firmware other\n"
-        "                                         than the mouse's in the update folder\n");
+        "  update check [--download]              the newest firmware for the connected mouse (if any)\n"
+        "                                         and the newest program; --download stores a firmware\n"
+        "                                         other than the mouse's in the update folder\n");
 }
 
 bool argumentsValid(const QStringList &args)
@@ -82,10 +82,13 @@ int run(const QStringList &args, const Mouse &mouse, AccountCommand::Output *out
     QStringList problems;
 
     // The firmware: the mouse's version is a number; the service's is its text.
-    const Answer fw = ask(true, model);
-    QJsonObject firmware{{"model", model}, {"installed", mouse.firmwareVersion}};
+    const Answer fw = mouse.connected ? ask(true, model) : Answer();
+    QJsonObject firmware{{"model", mouse.connected ? QJsonValue(model) : QJsonValue()},
+                         {"installed", mouse.connected ? QJsonValue(mouse.firmwareVersion) : QJsonValue()}};
     bool offeredFirmware = false;
-    if (!fw.answered) {
+    if (!mouse.connected) {
+        out->text << QStringLiteral("firmware: no mouse connected; not checked");
+    } else if (!fw.answered) {
         problems << QStringLiteral("firmware check: %1").arg(fw.message);
         out->text << QStringLiteral("firmware: %1 %2; the check failed: %3").arg(model).arg(mouse.firmwareVersion).arg(fw.message);
     } else if (!fw.published) {

@@ -5,7 +5,7 @@
 // connected model ("<model>-firmware") and the newest program ("qk-software"). With --download a
 // firmware release other than the mouse's is fetched and stored in the update folder (checked
 // against the size rules first), where the update dialog and "qkdriverctl firmware update" find
-// it. Exit codes as CtlApp: 0 the check answered (whether or not something newer exists), 1 no
+// it. Without a mouse only the program is checked. Exit codes as CtlApp: 0 the check answered (whether or not something newer exists), 1 no
 // usable answer or the download failed, 2 usage error.
 
 #include "cli/accountcommand.h"
@@ -16,6 +16,7 @@ namespace UpdateCommand {
 
 struct Mouse
 {
+    bool connected = false; // false: only the program is checked
     int modelCode = 0;
     int firmwareVersion = 0;
 };

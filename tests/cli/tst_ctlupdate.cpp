@@ -6,6 +6,7 @@
 #include "support/temphome.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -32,6 +33,7 @@ private slots:
     void check_data();
     void check();
     void serviceDown();
+    void withoutAMouse();
 };
 
 void TestCtlUpdate::check_data()
@@ -109,6 +111,23 @@ void TestCtlUpdate::serviceDown()
     QCOMPARE(home.read(kImage), kOldImage);
     // A usage error needs no mouse and no service.
     QCOMPARE(runCtl(home, "http://127.0.0.1:9", {"update", "check", "--force"}).code, 2);
+}
+
+void TestCtlUpdate::withoutAMouse()
+{
+    TempHome home;
+    ServerRig server;
+    QVERIFY2(server.isRunning(), qPrintable(server.error()));
+    QVERIFY(home.write("/release.bin", QByteArray(4096, 'r')));
+    QVERIFY(server.publish("software", "qk", "99.0", "2026-11-30", home.file("/release.bin")));
+    // No simulated device and, on a test machine, no real one: the program is still checked.
+    const CtlRun r = runCtl(home, server.baseUrl(), {"--simulate", "", "--json", "update", "check", "--download"});
+    QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+    const QJsonObject result = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    QVERIFY(result.value("firmware").toObject().value("installed").isNull());
+    QCOMPARE(result.value("firmware").toObject().value("offered").toBool(), false);
+    QCOMPARE(result.value("program").toObject().value("newest").toString(), QString("99.0"));
+    QVERIFY(!QFileInfo::exists(home.file("/Update")));
 }
 
 QTEST_GUILESS_MAIN(TestCtlUpdate)
