@@ -1102,12 +1102,7 @@ int CtlApp::cmdCloud(const QStringList &args)
         return usageError(QStringLiteral("cloud needs upload or download"));
     if (const int rc = openDevice())
         return rc;
-    const int code = CloudCommand::run(args, modelCode(), &output);
-    if (code != Ok)
-        m_err << "qkdriverctl: " << output.error << Qt::endl;
-    m_result = output.result;
-    m_text = output.text;
-    return code;
+    return takeOutput(CloudCommand::run(args, modelCode(), &output), output);
 }
 
 // ---- version check -------------------------------------------------------------------------------
@@ -1132,12 +1127,7 @@ int CtlApp::cmdUpdate(const QStringList &args)
             return failure(QStringLiteral("the mouse's firmware version could not be read"));
         mouse = {true, modelCode(), m_session->state().firmwareVersion()};
     }
-    const int code = UpdateCommand::run(args, mouse, &output);
-    if (code != Ok)
-        m_err << "qkdriverctl: " << output.error << Qt::endl;
-    m_result = output.result;
-    m_text = output.text;
-    return code;
+    return takeOutput(UpdateCommand::run(args, mouse, &output), output);
 }
 
 // ---- account -----------------------------------------------------------------------------------
@@ -1146,7 +1136,11 @@ int CtlApp::cmdAccount(const QStringList &args)
 {
     QTextStream in(stdin);
     AccountCommand::Output output;
-    const int code = AccountCommand::run(args, in, &output);
+    return takeOutput(AccountCommand::run(args, in, &output), output);
+}
+
+int CtlApp::takeOutput(int code, const AccountCommand::Output &output)
+{
     if (code != Ok)
         m_err << "qkdriverctl: " << output.error << Qt::endl;
     m_result = output.result;

@@ -9,6 +9,7 @@
 // command waits for it up to QKDRIVER_LOCK_WAIT_MS milliseconds (10 s when unset), then gives
 // up with exit 1; while QKDriver itself runs on the folder, commands give up at once.
 
+#include "cli/accountcommand.h"
 #include "common/qktypes.h"
 #include "common/devicelock.h"
 #include "common/warning.h"
@@ -68,6 +69,8 @@ private:
     int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
     int cmdCloud(const QStringList &args);   // cloudcommand.cpp does the work
     int cmdUpdate(const QStringList &args);  // updatecommand.cpp does the work
+    // The output of such a command becomes this run's; code is passed on.
+    int takeOutput(int code, const AccountCommand::Output &output);
 
     int setDpi(const QStringList &args);
     int setRate(const QStringList &args);
