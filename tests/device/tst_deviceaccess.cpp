@@ -2,6 +2,7 @@
 
 #include "catalog/modelcatalog.h"
 #include "common/texttable.h"
+#include "support/filetree.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,13 +22,6 @@ HidrawNodes::Node node(const QString &name, USHORT vendor, USHORT product, int e
     n.productId = product;
     n.openError = error;
     return n;
-}
-
-bool writeFile(const QString &path, const QString &text)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0;
 }
 
 // (vendor, product) of every rule line of a rule file.
@@ -141,9 +135,9 @@ void TstDeviceAccess::fix()
     QFETCH(bool, installs);
     QTemporaryDir root;
     if (!etcRules.isEmpty())
-        QVERIFY(writeFile(root.path() + "/etc/udev/rules.d/70-qkdriver.rules", etcRules));
+        QVERIFY(writeFile(root.path() + "/etc/udev/rules.d/70-qkdriver.rules", etcRules.toUtf8()));
     if (!libRules.isEmpty())
-        QVERIFY(writeFile(root.path() + "/usr/lib/udev/rules.d/70-qkdriver.rules", libRules));
+        QVERIFY(writeFile(root.path() + "/usr/lib/udev/rules.d/70-qkdriver.rules", libRules.toUtf8()));
 
     QVERIFY(DeviceAccess::accessFix({}, root.path()).isEmpty());
     const QList<DeviceAccess::Blocked> blocked{{node("hidraw3", 0xF00D, 0x1804, EACCES), "Falcon, receiver"},
@@ -166,7 +160,7 @@ void TstDeviceAccess::fixSentencesFromTextTable()
     QStringList lines = DeviceAccess::accessFix(blocked, root.path());
     QCOMPARE(lines.at(0), QString("text 401"));
     QCOMPARE(lines.at(2), QString("text 402"));
-    QVERIFY(writeFile(root.path() + "/lib/udev/rules.d/70-qkdriver.rules", DeviceAccess::udevRules(0xF00D)));
+    QVERIFY(writeFile(root.path() + "/lib/udev/rules.d/70-qkdriver.rules", DeviceAccess::udevRules(0xF00D).toUtf8()));
     lines = DeviceAccess::accessFix(blocked, root.path());
     QCOMPARE(lines.at(2), QString("text 403"));
 }

@@ -1,4 +1,5 @@
 #include "hid/hidrawnodes.h"
+#include "support/filetree.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,15 +7,6 @@
 #include <QtTest>
 #include <cerrno>
 #include <unistd.h>
-
-namespace {
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-} // namespace
 
 class TstHidrawNodes : public QObject
 {

@@ -1,6 +1,7 @@
 // The Falcon profile manager against the mouse emulator: every setter is checked by what lands
 // in the emulated mouse's memory (profile 1 at 0x400) and in the configuration file.
 #include "sim/falconmousedevice.h"
+#include "support/filetree.h"
 #include "sim/falconreceiverdevice.h"
 #include "support/logcapture.h"
 #include "common/mousetype.h"
@@ -97,12 +98,6 @@ QByteArray blackFirstBmp(const QImage &picture)
         }
     }
     return bmp;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 QString selector(USHORT pid)

@@ -17,13 +17,6 @@ namespace {
 
 using Files = FileTree;
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // A zip written entry by entry, so that names and modes can be what no honest packer makes.
 bool writeZip(const QString &zipPath, const QList<QPair<QString, QByteArray>> &entries, quint32 mode = 0100644)
 {

@@ -1,4 +1,5 @@
 #include "storage/gearhandle.h"
+#include "support/filetree.h"
 #include "storage/storageio.h"
 #include "storage/storagepaths.h"
 #include "support/temphome.h"
@@ -12,12 +13,6 @@ QByteArray readFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // The compact default document for a "GearVariable" value.

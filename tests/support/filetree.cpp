@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 FileTree readTree(const QString &folder)
 {
@@ -15,4 +16,11 @@ FileTree readTree(const QString &folder)
                      f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>"));
     }
     return files;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }

@@ -31,13 +31,6 @@ namespace {
 
 using Files = FileTree;
 
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
 // Stores zipBytes in the account as its macro library, as an upload followed by a save would.
 bool storeMacroZip(const QString &base, const QByteArray &zipBytes)
 {
