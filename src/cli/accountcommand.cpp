@@ -1,12 +1,10 @@
 #include "cli/accountcommand.h"
+#include "cli/awaitsignal.h"
 
 #include "net/account/accountcodes.h"
 #include "net/account/accountstatus.h"
 #include "net/account/loginaccount.h"
 #include "net/account/registeraccount.h"
-
-#include <QEventLoop>
-#include <QTimer>
 
 namespace AccountCommand {
 
@@ -15,20 +13,14 @@ namespace {
 constexpr int kOk = 0, kFailure = 1, kUsage = 2;
 constexpr int kMinPassword = 6, kMaxPassword = 16, kMaxNickname = 7;
 
-// Runs the event loop until the request's result signal; (code, message). A request that never
-// answers ends after timeoutMs with the network failure.
+// The request's (code, message), or the network failure when no answer comes within 30 s.
 template <typename Request, typename Signal>
-QPair<int, QString> await(Request &request, Signal signal, int timeoutMs = 30000)
+QPair<int, QString> await(Request &request, Signal signal)
 {
-    QPair<int, QString> answer{-1, KVAccountManage::networkErrorText()};
-    QEventLoop loop;
-    QObject::connect(&request, signal, &loop, [&](int code, const QString &message) {
-        answer = {code, message};
-        loop.quit();
-    });
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return answer;
+    const QVariantList got = Cli::awaitSignal(&request, signal, 30000);
+    if (got.isEmpty())
+        return {-1, KVAccountManage::networkErrorText()};
+    return {got.at(0).toInt(), got.at(1).toString()};
 }
 
 int refused(Output *out, int code, const QString &message)

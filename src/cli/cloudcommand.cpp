@@ -15,7 +15,7 @@ namespace CloudCommand {
 
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kUsage = 2;
+constexpr int kOk = 0, kFailure = 1;
 constexpr int kRequestMs = 10000, kDownloadMs = 20000;
 
 int failed(AccountCommand::Output *out, const QString &what, int code, const QString &message)
@@ -88,13 +88,13 @@ QString usage()
         "                                         macros in the logged-in account | bring them back\n");
 }
 
+bool argumentsValid(const QStringList &args)
+{
+    return args.size() == 1 && (args.first() == QLatin1String("upload") || args.first() == QLatin1String("download"));
+}
+
 int run(const QStringList &args, int modelCode, AccountCommand::Output *out)
 {
-    if (args.size() != 1 || (args.first() != QLatin1String("upload") && args.first() != QLatin1String("download"))) {
-        out->error = QStringLiteral("cloud needs upload or download");
-        out->result = QJsonObject{{"ok", false}, {"error", out->error}};
-        return kUsage;
-    }
     const QString model = StoragePaths::modelFolderName(modelCode);
     const QString local = StoragePaths::mouseLocalFolder(modelCode);
     const QString macros = StoragePaths::macroFolder();

@@ -14,7 +14,9 @@
 
 namespace CloudCommand {
 
-// what: "upload" or "download"; modelCode: the connected mouse's.
+constexpr const char *kUsageLine = "cloud needs upload or download";
+bool argumentsValid(const QStringList &args);
+// args: as argumentsValid() accepts them; modelCode: the connected mouse's.
 int run(const QStringList &args, int modelCode, AccountCommand::Output *out);
 
 QString usage();

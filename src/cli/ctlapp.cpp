@@ -430,8 +430,9 @@ int CtlApp::openDevice(bool needProfile)
             target = &f;
             break;
         }
-    const QStringList fix = accessFix();
+    // The access scan reads every supported node: only a failure needs it.
     if (!target) {
+        const QStringList fix = accessFix();
         if (!fix.isEmpty())
             return failure(fix.join(QLatin1Char('\n')));
         m_err << "qkdriverctl: no supported mouse or receiver is connected" << Qt::endl;
@@ -439,9 +440,11 @@ int CtlApp::openDevice(bool needProfile)
         return NoDevice;
     }
     m_opened = request(m_session->openDevice(target->productId));
-    if (!*m_opened)
+    if (!*m_opened) {
+        const QStringList fix = accessFix();
         return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId))
                        + (fix.isEmpty() ? QString() : QLatin1Char('\n') + fix.join(QLatin1Char('\n'))));
+    }
     m_readFailed = m_warnings.contains(Warning::ReadOrWriteFailed);
     if (m_session->state().configNumber() == 0 && !m_readFailed) {
         // No stored configuration equals the mouse (a damaged or deleted file, or another
@@ -1098,8 +1101,8 @@ int CtlApp::cmdWatch()
 int CtlApp::cmdCloud(const QStringList &args)
 {
     AccountCommand::Output output;
-    if (args.size() != 1 || (args.first() != QLatin1String("upload") && args.first() != QLatin1String("download")))
-        return usageError(QStringLiteral("cloud needs upload or download"));
+    if (!CloudCommand::argumentsValid(args))
+        return usageError(QString::fromLatin1(CloudCommand::kUsageLine));
     if (const int rc = openDevice())
         return rc;
     return takeOutput(CloudCommand::run(args, modelCode(), &output), output);
@@ -1120,7 +1123,7 @@ int CtlApp::cmdUpdate(const QStringList &args)
     const bool mousePresent = std::any_of(devices.begin(), devices.end(),
                                           [](const Found &f) { return f.link != QLatin1String("boot loader"); });
     UpdateCommand::Mouse mouse;
-    if (mousePresent || !accessFix().isEmpty()) {
+    if (mousePresent || !blockedDevices().isEmpty()) {
         if (const int rc = openDevice())
             return rc;
         if (m_readFailed)

@@ -12,7 +12,7 @@ namespace UpdateCommand {
 
 namespace {
 
-constexpr int kOk = 0, kFailure = 1, kUsage = 2;
+constexpr int kOk = 0, kFailure = 1;
 constexpr int kRequestMs = 30000, kDownloadMs = 60000;
 // The service's answer when nothing of that kind has been published: an answer, not a failure.
 constexpr int kNothingPublished = 10025;
@@ -72,11 +72,6 @@ bool argumentsValid(const QStringList &args)
 int run(const QStringList &args, const Mouse &mouse, AccountCommand::Output *out)
 {
     const bool download = args.size() == 2;
-    if (!argumentsValid(args)) {
-        out->error = QString::fromLatin1(kUsageLine);
-        out->result = QJsonObject{{"ok", false}, {"error", out->error}};
-        return kUsage;
-    }
     const QString model = MouseType::modelName(mouse.modelCode);
     const QString program = QStringLiteral(QKDRIVER_VERSION);
     QStringList problems;

@@ -23,6 +23,7 @@ struct Mouse
 
 constexpr const char *kUsageLine = "usage: update check [--download]";
 bool argumentsValid(const QStringList &args);
+// args: as argumentsValid() accepts them.
 int run(const QStringList &args, const Mouse &mouse, AccountCommand::Output *out);
 
 QString usage();

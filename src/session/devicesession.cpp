@@ -418,15 +418,13 @@ DeviceSession::RequestId DeviceSession::stopPairing()
 DeviceSession::RequestId DeviceSession::updateFirmware(const QString &imagePath, const QString &model)
 {
     return post(Verdict::Firmware, [this, imagePath, model](DCDataHandle *c) {
-        const DeviceState::Mirror before = DeviceState::readMirror(*c);
+        const bool wasOpen = c->manager() != nullptr;
         c->slot_UpdateFirmwareKelvo(imagePath, model.isEmpty() ? MouseType::modelName(c->mouseType()) : model);
         // The mouse restarted with its new firmware under the same product id, so the watcher
         // reports nothing and the open manager's connection is stale: open it again, which
         // also reads the new version and the profile.
-        if (before.open && m_running && m_running->warnings.contains(Warning::FirmwareUpdateSucceeded)) {
-            c->destroyUselessThings();
-            c->slot_OpenDevice(before.productId, ProductTable::vendorId());
-        }
+        if (wasOpen && m_running && m_running->warnings.contains(Warning::FirmwareUpdateSucceeded))
+            c->slot_OpenDeviceAgain();
     });
 }
 

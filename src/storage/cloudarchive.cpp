@@ -22,14 +22,9 @@ bool isLink(const QuaZipFileInfo64 &info)
     return (mode & 0170000) == 0120000;
 }
 
-struct Entry
-{
-    QString name;
-    bool isDir = false;
-};
-
-// Lists the archive's entries; false when it is unreadable or any entry is unsafe (*unsafe set).
-bool checkedEntries(QuaZip &zip, QList<Entry> *entries, bool *unsafe)
+// Checks every entry before anything is written; false when the archive is unreadable, too
+// large unpacked, or any entry is unsafe (*unsafe set).
+bool checkedEntries(QuaZip &zip, bool *unsafe)
 {
     qint64 total = 0;
     for (bool more = zip.goToFirstFile(); more; more = zip.goToNextFile()) {
@@ -46,7 +41,6 @@ bool checkedEntries(QuaZip &zip, QList<Entry> *entries, bool *unsafe)
             qWarning() << "archive unpacks to more than" << kMaxUnpackedBytes << "bytes";
             return false;
         }
-        entries->append({info.name, info.name.endsWith(QLatin1Char('/'))});
     }
     return zip.getZipError() == UNZ_OK;
 }
@@ -122,9 +116,8 @@ Unpacked replaceFolder(const QString &zipPath, const QString &target)
     QuaZip zip(zipPath);
     if (!zip.open(QuaZip::mdUnzip))
         return Unpacked::Broken;
-    QList<Entry> entries;
     bool unsafe = false;
-    if (!checkedEntries(zip, &entries, &unsafe))
+    if (!checkedEntries(zip, &unsafe))
         return unsafe ? Unpacked::Unsafe : Unpacked::Broken;
 
     const QString staging = target + QLatin1Char('1');

@@ -18,7 +18,6 @@
 #include <QVariantMap>
 #include <QList>
 #include <QTimer>
-#include <memory>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -62,7 +61,6 @@ public:
     void setSendInterval(int ms);
     bool isSending() const { return m_isSending; }
     bool enabled() const { return !m_endpoint.isEmpty(); }
-    QString userAgent() const { return m_userAgent; }
     int queuedHits() const;
 
     void sendPageView(const QString &pageName, const QVariantMap &customValues = {});

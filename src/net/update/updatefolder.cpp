@@ -3,6 +3,7 @@
 #include "common/apppaths.h"
 #include "common/atomicfile.h"
 #include "common/mousetype.h"
+#include "storage/storagepaths.h"
 
 namespace UpdateFolder {
 
@@ -15,7 +16,8 @@ QString folder(Source source, int modelCode)
 
 bool isFirmwareImageModel(int modelCode)
 {
-    return (modelCode >= 7 && modelCode <= 12) || modelCode == 14;
+    // The models this program flashes itself: those of the Falcon command set.
+    return MouseType::hasFalconDriver(modelCode);
 }
 
 QString packageFile(Source source, int modelCode)
@@ -42,8 +44,7 @@ bool storeDownload(int modelCode, const QByteArray &data, const QString &version
     }
     AtomicFile::Failure failure;
     if (!AtomicFile::writeAll({{packageFile(Source::Clouds, modelCode), data, std::nullopt},
-                               {folder(Source::Clouds, modelCode) + QStringLiteral("/versiondate.txt"),
-                                versionDate.toUtf8(), std::nullopt}},
+                               {StoragePaths::firmwareDateFile(modelCode), versionDate.toUtf8(), std::nullopt}},
                               &failure)) {
         *error = failure.path + QStringLiteral(": ") + failure.reason;
         return false;

@@ -63,6 +63,7 @@ void DrawBorderWidget::applyTextStyle()
 void DrawBorderWidget::clear()
 {
     m_background.clear();
+    m_backgroundImage = QImage();
     m_strokes.clear();
     m_drawing = false;
     m_edit->clear();
@@ -83,6 +84,7 @@ void DrawBorderWidget::undo()
 void DrawBorderWidget::setBackgroundPicture(const QString &path)
 {
     m_background = path;
+    m_backgroundImage = path.isEmpty() ? QImage() : QImage(path);
     changed();
 }
 
@@ -153,11 +155,8 @@ QImage DrawBorderWidget::picture() const
     image.fill(ground);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, false);
-    if (!m_background.isEmpty()) {
-        const QImage background(m_background);
-        if (!background.isNull())
-            p.drawImage(image.rect(), background);
-    }
+    if (!m_backgroundImage.isNull())
+        p.drawImage(image.rect(), m_backgroundImage);
     p.setPen(QPen(ink, 1));
     for (const QList<QPoint> &stroke : m_strokes) {
         if (stroke.size() < 2)
@@ -195,6 +194,9 @@ void DrawBorderWidget::slot_loadImage()
     if (m_loadCount >= kLoadRepaints)
         return;
     ++m_loadCount;
+    // The picture file may still be arriving: read it again (painting never reads the disk).
+    if (!m_background.isEmpty())
+        m_backgroundImage = QImage(m_background);
     update();
 }
 

@@ -80,6 +80,7 @@ private:
 
     QList<QList<QPoint>> m_strokes;
     QString m_background;
+    QImage m_backgroundImage; // m_background, read
     QLineEdit *m_edit;  // typing the text (text mode)
     QLabel *m_label;    // where the text goes and in which font; the picture draws it
     bool m_penMode = false;
