@@ -62,8 +62,6 @@ enum ShellText {
     kTextBattery = 377,
     kTextWired = 378,
     kTextWireless = 379,
-    kTextComingPage = 380,
-    kTextPairingPage = 381,
 };
 
 constexpr int kTitleHeight = 48;
@@ -103,17 +101,6 @@ BatteryLook batteryLook(DWORD value)
         return {"top_icon_charging_full.png", false};
     return {"top_icon_battery5.png", true};
 }
-
-QWidget *placeholderPage(int text, QWidget *parent)
-{
-    auto *page = new QWidget(parent);
-    auto *label = new QLabel(TextTable::text(text), page);
-    label->setProperty("role", QStringLiteral("secondary"));
-    label->setAlignment(Qt::AlignCenter);
-    auto *box = new QVBoxLayout(page);
-    box->addWidget(label);
-    return page;
-}
 } // namespace
 
 MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *parent)
@@ -136,8 +123,6 @@ MainWindow::MainWindow(DeviceSession &session, Services services, QWidget *paren
     buildNavigation();
     m_pages = new QStackedWidget(central);
     m_pages->setObjectName(QStringLiteral("PageStack"));
-    for (int i = 0; i < PageCount; ++i)
-        m_pages->addWidget(placeholderPage(i == PairingPage ? kTextPairingPage : kTextComingPage, m_pages));
     buildProfiles();
     buildPages();
 
@@ -357,7 +342,7 @@ void MainWindow::wireSession()
 void MainWindow::buildPages()
 {
     m_main = new MainSettingWidget(&m_session);
-    setPage(MainPage, m_main);
+    addPage(MainPage, m_main);
     connect(m_main, &MainSettingWidget::sig_showKeySettingDialog, this, &MainWindow::slot_showKeySettingDialog);
     connect(m_main, &MainSettingWidget::sig_SetPointSpeed, this, &MainWindow::slot_SetSysPointSpeed);
     connect(m_main, &MainSettingWidget::sig_SetTrolleySpeed, this, &MainWindow::slot_SetSysTrolleyValue);
@@ -369,21 +354,21 @@ void MainWindow::buildPages()
                                speed.value, lines.value);
 
     auto *lighting = new LightSettingWidget(&m_session);
-    setPage(LightingPage, lighting);
+    addPage(LightingPage, lighting);
     connect(lighting, &LightSettingWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
 
     m_macro = new MacroEditWidget(&m_session);
-    setPage(MacroPage, m_macro);
+    addPage(MacroPage, m_macro);
     connect(m_macro, &MacroEditWidget::sig_HeaderButtonEnable, this, &MainWindow::slot_SetHeaderButtonEnabled);
     connect(m_macro, &MacroEditWidget::sig_BanClickTopButton, this, &MainWindow::slot_BanTopButtonClick);
     connect(m_macro, &MacroEditWidget::sig_ShowWarningWidgetOnMacroEditWidget, this, &MainWindow::slot_showWarningDialog);
     connect(m_macro, &MacroEditWidget::sig_SendEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
 
     m_support = new SupportWidget(&m_session);
-    setPage(SupportPage, m_support);
+    addPage(SupportPage, m_support);
 
     m_cloud = new CloudSyncWidget(&m_session);
-    setPage(CloudPage, m_cloud);
+    addPage(CloudPage, m_cloud);
     connect(m_cloud, &CloudSyncWidget::sig_ShowWarningDialogOnCloudSyncWidget, this, &MainWindow::slot_showWarningDialog);
     connect(m_cloud, &CloudSyncWidget::sig_ShowWarningDialogWithSpecifyMessageOnCloudSyncWidget, this,
             &MainWindow::slot_showWarningDialogWithSpecifyMessage);
@@ -396,7 +381,7 @@ void MainWindow::buildPages()
     connect(m_cloud, &CloudSyncWidget::sig_SendUIEventMessageToGA, this, &MainWindow::slot_SendMessageToGA);
 
     m_pairing = new CodeWidget(&m_session);
-    setPage(PairingPage, m_pairing);
+    addPage(PairingPage, m_pairing);
     connect(m_pairing, &CodeWidget::sig_codeStarted, this, &MainWindow::slot_startCode);
     connect(m_pairing, &CodeWidget::sig_codeFinished, this, &MainWindow::slot_finishCode);
     connect(m_pairing, &CodeWidget::sig_stopCode, this, &MainWindow::on_MainSettingButton_clicked);
@@ -493,20 +478,10 @@ int MainWindow::currentPage() const
     return m_pages->currentIndex();
 }
 
-void MainWindow::setPage(Page index, QWidget *page)
+void MainWindow::addPage(Page index, QWidget *page)
 {
-    QWidget *old = m_pages->widget(index);
-    const bool current = m_pages->currentIndex() == index;
-    m_pages->insertWidget(index, page);
-    m_pages->removeWidget(old);
-    old->deleteLater();
-    if (current)
-        m_pages->setCurrentIndex(index);
-}
-
-QWidget *MainWindow::page(Page index) const
-{
-    return m_pages->widget(index);
+    Q_ASSERT(m_pages->count() == index); // the pages go in in the order of Page
+    m_pages->addWidget(page);
 }
 
 void MainWindow::SetMenuButtonStyleSheet(int index)
@@ -780,11 +755,7 @@ void MainWindow::onStateChanged()
 
 void MainWindow::slot_showWarningDialog(int warningType)
 {
-    Q_EMIT sig_RemoveReloadWidget();
-    if (m_warning) {
-        m_warning->close();
-        m_warning->deleteLater();
-    }
+    Q_EMIT sig_RemoveReloadWidget(); // closes (and so deletes) the previous warning dialog
     auto *d = new WarningDialog(this);
     m_warning = d;
     d->setAttribute(Qt::WA_DeleteOnClose);

@@ -73,9 +73,8 @@ public:
     NeedDeviceDialog *needDeviceDialog() const { return m_needDevice; }
     // The warning dialog now shown, if any.
     WarningDialog *warningDialog() const { return m_warning; }
-    // Puts a page into the stack in place of its placeholder (the window owns it afterwards).
-    void setPage(Page index, QWidget *page);
-    QWidget *page(Page index) const;
+    // Appends a page to the stack at its place (the window owns it afterwards).
+    void addPage(Page index, QWidget *page);
     // The text the battery label shows, and the image the battery icon shows.
     QString batteryText() const;
     QString batteryIcon() const { return m_batteryIcon; }

@@ -432,7 +432,7 @@ int CtlApp::openDevice(bool needProfile)
         }
     // The access scan reads every supported node: only a failure needs it.
     if (!target) {
-        const QStringList fix = accessFix();
+        const QStringList fix = DeviceAccess::systemAccessFix();
         if (!fix.isEmpty())
             return failure(fix.join(QLatin1Char('\n')));
         m_err << "qkdriverctl: no supported mouse or receiver is connected" << Qt::endl;
@@ -441,7 +441,7 @@ int CtlApp::openDevice(bool needProfile)
     }
     m_opened = request(m_session->openDevice(target->productId));
     if (!*m_opened) {
-        const QStringList fix = accessFix();
+        const QStringList fix = DeviceAccess::systemAccessFix();
         return failure(QStringLiteral("could not open %1 (%2)").arg(target->model, hex4(target->productId))
                        + (fix.isEmpty() ? QString() : QLatin1Char('\n') + fix.join(QLatin1Char('\n'))));
     }
@@ -491,7 +491,7 @@ int CtlApp::cmdList()
     if (const int rc = prepareDevices(true))
         return rc;
     QList<Found> devices = presentDevices();
-    const QList<DeviceAccess::Blocked> blocked = blockedDevices();
+    const QList<DeviceAccess::Blocked> blocked = DeviceAccess::systemBlockedDevices();
     // A node hidapi did not list is named from the product table alone.
     for (const DeviceAccess::Blocked &b : blocked) {
         bool listed = false;
@@ -550,19 +550,6 @@ int CtlApp::cmdUdevRules()
     if (!m_text.isEmpty() && m_text.last().isEmpty())
         m_text.removeLast(); // each line is printed with its own end of line
     return Ok;
-}
-
-QList<DeviceAccess::Blocked> CtlApp::blockedDevices() const
-{
-    // Simulated devices have no nodes; real ones may be listed but closed to this user.
-    if (m_simulated)
-        return {};
-    return DeviceAccess::systemBlockedDevices();
-}
-
-QStringList CtlApp::accessFix() const
-{
-    return DeviceAccess::accessFix(blockedDevices());
 }
 
 int CtlApp::cmdInfo()
@@ -1123,7 +1110,7 @@ int CtlApp::cmdUpdate(const QStringList &args)
     const bool mousePresent = std::any_of(devices.begin(), devices.end(),
                                           [](const Found &f) { return f.link != QLatin1String("boot loader"); });
     UpdateCommand::Mouse mouse;
-    if (mousePresent || !blockedDevices().isEmpty()) {
+    if (mousePresent || !DeviceAccess::systemBlockedDevices().isEmpty()) {
         if (const int rc = openDevice())
             return rc;
         if (m_readFailed)

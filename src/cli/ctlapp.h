@@ -64,8 +64,6 @@ private:
 
     // Supported devices present whose hidraw node this user may not open, and what to do about
     // it (empty when nothing is blocked or the devices are simulated).
-    QList<DeviceAccess::Blocked> blockedDevices() const;
-    QStringList accessFix() const;
     int cmdAccount(const QStringList &args); // accountcommand.cpp does the work
     int cmdCloud(const QStringList &args);   // cloudcommand.cpp does the work
     int cmdUpdate(const QStringList &args);  // updatecommand.cpp does the work

@@ -3,6 +3,7 @@
 #include "catalog/modelcatalog.h"
 #include "common/texttable.h"
 #include "device/watcher/producttable.h"
+#include "hid/hidbackend.h"
 
 #include <QFile>
 
@@ -134,6 +135,9 @@ QStringList accessFix(const QList<Blocked> &blocked, const QString &root)
 
 QList<Blocked> systemBlockedDevices()
 {
+    // Devices of an installed backend (the emulators' virtual bus) have no nodes to open.
+    if (HidBackend::installed())
+        return {};
     // Only the nodes of supported devices are opened, never a keyboard's or anyone else's.
     const USHORT vendor = ProductTable::vendorId();
     const QList<SupportedId> ids = supportedIds(vendor);

@@ -47,7 +47,6 @@ DrawBorderWidget::DrawBorderWidget(QWidget *parent)
 void DrawBorderWidget::changed()
 {
     update();
-    Q_EMIT pictureChanged();
 }
 
 void DrawBorderWidget::applyTextStyle()

@@ -45,11 +45,8 @@ public:
 
     bool penMode() const { return m_penMode; }
     bool textMode() const { return m_textMode; }
-    bool blackBackground() const { return m_black; }
     int strokeCount() const { return m_strokes.size(); }
     QString text() const;
-    int textPixelSize() const { return m_fontPixels; }
-    QString backgroundPicture() const { return m_background; }
     // Nothing to show: no background picture, no stroke, no text.
     bool isEmpty() const;
     // The 64 x 48 picture as the screen will show it (text included unless it is being typed).
@@ -64,9 +61,6 @@ public Q_SLOTS:
     // Repaints; only the first 40 calls have an effect.
     void slot_loadImage();
 
-Q_SIGNALS:
-    // The picture changed (a stroke, the text, the ground or the background).
-    void pictureChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -29,9 +29,10 @@ enum UpdateText {
 // The tiles, in the order they are shown.
 constexpr int kTileModels[] = {2, 3, 4, 18, 5, 6, 7, 8, 9, 10, 11, 12};
 
+// Models whose firmware this program does not write itself go through the maker's updater.
 bool updatedByMakersTool(int code)
 {
-    return (code >= 2 && code <= 6) || (code >= 13 && code <= 15) || code == 18;
+    return !UpdateFolder::isFirmwareImageModel(code);
 }
 } // namespace
 
@@ -167,7 +168,7 @@ void UpdateMouseDialog::on_MoustToRightButton_clicked()
 
 QString UpdateMouseDialog::imageFile(int mouseType) const
 {
-    return UpdateFolder::packageFile(m_local ? UpdateFolder::Source::Local : UpdateFolder::Source::Clouds, mouseType);
+    return UpdateFolder::packageFile(source(), mouseType);
 }
 
 void UpdateMouseDialog::on_updateFirmwareButton_clicked()
@@ -211,7 +212,7 @@ void UpdateMouseDialog::slot_runUpdateExe()
 void UpdateMouseDialog::slot_runMakersUpdater()
 {
     const int code = selectedMouseType();
-    const QString program = UpdateFolder::folder(m_local ? UpdateFolder::Source::Local : UpdateFolder::Source::Clouds, code)
+    const QString program = UpdateFolder::folder(source(), code)
                           + QStringLiteral("/KelvoUpdataOnce.exe");
     qDebug() << "runUpdateExe " << program;
 #ifdef Q_OS_WIN

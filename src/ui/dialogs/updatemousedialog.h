@@ -6,6 +6,8 @@
 // updated by the maker's Windows updater, which this dialog names plainly where it cannot run.
 // After a started update the dialog closes itself after a 20-second countdown.
 
+#include "net/update/updatefolder.h"
+
 #include <QDialog>
 #include <QList>
 #include <QTimer>
@@ -52,6 +54,8 @@ public Q_SLOTS:
     void slot_runMakersUpdater();
 
 private:
+    // Where the dialog takes the release from: the shipped one or the downloaded one.
+    UpdateFolder::Source source() const { return m_local ? UpdateFolder::Source::Local : UpdateFolder::Source::Clouds; }
     void select(int index);
 
     bool m_changeable;

@@ -110,5 +110,4 @@ private:
     FindPasswd *m_find = nullptr;
     ValidatePassword *m_validate = nullptr;
     NewPassword *m_newPasswordRequest = nullptr;
-    QString m_loginEmailSent;
 };

@@ -224,7 +224,6 @@ void CloudSyncWidget::on_DownloadButton_clicked()
 bool CloudSyncWidget::uploadPart(bool isMacro)
 {
     const QString folder = isMacro ? DeviceSession::cloudMacroFolder() : m_session->cloudLocalFolder();
-    m_uploadKind = isMacro ? 1 : 0;
     m_uploadFlag = 0;
     m_message.clear();
     if (isMacro)

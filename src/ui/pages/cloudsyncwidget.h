@@ -43,7 +43,6 @@ public:
     void setAccountEmail(const QString &email) { m_email = email; }
     QString statusText() const;
     QString passwordStatusText() const;
-    FileDownloader *downloader() const { return m_downloader; }
 
 Q_SIGNALS:
     void sig_ShowWarningDialogOnCloudSyncWidget(int type);
@@ -93,7 +92,6 @@ private:
     UpdatePasswdAccount *m_password;
     FileDownloader *m_downloader;
 
-    int m_uploadKind = 0;
     int m_uploadFlag = 0;
     int m_pathFlag = 0;
     int m_downloadFlag = 0;

@@ -3,6 +3,7 @@
 #include "catalog/modelcatalog.h"
 #include "common/texttable.h"
 #include "ui/theme/palette.h"
+#include "ui/widgets/card.h"
 #include "ui/widgets/colorwheel.h"
 
 #include <QButtonGroup>
@@ -19,7 +20,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -202,16 +202,10 @@ void LightSettingWidget::buildUi()
 
 QWidget *LightSettingWidget::buildEffectCard()
 {
-    auto *card = new QFrame(this);
+    QVBoxLayout *box = nullptr;
+    QFrame *card = Card::create(QString(), this, &box, &m_effectTitle); // worded in retranslate()
     card->setObjectName(QStringLiteral("EffectCard"));
-    card->setProperty("role", QStringLiteral("card"));
     card->setFixedWidth(280);
-    auto *box = new QVBoxLayout(card);
-    box->setContentsMargins(16, 16, 16, 16);
-    box->setSpacing(8);
-
-    m_effectTitle = roleLabel("title", card);
-    box->addWidget(m_effectTitle);
 
     m_modeGroup = new QButtonGroup(this);
     for (int mode = kOff; mode <= kSpectrum; ++mode) {
@@ -269,16 +263,10 @@ QWidget *LightSettingWidget::buildEffectCard()
 
 QWidget *LightSettingWidget::buildColorCard()
 {
-    auto *card = new QFrame(this);
+    QVBoxLayout *box = nullptr;
+    QFrame *card = Card::create(QString(), this, &box, &m_colorTitle); // worded in retranslate()
     card->setObjectName(QStringLiteral("ColorCard"));
-    card->setProperty("role", QStringLiteral("card"));
-    auto *box = new QVBoxLayout(card);
-    box->setContentsMargins(16, 16, 16, 16);
-    box->setSpacing(8);
-
-    m_colorTitle = roleLabel("title", card);
     m_colorTitle->setWordWrap(true);
-    box->addWidget(m_colorTitle);
 
     auto *custom = new QHBoxLayout;
     custom->setSpacing(24);

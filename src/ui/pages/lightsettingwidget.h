@@ -48,7 +48,6 @@ public:
     // leaves the breathing slider as it is. The brightness slider is set to 0..9 in every case.
     // The page calls it itself whenever the model changes.
     void setBreathSpeedRange(int modelGroup);
-    int breathSpeedMax() const { return m_breathMax; }
 
     // The light record as the page holds it, and the zone it edits (true: the wheel).
     const LightColorParam &lightParameter() const { return m_param; }

@@ -4,6 +4,7 @@
 #include "common/texttable.h"
 #include "ui/keys/keymap.h"
 #include "ui/theme/theme.h"
+#include "ui/widgets/card.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -84,13 +85,6 @@ const QString kText = QStringLiteral("3");
 const QString kX = QStringLiteral("x");
 const QString kY = QStringLiteral("y");
 
-QLabel *title(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setProperty("role", QStringLiteral("title"));
-    return l;
-}
-
 QPushButton *button(const char *name, int text, QWidget *parent)
 {
     auto *b = new QPushButton(TextTable::text(text), parent);
@@ -163,7 +157,7 @@ void MacroEditWidget::buildLibraryCard(QFrame *card)
     auto *box = new QVBoxLayout(card);
     box->setContentsMargins(16, 12, 16, 16);
     box->setSpacing(8);
-    box->addWidget(title(TextTable::text(kTextGroup), card));
+    box->addWidget(Card::title(TextTable::text(kTextGroup), card));
     m_titleCombo = new QComboBox(card);
     m_titleCombo->setObjectName(QStringLiteral("MacroTitleComboBox"));
     m_titleCombo->setEditable(false);
@@ -196,7 +190,7 @@ void MacroEditWidget::buildEventCard(QFrame *card)
     auto *box = new QVBoxLayout(card);
     box->setContentsMargins(16, 12, 16, 16);
     box->setSpacing(8);
-    box->addWidget(title(TextTable::text(kTextEventList), card));
+    box->addWidget(Card::title(TextTable::text(kTextEventList), card));
     m_eventList = new QListWidget(card);
     m_eventList->setObjectName(QStringLiteral("EventListWidget"));
     m_eventList->setAccessibleName(TextTable::text(kTextEventList));
@@ -287,7 +281,7 @@ void MacroEditWidget::buildSettingsCard(QFrame *card)
     edit->setContentsMargins(0, 0, 0, 0);
     edit->setHorizontalSpacing(8);
     edit->setVerticalSpacing(2);
-    edit->addWidget(title(TextTable::text(kTextEdit), m_editPanel), 0, 0, 1, 4);
+    edit->addWidget(Card::title(TextTable::text(kTextEdit), m_editPanel), 0, 0, 1, 4);
     m_keyRadio = new QRadioButton(TextTable::text(kTextEditKey), m_editPanel);
     m_keyRadio->setObjectName(QStringLiteral("ChangeOrInsertKeyRadioButton"));
     m_delayRadio = new QRadioButton(TextTable::text(kTextEditDelay), m_editPanel);

@@ -3,6 +3,7 @@
 #include "catalog/modelcatalog.h"
 #include "common/texttable.h"
 #include "ui/pages/cpiform.h"
+#include "ui/widgets/card.h"
 #include "ui/widgets/cpislider.h"
 #include "ui/widgets/mousepicture.h"
 #include "ui/widgets/mypushbutton.h"
@@ -33,12 +34,6 @@ constexpr int kTextFast = 443;
 
 const QString kCategory = QStringLiteral("MainSetting");
 
-QLabel *title(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setProperty("role", QStringLiteral("title"));
-    return l;
-}
 } // namespace
 
 MainSettingWidget::MainSettingWidget(DeviceSession *session, QWidget *parent)
@@ -75,7 +70,7 @@ void MainSettingWidget::buildDpiCard(QWidget *card)
     auto *box = new QVBoxLayout(card);
     box->setContentsMargins(16, 12, 16, 12);
     box->setSpacing(4);
-    box->addWidget(title(TextTable::text(kTextDpi), card));
+    box->addWidget(Card::title(TextTable::text(kTextDpi), card));
     for (int i = 0; i < kStages; ++i) {
         auto *row = new CPIForm(i, card);
         m_rows.insert(i, row);
@@ -93,7 +88,7 @@ void MainSettingWidget::buildSettingsCard(QWidget *card)
     box->setContentsMargins(16, 12, 16, 12);
     box->setSpacing(8);
 
-    box->addWidget(title(TextTable::text(kTextReportRate), card));
+    box->addWidget(Card::title(TextTable::text(kTextReportRate), card));
     auto *rates = new QGridLayout;
     rates->setHorizontalSpacing(8);
     rates->setVerticalSpacing(4);
@@ -115,7 +110,7 @@ void MainSettingWidget::buildSettingsCard(QWidget *card)
     box->addLayout(rates);
     box->addSpacing(16);
 
-    box->addWidget(title(TextTable::text(kTextPointerSpeed), card));
+    box->addWidget(Card::title(TextTable::text(kTextPointerSpeed), card));
     m_pointSlider = new MoveSlider(1, 20, QSize(200, 10), card);
     m_pointSlider->setObjectName(QStringLiteral("PointSpeedSlider"));
     m_pointSlider->setAccessibleName(TextTable::text(kTextPointerSpeed));
@@ -132,7 +127,7 @@ void MainSettingWidget::buildSettingsCard(QWidget *card)
     connect(m_pointSlider, &MoveSlider::sig_ValueChange, this, &MainSettingWidget::slot_SetPointSpeed);
     box->addSpacing(16);
 
-    box->addWidget(title(TextTable::text(kTextWheel), card));
+    box->addWidget(Card::title(TextTable::text(kTextWheel), card));
     m_linesRadio = new QRadioButton(TextTable::text(kTextWheelLines), card);
     m_linesRadio->setObjectName(QStringLiteral("TrolleySpeed_RadioButton_1"));
     box->addWidget(m_linesRadio);

@@ -15,7 +15,6 @@
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrl>
@@ -93,6 +92,7 @@ SupportWidget::SupportWidget(DeviceSession *session, QWidget *parent)
     connect(m_reports, &QCheckBox::toggled, this, &SupportWidget::analyticsChosen);
     connect(m_downloader, &FileDownloader::downloaded, this, &SupportWidget::slot_saveFile);
     connect(session->stateObject(), &DeviceState::changed, this, &SupportWidget::refresh);
+    m_program->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextProgramVersion), QCoreApplication::applicationVersion()));
     refresh();
 }
 
@@ -105,7 +105,6 @@ void SupportWidget::refresh()
     else if (!state.isOpen())
         m_firmware->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextFirmwareVersion), TextTable::text(kTextNoMouse)));
     m_checkFirmware->setEnabled(state.isOpen() && m_address.isEmpty() && !m_downloader->isRunning());
-    m_program->setText(QStringLiteral("%1: %2").arg(TextTable::text(kTextProgramVersion), QCoreApplication::applicationVersion()));
 }
 
 void SupportWidget::setAnalyticsState(const AnalyticsSettings &settings)
@@ -179,19 +178,18 @@ void SupportWidget::slot_saveFile(bool ok)
     const int model = m_downloadModel;
     QString error = m_downloader->errorText();
     qDebug() << "slot_saveFile" << UpdateFolder::packageFile(UpdateFolder::Source::Clouds, model);
-    if (ok && UpdateFolder::storeDownload(model, m_downloader->downloadedData(), m_versionDate, &error)) {
+    const bool stored = ok && UpdateFolder::storeDownload(model, m_downloader->downloadedData(), m_versionDate, &error);
+    if (stored)
         qDebug() << "slot_saveFile TRUE";
-        m_address.clear();
-        refresh();
-        Q_EMIT sig_closeUpdateWidget();
-        Q_EMIT sig_ShowUpdateWidget(false, false, model, false);
-        return;
-    }
-    qDebug() << "slot_saveFile FAILED" << error;
+    else
+        qDebug() << "slot_saveFile FAILED" << error;
     m_address.clear();
     refresh();
     Q_EMIT sig_closeUpdateWidget();
-    Q_EMIT sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget(toInt(Warning::NetworkError), error);
+    if (stored)
+        Q_EMIT sig_ShowUpdateWidget(false, false, model, false);
+    else
+        Q_EMIT sig_ShowWarningWidgetWithSpecifyMessageOnSupportWidget(toInt(Warning::NetworkError), error);
 }
 
 void SupportWidget::on_OfficialWebsiteButton_clicked()

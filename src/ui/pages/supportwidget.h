@@ -3,7 +3,6 @@
 // (answered through the main window's version checker), the download of a newer firmware into
 // the update folder, the maker's web site, and whether usage reports are sent and where.
 
-#include "common/analyticsevent.h"
 #include "net/analytics/analyticssettings.h"
 
 #include <QString>

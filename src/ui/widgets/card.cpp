@@ -7,17 +7,25 @@
 
 namespace Card {
 
-QFrame *create(const QString &title, QWidget *parent, QVBoxLayout **body)
+QLabel *title(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setProperty("role", QStringLiteral("title"));
+    return label;
+}
+
+QFrame *create(const QString &text, QWidget *parent, QVBoxLayout **body, QLabel **heading)
 {
     auto *frame = new QFrame(parent);
     frame->setProperty("role", QStringLiteral("card"));
     auto *box = new QVBoxLayout(frame);
     box->setContentsMargins(16, 16, 16, 16);
     box->setSpacing(8);
-    auto *heading = new QLabel(title, frame);
-    heading->setProperty("role", QStringLiteral("title"));
-    box->addWidget(heading);
+    QLabel *label = title(text, frame);
+    box->addWidget(label);
     *body = box;
+    if (heading)
+        *heading = label;
     return frame;
 }
 

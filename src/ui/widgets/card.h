@@ -5,10 +5,14 @@
 #include <QString>
 
 class QFrame;
+class QLabel;
 class QVBoxLayout;
 class QWidget;
 
 namespace Card {
-// The card, owned by parent; *body receives the column below the heading.
-QFrame *create(const QString &title, QWidget *parent, QVBoxLayout **body);
+// The card, owned by parent; *body receives the column below the heading, *heading (when
+// given) the heading itself.
+QFrame *create(const QString &title, QWidget *parent, QVBoxLayout **body, QLabel **heading = nullptr);
+// A heading in the theme's title style (a card's, or a section's inside one).
+QLabel *title(const QString &text, QWidget *parent);
 } // namespace Card
