@@ -489,18 +489,18 @@ QList<QPair<QString, QList<DeviceSession::MacroFile>>> DeviceSession::macroLibra
 {
     QList<QPair<QString, QList<MacroFile>>> out;
     const QDir root(StoragePaths::macroFolder());
-    JsonHandle json;
     for (const QString &title : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         QList<MacroFile> files;
         const QDir folder(root.filePath(title));
         for (const QFileInfo &info : folder.entryInfoList(QDir::Files, QDir::Name)) {
+            const JsonHandle::MacroContents contents = JsonHandle::readMacroFile(info.filePath());
             MacroFile f;
             f.path = info.filePath();
             // The editor names files by their creation time; the user's name is inside
-            // (JsonHandle::getName answers "ErrorName" for a file without one).
-            const QString stored = json.getName(f.path);
-            f.name = stored.isEmpty() || stored == QLatin1String("ErrorName") ? info.completeBaseName() : stored;
-            f.macroType = json.getMacroType(f.path);
+            // (a file without one reads as "ErrorName").
+            f.name = contents.name.isEmpty() || contents.name == QLatin1String("ErrorName") ? info.completeBaseName()
+                                                                                            : contents.name;
+            f.macroType = contents.macroType;
             files << f;
         }
         out << qMakePair(title, files);
@@ -585,15 +585,7 @@ QList<DeviceSession::MacroEntry> DeviceSession::macroEntries(const QString &fold
 
 DeviceSession::MacroDocument DeviceSession::readMacro(const QString &path)
 {
-    JsonHandle json;
-    MacroDocument d;
-    d.name = json.getName(path);
-    d.macroType = json.getMacroType(path);
-    d.repeatTimes = json.getRepeatTimes(path);
-    d.ignoreDelayTime = json.getIgnoreDelayTime(path);
-    d.macroLength = json.getMacroLength(path);
-    d.nodes = json.getMacroNodeList(path);
-    return d;
+    return JsonHandle::readMacroFile(path);
 }
 
 QString DeviceSession::createMacro(const QString &folder, const QString &name)
@@ -618,10 +610,7 @@ bool DeviceSession::saveMacroEvents(const QString &path, const QList<MacroNode> 
     if (!inMacroLibrary(path))
         return false;
     JsonHandle json;
-    bool ok = json.setMacroArray(path, json.TurnMacroNodeListToJsonArray(nodes));
-    ok = json.setRepeatTimes(path, repeatTimes) && ok;
-    ok = json.setMacroLength(path, macroLength) && ok;
-    return json.setMacroType(path, macroType) && ok;
+    return json.setMacroEvents(path, nodes, repeatTimes, macroLength, macroType);
 }
 
 bool DeviceSession::renameMacro(const QString &path, const QString &name)

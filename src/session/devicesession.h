@@ -154,15 +154,7 @@ public:
         QString name; // the "Name" stored in the file
         QString path;
     };
-    struct MacroDocument
-    {
-        QString name;
-        int macroType = 0;       // play mode: 0 repeat, 2 until pressed again, 4 while held
-        int repeatTimes = 0;
-        int ignoreDelayTime = 0; // 2: the steps' delays are sent as 0
-        int macroLength = 0;     // device bytes as the editor counted them
-        QList<MacroNode> nodes;
-    };
+    using MacroDocument = JsonHandle::MacroContents;
     // The folders below the macro folder (the macro groups), in name order; the editor's own
     // group folder is created first, so it is always one of them.
     static QStringList macroGroups();

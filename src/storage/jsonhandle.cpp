@@ -383,9 +383,13 @@ bool JsonHandle::saveMacroData_Halden(const QByteArray &record, int slot, int mo
 
 QList<MacroNode> JsonHandle::getMacroNodeList(const QString &path)
 {
+    return macroNodesOf(StorageIo::readJsonObject(path).object, path);
+}
+
+QList<MacroNode> JsonHandle::macroNodesOf(const QJsonObject &document, const QString &path)
+{
     QList<MacroNode> nodes;
-    const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
-    const QJsonValue macro = read.object.value(kMacro);
+    const QJsonValue macro = document.value(kMacro);
     if (!macro.isArray()) {
         qDebug() << "isn't array";
         return nodes;
@@ -433,8 +437,26 @@ QJsonArray JsonHandle::TurnMacroNodeListToJsonArray(const QList<MacroNode> &node
 
 QString JsonHandle::getName(const QString &path)
 {
-    const QJsonValue name = StorageIo::readJsonObject(path).object.value(kName);
+    return nameOf(StorageIo::readJsonObject(path).object);
+}
+
+QString JsonHandle::nameOf(const QJsonObject &document)
+{
+    const QJsonValue name = document.value(kName);
     return name.isString() ? name.toString() : QStringLiteral("ErrorName");
+}
+
+JsonHandle::MacroContents JsonHandle::readMacroFile(const QString &path)
+{
+    const QJsonObject document = StorageIo::readJsonObject(path).object;
+    MacroContents c;
+    c.name = nameOf(document);
+    c.macroType = StorageIo::intOr(document.value(kMacroType), 0);
+    c.repeatTimes = StorageIo::intOr(document.value(kRepeatTimes), 0);
+    c.ignoreDelayTime = StorageIo::intOr(document.value(kIgnoreDelayTime), 0);
+    c.macroLength = StorageIo::intOr(document.value(kMacroLength), 0);
+    c.nodes = macroNodesOf(document, path);
+    return c;
 }
 
 int JsonHandle::macroFileNumber(const QString &path, const QString &key)
@@ -453,18 +475,36 @@ int JsonHandle::getMacroLength(const QString &path) { return macroFileNumber(pat
 bool JsonHandle::setMacroFileValue(const QString &path, const QString &key, const QJsonValue &value,
                                    const char *missingLog)
 {
+    return setMacroFileValues(path, QJsonObject{{key, value}}, missingLog);
+}
+
+bool JsonHandle::setMacroFileValues(const QString &path, const QJsonObject &values, const char *missingLog)
+{
     const StorageIo::JsonObjectRead read = StorageIo::readJsonObject(path);
     QJsonObject document;
     if (read.status == StorageIo::ReadStatus::Ok && !read.object.isEmpty()) {
         document = read.object;
-        document.remove(key);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            document.remove(it.key());
     } else {
         qDebug() << missingLog;
         if (read.status == StorageIo::ReadStatus::Unreadable && !StorageIo::keepCorruptCopy(path))
             return false;
     }
-    document.insert(key, value);
+    for (auto it = values.begin(); it != values.end(); ++it)
+        document.insert(it.key(), it.value());
     return StorageIo::writeJsonObject(path, document);
+}
+
+bool JsonHandle::setMacroEvents(const QString &path, const QList<MacroNode> &nodes, int repeatTimes,
+                                int macroLength, int macroType)
+{
+    return setMacroFileValues(path,
+                              QJsonObject{{kMacro, TurnMacroNodeListToJsonArray(nodes)},
+                                          {kRepeatTimes, repeatTimes},
+                                          {kMacroLength, macroLength},
+                                          {kMacroType, macroType}},
+                              "no this");
 }
 
 bool JsonHandle::setName(const QString &path, const QString &name)

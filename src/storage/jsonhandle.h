@@ -117,6 +117,17 @@ public:
 
     // "Name", or "ErrorName" when the file or key is missing or the name is not a string.
     QString getName(const QString &path);
+    // Everything the getters below and above give, from one read of the file.
+    struct MacroContents
+    {
+        QString name;
+        int macroType = 0;       // play mode: 0 repeat, 2 until pressed again, 4 while held
+        int repeatTimes = 0;
+        int ignoreDelayTime = 0; // 2: the steps' delays are sent as 0
+        int macroLength = 0;     // device bytes as the editor counted them
+        QList<MacroNode> nodes;
+    };
+    static MacroContents readMacroFile(const QString &path);
     // The numbers of a macro file; 0 when the file or key is missing or not a whole number.
     int getMacroType(const QString &path);
     int getRepeatTimes(const QString &path);
@@ -133,6 +144,9 @@ public:
     bool setIgnoreDelayTime(const QString &path, int ignoreDelayTime);
     bool setMacroLength(const QString &path, int macroLength);
     bool setMacroArray(const QString &path, const QJsonArray &macro);
+    // The steps with their repeat count, length and play mode, in one write (all or nothing).
+    bool setMacroEvents(const QString &path, const QList<MacroNode> &nodes, int repeatTimes, int macroLength,
+                        int macroType);
 
     // ---- array files -------------------------------------------------------------------------
 
@@ -151,5 +165,8 @@ private:
                     const QString &slotKey, const QJsonObject &value, const char *tag);
     bool setMacroFileValue(const QString &path, const QString &key, const QJsonValue &value,
                            const char *missingLog);
+    bool setMacroFileValues(const QString &path, const QJsonObject &values, const char *missingLog);
+    static QList<MacroNode> macroNodesOf(const QJsonObject &document, const QString &path);
+    static QString nameOf(const QJsonObject &document);
     int macroFileNumber(const QString &path, const QString &key);
 };

@@ -492,8 +492,13 @@ QList<MacroNode> MacroEditWidget::eventNodes() const
 
 void MacroEditWidget::loadEventList(const QString &path)
 {
+    showEvents(DeviceSession::readMacro(path).nodes);
+}
+
+void MacroEditWidget::showEvents(const QList<MacroNode> &nodes)
+{
     deleteListWidgetAllItem(m_eventList);
-    for (const MacroNode &n : DeviceSession::readMacro(path).nodes) {
+    for (const MacroNode &n : nodes) {
         if (n.valueType == KeyRow)
             addEventListTextItem(n);
         else if (n.valueType == PositionRow)
@@ -552,10 +557,7 @@ void MacroEditWidget::updateMacroFile()
 {
     if (m_currentPath.isEmpty())
         return;
-    const QList<MacroNode> nodes = eventNodes();
-    if (!DeviceSession::saveMacroEvents(m_currentPath, nodes, m_repeatSpin->value(),
-                                        calculateMacroListLength(nodes), selectedPlayMode()))
-        qDebug() << "updateMacroFile: not written" << m_currentPath;
+    setMacroKeyInFile(eventNodes(), m_currentPath);
 }
 
 void MacroEditWidget::setMacroNameInFile(const QString &name, const QString &path)
@@ -572,9 +574,10 @@ void MacroEditWidget::setMacroRepeateTimesInFile(int times)
 
 void MacroEditWidget::setMacroKeyInFile(const QList<MacroNode> &nodes, const QString &path)
 {
-    if (!path.isEmpty())
-        DeviceSession::saveMacroEvents(path, nodes, m_repeatSpin->value(), calculateMacroListLength(nodes),
-                                       selectedPlayMode());
+    if (!path.isEmpty()
+        && !DeviceSession::saveMacroEvents(path, nodes, m_repeatSpin->value(), calculateMacroListLength(nodes),
+                                           selectedPlayMode()))
+        qDebug() << "setMacroKeyInFile: not written" << path;
 }
 
 void MacroEditWidget::setMacroTypeInFile(int type)
@@ -646,7 +649,7 @@ void MacroEditWidget::selectMacroItem(QListWidgetItem *item)
     else
         m_loopRadio->setChecked(true);
     m_loading = false;
-    loadEventList(m_currentPath);
+    showEvents(doc.nodes);
     refreshControls();
 }
 
@@ -817,7 +820,7 @@ void MacroEditWidget::stopRecording()
     m_recording = false;
     m_recordButton->setText(TextTable::text(kTextStartRecord));
     updateMacroFile();
-    m_macroLength = 0;
+    setMacroLength(0);
     refreshControls();
     emit sig_BanClickTopButton(false, false);
 }

@@ -123,6 +123,7 @@ private:
     void setRightMouseButtonShowOrHide(bool show);
     void loadNameList(const QString &folder);
     void loadEventList(const QString &path);
+    void showEvents(const QList<MacroNode> &nodes); // the event list of these steps
     void addEventListTimeItem(int time, int row = -1);
     void addEventListTextItem(const MacroNode &node, int row = -1);
     void addEventListPositionItem(const MacroNode &node, int row = -1);
