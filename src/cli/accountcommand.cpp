@@ -11,7 +11,6 @@ namespace AccountCommand {
 namespace {
 
 constexpr int kOk = 0, kFailure = 1, kUsage = 2;
-constexpr int kMinPassword = 6, kMaxPassword = 16, kMaxNickname = 7;
 
 // The request's (code, message), or the network failure when no answer comes within 30 s.
 template <typename Request, typename Signal>
@@ -42,9 +41,9 @@ int usageError(Output *out, const QString &message)
 
 QString passwordProblem(const QString &password)
 {
-    if (password.size() < kMinPassword)
+    if (password.size() < AccountCodes::kMinPassword)
         return QStringLiteral("the password must have at least 6 characters");
-    if (password.size() > kMaxPassword)
+    if (password.size() > AccountCodes::kMaxPassword)
         return QStringLiteral("the password can have at most 16 characters");
     return QString();
 }
@@ -116,7 +115,7 @@ int run(const QStringList &argsIn, QTextStream &in, Output *out)
         const QString problem = passwordProblem(password);
         if (!problem.isEmpty())
             return usageError(out, problem);
-        if (args.at(0).trimmed().isEmpty() || args.at(0).trimmed().size() > kMaxNickname)
+        if (args.at(0).trimmed().isEmpty() || args.at(0).trimmed().size() > AccountCodes::kMaxNickname)
             return usageError(out, QStringLiteral("the nickname must have 1 to 7 characters"));
         RegisterAccount registration;
         registration.KvPostRegisiterJson(args.at(0).trimmed(), args.at(1).trimmed(), password, again);

@@ -22,4 +22,15 @@ QString text(int code)
     return TextTable::text(textNumber(code));
 }
 
+int passwordRefusal(const QString &password, const QString &again)
+{
+    if (password != again)
+        return 229;
+    if (password.size() < kMinPassword)
+        return 285;
+    if (password.size() > kMaxPassword)
+        return 286;
+    return 0;
+}
+
 } // namespace AccountCodes

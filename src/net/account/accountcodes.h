@@ -10,4 +10,10 @@ namespace AccountCodes {
 int textNumber(int code);
 // The text of code from the current text table.
 QString text(int code);
+
+// What the service accepts, checked before anything is sent.
+constexpr int kMinPassword = 6, kMaxPassword = 16, kMaxNickname = 7;
+// Why a new password (typed twice) is refused, as a text number: 229 the two differ, 285 too
+// short, 286 too long; 0 when it is acceptable.
+int passwordRefusal(const QString &password, const QString &again);
 } // namespace AccountCodes

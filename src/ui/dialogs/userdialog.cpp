@@ -21,7 +21,6 @@
 
 namespace {
 constexpr int kWidth = 400, kHeight = 460;
-constexpr int kMinPassword = 6, kMaxPassword = 16, kMaxNickname = 7;
 
 // Text numbers.
 constexpr int kTitle = 489, kLogIn = 490, kRegister = 491, kEmail = 492, kPassword = 493,
@@ -29,8 +28,7 @@ constexpr int kTitle = 489, kLogIn = 490, kRegister = 491, kEmail = 492, kPasswo
               kCode = 499, kConfirm = 500, kNewPassword = 501, kNoCode = 502, kNotice = 503,
               kBack = 504, kSendNewCode = 505, kEmailHelp = 506, kCodeHelp = 507, kNewHelp = 508,
               kClose = 279;
-constexpr int kPasswordsDiffer = 229, kTooShort = 285, kTooLong = 286, kEmpty = 262,
-              kNickTooLong = 287, kNoEmail = 259, kSending = 260, kNoCode2 = 261;
+constexpr int kEmpty = 262, kNickTooLong = 287, kNoEmail = 259, kSending = 260, kNoCode2 = 261;
 
 QString text(int n)
 {
@@ -334,16 +332,10 @@ void UserDialog::on_UserRegisterButton_clicked()
     const QString email = m_registerEmail->text().trimmed();
     const QString password = m_registerPassword->text();
     const QString again = m_registerRePassword->text();
-    int refused = 0;
-    if (password != again)
-        refused = kPasswordsDiffer;
-    else if (password.size() < kMinPassword)
-        refused = kTooShort;
-    else if (password.size() > kMaxPassword)
-        refused = kTooLong;
-    else if (email.isEmpty() || nick.isEmpty() || password.isEmpty() || again.isEmpty())
+    int refused = AccountCodes::passwordRefusal(password, again);
+    if (!refused && (email.isEmpty() || nick.isEmpty() || password.isEmpty() || again.isEmpty()))
         refused = kEmpty;
-    else if (nick.size() > kMaxNickname)
+    if (!refused && nick.size() > AccountCodes::kMaxNickname)
         refused = kNickTooLong;
     if (refused) {
         showStatus(RegisterPage, text(refused));
@@ -422,14 +414,7 @@ void UserDialog::on_UserResetPasswordOkButton_clicked()
 {
     track(QStringLiteral("UserResetPasswordOkButton"));
     const QString password = m_newPassword->text();
-    int refused = 0;
-    if (password != m_newRePassword->text())
-        refused = kPasswordsDiffer;
-    else if (password.size() < kMinPassword)
-        refused = kTooShort;
-    else if (password.size() > kMaxPassword)
-        refused = kTooLong;
-    if (refused) {
+    if (const int refused = AccountCodes::passwordRefusal(password, m_newRePassword->text())) {
         showStatus(NewPasswordPage, text(refused));
         return;
     }

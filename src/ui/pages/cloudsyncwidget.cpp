@@ -28,11 +28,8 @@ namespace {
 
 enum Text {
     kTextUploaded = 103,
-    kTextPasswordsDiffer = 229,
     kTextChangingPassword = 230,
     kTextWrongPassword = 231,
-    kTextPasswordShort = 285,
-    kTextPasswordLong = 286,
     kTextBackupCard = 536,
     kTextBackupExplanation = 537,
     kTextAccount = 538,
@@ -394,16 +391,8 @@ void CloudSyncWidget::on_ChangePasswordButton_clicked()
 {
     emit sig_SendUIEventMessageToGA(QStringLiteral("Cloud"), QStringLiteral("Click"), QStringLiteral("ChangePassword"), kScreen);
     const QString next = m_newPassword->text();
-    if (next != m_repeatPassword->text()) {
-        m_passwordStatus->setText(TextTable::text(kTextPasswordsDiffer));
-        return;
-    }
-    if (next.size() < 6) {
-        m_passwordStatus->setText(TextTable::text(kTextPasswordShort));
-        return;
-    }
-    if (next.size() > 16) {
-        m_passwordStatus->setText(TextTable::text(kTextPasswordLong));
+    if (const int refused = AccountCodes::passwordRefusal(next, m_repeatPassword->text())) {
+        m_passwordStatus->setText(TextTable::text(refused));
         return;
     }
     emit sig_UpdatePassword(m_email, m_oldPassword->text(), next);
